@@ -1,0 +1,53 @@
+#pragma once
+// A simulated network built by a test in a fresh temporary directory and removed afterwards.
+//
+//   TestNetwork net(R"(
+//     [workstation]
+//     primary_server = "HQ"
+//     login_name = "ADMIN"
+//     [[server]]
+//     name = "HQ"
+//     connection = "logged_in"
+//       [[server.volume]]
+//       name = "DATA"
+//   )");
+//   net.WriteFile("HQ/DATA/proj/a.txt", "hello");
+//   net.Install();               // opens the network, SetNetWare + SetFiles
+//   ... \\HQ\DATA\PROJ\A.TXT is now reachable through NetWare() and win::Files() ...
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "netware/sim/sim_network.h"
+
+class TestNetwork {
+public:
+    explicit TestNetwork(const std::string& networkToml);
+    ~TestNetwork();
+    TestNetwork(const TestNetwork&) = delete;
+    TestNetwork& operator=(const TestNetwork&) = delete;
+
+    const std::string& Root() const { return root_; }
+    // Local path of "SERVER/VOLUME/dir/name" under the root.
+    std::string LocalPath(const std::string& relative) const;
+
+    // Files and directories put into the trees by hand (they appear with default metadata).
+    // mtime: seconds since the epoch, or -1 to leave the current time.
+    void WriteFile(const std::string& relative, const std::string& content,
+                   std::int64_t mtime = -1);
+    void MakeDir(const std::string& relative);
+    std::string ReadFile(const std::string& relative) const;
+    bool Exists(const std::string& relative) const;
+
+    // Opens the network on first use (the test fails when it cannot be opened).
+    sim::SimNetwork& Net();
+    // Opens the network if needed and installs it as NetWare() and win::Files().
+    void Install();
+    // Closes the network, so that the next Net() reopens it from disk.
+    void Close();
+
+private:
+    std::string root_;
+    std::unique_ptr<sim::SimNetwork> net_;
+};
