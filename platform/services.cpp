@@ -9,6 +9,7 @@ namespace {
 win::FileServices* g_files = nullptr;
 NetWareClient* g_netware = nullptr;
 win::WindowSystem* g_ui = nullptr;
+win::DialogCancelHandler g_cancelHandler = nullptr;
 }  // namespace
 
 namespace win {
@@ -18,6 +19,12 @@ void SetFiles(FileServices* files) { g_files = files; }
 
 WindowSystem& Ui() { return *g_ui; }
 void SetUi(WindowSystem* ui) { g_ui = ui; }
+
+void SetDialogCancelHandler(DialogCancelHandler handler) { g_cancelHandler = handler; }
+void NotifyDialogCancelled(WindowId dialog) {
+    if (g_cancelHandler)
+        g_cancelHandler(dialog);
+}
 
 bool PumpMessages() {
     if (g_ui)

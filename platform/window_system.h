@@ -120,3 +120,14 @@ void SetUi(WindowSystem* ui);
 bool PumpMessages();
 
 }  // namespace win
+
+namespace win {
+
+// The engine's handler for a progress dialog the user cancelled (Cancel button, Escape,
+// closing the window). Window-system implementations destroy the dialog first, then call
+// NotifyDialogCancelled; the engine installs its handler with SetDialogCancelHandler.
+using DialogCancelHandler = void (*)(WindowId dialog);
+void SetDialogCancelHandler(DialogCancelHandler handler);
+void NotifyDialogCancelled(WindowId dialog);
+
+}  // namespace win

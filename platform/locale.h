@@ -1,0 +1,13 @@
+#pragma once
+// The locale services: the user's date and time formats and the system's error texts.
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+// The local date of t in the user's long date format (at most 48 characters).
+std::string LocaleLongDate(std::time_t t);
+// The local time of t in the user's time format, forced to 24 hours (at most 48 characters).
+std::string LocaleTime24(std::time_t t);
+// The system's text for a Windows error code (FormatMessage from the system).
+std::string SystemErrorText(std::uint32_t code);
