@@ -1,0 +1,3 @@
+#include "copy/tree_walk.h"
+
+int CopyDirectoryTree(const std::string&, const std::string&) { return 1; }
