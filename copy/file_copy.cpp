@@ -1,10 +1,464 @@
+// Copying one file into a destination directory: through a temporary file in that directory,
+// which takes the destination's place in one step once every byte has arrived, followed by the
+// source's NetWare metadata.
 #include "copy/file_copy.h"
 
-#include "copy/path_utils.h"
+#include <algorithm>
+#include <cctype>
 
-std::uint64_t CopyOneFile(const std::string&, const std::string&) { return 0; }
+#include "copy/copy_run.h"
+#include "copy/dir_creation.h"
+#include "copy/overwrite.h"
+#include "copy/path_utils.h"
+#include "copy/progress_dialogs.h"
+#include "netware/client_startup.h"
+#include "netware/trustee_transfer.h"
+#include "netware/volume_checks.h"
+#include "platform/locale.h"
+#include "report/log_file.h"
+#include "report/messages.h"
+#include "resources/string_ids.h"
+#include "settings/copy_options.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
+
+namespace {
+
+// Progress dialog controls.
+constexpr int kFromField = 201;
+constexpr int kToField = 202;
+constexpr int kFileSizeField = 223;
+constexpr int kCopiedField = 233;
+constexpr int kFileBar = 204;
+
+constexpr std::uint16_t kSearchAll = 0xFB;
+constexpr std::uint32_t kInfoForCopy = 0x098E;
+constexpr std::uint16_t kSearchFiles = 0x8006;
+constexpr std::uint16_t kSearchHiddenSystem = 0x06;
+constexpr std::uint32_t kDefaultChunk = 16384;
+
+void UpperCase(std::string& text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+void UpperCase(char* text) {
+    for (; *text; ++text)
+        *text = static_cast<char>(std::toupper(static_cast<unsigned char>(*text)));
+}
+
+struct NetWareFile {
+    NWCONN_HANDLE conn = 0;
+    NWDIR_HANDLE dirHandle = 0;
+    char path[win::MAX_PATH] = {};
+    std::uint8_t nameSpace = 0;
+};
+
+// Whole percentage of done in total, without overflow for any 64-bit size.
+int Percent(std::uint64_t done, std::uint64_t total) {
+    if (total == 0)
+        return 100;
+    return static_cast<int>(static_cast<unsigned __int128>(done) * 100 / total);
+}
+
+std::string BytesText(std::uint64_t count) {
+    return FormatCount(ByteCount::From(count)) + LoadResString(IDS_BYTES);
+}
+
+// One call of CopyOneFile: the handles it holds and what it must undo when it gives up.
+class FileCopy {
+  public:
+    FileCopy(const std::string& sourceFile, const std::string& destinationDir)
+        : sourceFile_(sourceFile), destinationDir_(destinationDir) {}
+    ~FileCopy() { Abandon(); }
+
+    std::uint64_t Run();
+
+  private:
+    bool ReadSourceDetails();
+    bool ChooseDestinationName();
+    bool ReadDestinationDetails();
+    bool OpenSource();
+    bool ResetAndOpenDestination();
+    bool CreateTemporaryFile();
+    std::uint64_t CopyData(std::uint64_t total);
+    bool SetCompressedSizes(std::uint64_t copied);
+    void ResetDisplay();
+    bool ReplaceDestination();
+    void FinishMetadata();
+
+    // Closes everything, deletes the temporary file and gives the destination back the
+    // attribute word it had before the copy reset it. Safe to call more than once.
+    void Abandon();
+
+    const std::string& sourceFile_;
+    const std::string& destinationDir_;
+    std::string destinationFile_;
+    std::string temporaryFile_;
+    NetWareFile source_;
+    NetWareFile destination_;
+    EntryInfo sourceInfo_{};
+    EntryInfo destinationInfo_{};
+    bool destinationExists_ = false;
+    bool compressed_ = false;
+    bool restoreAttributes_ = false;
+    bool temporaryExists_ = false;
+    NWCONN_HANDLE temporaryConn_ = 0;
+    win::ScopedHandle sourceHandle_;
+    win::ScopedHandle destinationHandle_;
+    win::ScopedHandle temporaryHandle_;
+};
+
+void FileCopy::Abandon() {
+    sourceHandle_.Close();
+    destinationHandle_.Close();
+    temporaryHandle_.Close();
+    if (temporaryExists_) {
+        win::Files().DeleteFile(temporaryFile_.c_str());
+        temporaryExists_ = false;
+    }
+    if (restoreAttributes_) {
+        restoreAttributes_ = false;
+        NWEntryDOSInfo info{};
+        info.attributes = destinationInfo_.attributes;
+        NetWare().NWSetNSEntryDOSInfo(destination_.conn, destination_.dirHandle, destination_.path,
+                                      destination_.nameSpace, kSearchHiddenSystem,
+                                      nw::DM_ATTRIBUTES, &info);
+    }
+}
+
+bool FileCopy::ReadSourceDetails() {
+    if (NetWare().NWParseNetWarePath(sourceFile_.c_str(), &source_.conn, &source_.dirHandle,
+                                     source_.path) != 0) {
+        ErrorAskContinue(LoadResString(IDS_ERR_PARSE_PATH), sourceFile_.c_str(), LastNetWareError);
+        return false;
+    }
+    if (!CopyRun.SourceHasLongNames)
+        UpperCase(source_.path);
+    if (NetWare().NWGetOwningNameSpace(source_.conn, source_.dirHandle, source_.path,
+                                       &source_.nameSpace) != 0) {
+        ErrorAskContinue(LoadResString(IDS_ERR_NAMESPACE), sourceFile_.c_str(), LastNetWareError);
+        return false;
+    }
+    if (NetWare().NWGetNSEntryInfo(source_.conn, source_.dirHandle, source_.path, source_.nameSpace,
+                                   source_.nameSpace, kSearchAll, kInfoForCopy,
+                                   &sourceInfo_) != 0) {
+        ErrorAskContinue(LoadResString(IDS_ERR_GET_ATTRIBUTES), sourceFile_.c_str(),
+                         LastNetWareError);
+        return false;
+    }
+    return true;
+}
+
+bool FileCopy::ChooseDestinationName() {
+    std::string nameForm = sourceFile_;
+    if (CopyRun.DestHasLongNames) {
+        destination_.nameSpace = nw::NS_LONG;
+    } else if (CopyRun.SourceHasLongNames) {
+        char shortPath[win::MAX_PATH] = {};
+        const std::uint32_t length =
+            win::Files().GetShortPathName(sourceFile_.c_str(), shortPath, sizeof shortPath);
+        if (length == 0 || length >= sizeof shortPath) {
+            const std::string reason = SystemErrorText(win::Files().GetLastError());
+            ErrorAskContinue(LoadResString(IDS_ERR_SHORT_NAME), sourceFile_.c_str(),
+                             reason.c_str());
+            return false;
+        }
+        nameForm = shortPath;
+    }
+    destinationFile_ = MakeDestinationFileName(nameForm, destinationDir_);
+    if (destinationFile_.size() > kMaxPath) {
+        ErrorAskContinue(LoadResString(IDS_ERR_PATH_TOO_LONG), destinationFile_.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool FileCopy::ReadDestinationDetails() {
+    if (NetWare().NWParseNetWarePath(destinationFile_.c_str(), &destination_.conn,
+                                     &destination_.dirHandle, destination_.path) != 0) {
+        ErrorAskContinue(LoadResString(IDS_ERR_PARSE_PATH), destinationFile_.c_str(),
+                         LastNetWareError);
+        return false;
+    }
+    if (!CopyRun.DestHasLongNames)
+        UpperCase(destination_.path);
+    if (win::Files().GetFileAttributes(destinationFile_.c_str()) == win::INVALID_FILE_ATTRIBUTES) {
+        const std::uint32_t error = win::Files().GetLastError();
+        if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND) {
+            ErrorAskContinue(LoadResString(IDS_ERR_OPEN_CREATE_DEST), destinationFile_.c_str());
+            return false;
+        }
+        return true;
+    }
+    destinationExists_ = true;
+    if (NetWare().NWGetOwningNameSpace(destination_.conn, destination_.dirHandle, destination_.path,
+                                       &destination_.nameSpace) != 0) {
+        ErrorAskContinue(LoadResString(IDS_ERR_NAMESPACE), destinationFile_.c_str(),
+                         LastNetWareError);
+        return false;
+    }
+    if (NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
+                                   destination_.nameSpace, destination_.nameSpace, kSearchAll,
+                                   kInfoForCopy, &destinationInfo_) != 0) {
+        ErrorAskContinue(LoadResString(IDS_ERR_GET_ATTRIBUTES), destinationFile_.c_str(),
+                         LastNetWareError);
+        return false;
+    }
+    return true;
+}
+
+bool FileCopy::OpenSource() {
+    NW_NS_OPENCREATE request;
+    request.openCreateMode = nw::OC_MODE_OPEN;
+    request.searchAttributes = kSearchFiles;
+    request.accessRights = nw::AR_READ | nw::AR_DENY_WRITE;
+    if (compressed_)
+        request.accessRights |= nw::AR_OPEN_COMPRESSED;
+    request.openCreateAction = 1;
+    win::HANDLE handle = win::INVALID_HANDLE_VALUE;
+    if (NetWare().NWOpenNSEntry(source_.conn, source_.dirHandle, source_.nameSpace, 0, source_.path,
+                                &request, &handle) != 0) {
+        ErrorAskContinue(LoadResString(IDS_ERR_OPEN_FILE), sourceFile_.c_str(), LastNetWareError);
+        return false;
+    }
+    sourceHandle_.Reset(handle);
+    return true;
+}
+
+// Clears the destination's attributes (which also proves they can be changed) and holds the
+// destination open for the whole copy.
+bool FileCopy::ResetAndOpenDestination() {
+    if (!destinationExists_)
+        return true;
+    restoreAttributes_ = true;
+    const char* path = destinationFile_.c_str();
+    if (!win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_READONLY) ||
+        !win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_NORMAL)) {
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_OPEN_CREATE_DEST), path);
+        return false;
+    }
+    NW_NS_OPENCREATE request;
+    request.openCreateMode = nw::OC_MODE_OPEN;
+    request.searchAttributes = kSearchFiles;
+    request.accessRights = nw::AR_WRITE | nw::AR_DENY_READ | nw::AR_DENY_WRITE;
+    if (destinationInfo_.attributes & nw::A_FILE_COMPRESSED)
+        request.accessRights |= nw::AR_OPEN_COMPRESSED;
+    request.openCreateAction = 1;
+    win::HANDLE handle = win::INVALID_HANDLE_VALUE;
+    if (NetWare().NWOpenNSEntry(destination_.conn, destination_.dirHandle, destination_.nameSpace,
+                                0, destination_.path, &request, &handle) != 0) {
+        const NWCCODE code = LastNetWareError;
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_OPEN_FILE), path, code);
+        return false;
+    }
+    destinationHandle_.Reset(handle);
+    return true;
+}
+
+bool FileCopy::CreateTemporaryFile() {
+    char name[win::MAX_PATH] = {};
+    if (win::Files().GetTempFileName(destinationDir_.c_str(), "FCT", 0, name) == 0) {
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_CREATE_TEMP), destinationDir_.c_str());
+        return false;
+    }
+    temporaryFile_ = name;
+    UpperCase(temporaryFile_);
+    temporaryExists_ = true;
+
+    NetWareFile temporary;
+    win::HANDLE handle = win::INVALID_HANDLE_VALUE;
+    bool opened = NetWare().NWParseNetWarePath(temporaryFile_.c_str(), &temporary.conn,
+                                               &temporary.dirHandle, temporary.path) == 0;
+    if (opened) {
+        NW_NS_OPENCREATE request;
+        request.openCreateMode = nw::OC_MODE_REPLACE;
+        request.accessRights = nw::AR_READ | nw::AR_WRITE | nw::AR_DENY_READ | nw::AR_DENY_WRITE;
+        if (compressed_)
+            request.accessRights |= nw::AR_OPEN_COMPRESSED;
+        request.openCreateAction = 4;
+        opened =
+            NetWare().NWOpenNSEntry(temporary.conn, temporary.dirHandle, destination_.nameSpace, 0,
+                                    temporary.path, &request, &handle) == 0;
+    }
+    if (!opened) {
+        const std::string path = temporaryFile_;
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_OPEN_TEMP), path.c_str());
+        return false;
+    }
+    temporaryConn_ = temporary.conn;
+    temporaryHandle_.Reset(handle);
+    return true;
+}
+
+// The chunk loop: returns the number of bytes written to the temporary file. Neither a read nor
+// a write is checked here: a failed or empty read ends the loop, and a short write shows up in
+// the size check afterwards.
+std::uint64_t FileCopy::CopyData(std::uint64_t total) {
+    const std::uint32_t chunk =
+        CopyOptions.BufferSize != 0 ? CopyOptions.BufferSize * 1024 : kDefaultChunk;
+    // The run allocates its buffer once; one that is missing or too small is made big enough
+    // here, once, never per chunk.
+    if (CopyRun.CopyBuffer.size() < chunk)
+        CopyRun.CopyBuffer.resize(chunk);
+    char* buffer = CopyRun.CopyBuffer.data();
+
+    std::uint64_t copied = 0;
+    int shownPercent = -1;
+    std::uint32_t read = 0;
+    do {
+        win::PumpMessages();
+        if (CancelRequested)
+            break;
+        read = 0;
+        if (!win::Files().ReadFile(sourceHandle_.Get(), buffer, chunk, &read))
+            read = 0;
+        if (read > 0) {
+            std::uint32_t written = 0;
+            win::Files().WriteFile(temporaryHandle_.Get(), buffer, read, &written);
+            copied += written;
+            if (ProgressDialog != win::kNoWindow) {
+                SetDialogField(ProgressDialog, kCopiedField, BytesText(copied));
+                const int percent = copied < total ? Percent(copied, total) : 100;
+                if (percent != shownPercent) {
+                    SetDialogBar(ProgressDialog, kFileBar, percent);
+                    shownPercent = percent;
+                }
+            }
+        }
+    } while (read > 0 && copied < total);
+    return copied;
+}
+
+// Compressed copies: the temporary file gets the source's uncompressed size as its length and
+// the bytes written as its compressed size.
+bool FileCopy::SetCompressedSizes(std::uint64_t copied) {
+    const win::HANDLE temporary = temporaryHandle_.Get();
+    if (!win::Files().SetFilePointer(temporary,
+                                     static_cast<std::int64_t>(sourceInfo_.dataStreamSize),
+                                     win::FILE_BEGIN, nullptr)) {
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_SET_UNCOMPRESSED_SIZE), destinationFile_.c_str());
+        return false;
+    }
+    if (!win::Files().SetEndOfFile(temporary)) {
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_SET_EOF), destinationFile_.c_str());
+        return false;
+    }
+    std::uint64_t resultSize = 0;
+    if (NetWare().NWSetCompressedFileSize(temporaryConn_, temporary, copied, &resultSize) != 0) {
+        const NWCCODE code = LastNetWareError;
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_SET_COMPRESSED_SIZE), destinationFile_.c_str(),
+                         code);
+        return false;
+    }
+    return true;
+}
+
+void FileCopy::ResetDisplay() {
+    SetDialogBar(ProgressDialog, kFileBar, 0);
+    SetDialogField(ProgressDialog, kToField, " ");
+    SetDialogField(ProgressDialog, kFileSizeField, " ");
+    SetDialogField(ProgressDialog, kCopiedField, " ");
+}
+
+// The temporary file takes the destination's place in one step; when it cannot, the old
+// destination stays as it was.
+bool FileCopy::ReplaceDestination() {
+    destinationHandle_.Close();
+    if (!win::Files().MoveFileEx(temporaryFile_.c_str(), destinationFile_.c_str(),
+                                 win::MOVEFILE_REPLACE_EXISTING)) {
+        const std::string temporary = temporaryFile_;
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_RENAME_TEMP), sourceFile_.c_str(), temporary.c_str(),
+                         temporary.c_str(), destinationFile_.c_str());
+        return false;
+    }
+    temporaryExists_ = false;
+    restoreAttributes_ = false;
+    return true;
+}
+
+// The new file is in place: its DOS information, the verbose record and the trustees. A
+// failure here is reported, but the file counts as copied.
+void FileCopy::FinishMetadata() {
+    if (SetDestinationDosInfo(destination_.conn, destination_.dirHandle, destination_.path,
+                              destination_.nameSpace, sourceInfo_) != 0)
+        ErrorAskContinue(LoadResString(IDS_ERR_SET_ATTRIBUTES), destinationFile_.c_str(),
+                         LastNetWareError);
+    if (CopyOptions.VerboseLogging && LogFileOpen())
+        WriteVerboseRecord(IDS_LOG_UPDATED_FILE, destinationFile_);
+    CopyRun.DestIsDirectoryServices = destination_.conn == source_.conn
+                                          ? CopyRun.SourceIsDirectoryServices
+                                          : IsDirectoryServicesConnection(destination_.conn);
+    if (CopyOptions.CopyTrustees && CopyRun.SourceIsDirectoryServices &&
+        CopyRun.DestIsDirectoryServices &&
+        !TransferTrustees(source_.conn, destination_.conn, sourceFile_, destinationFile_))
+        ErrorAskContinue(LoadResString(IDS_ERR_SET_TRUSTEES), destinationFile_.c_str());
+}
+
+std::uint64_t FileCopy::Run() {
+    SetDialogField(ProgressDialog, kFromField,
+                   FitPathToControl(ProgressDialog, kFromField, sourceFile_));
+    if (!ReadSourceDetails() || !ChooseDestinationName() || !ReadDestinationDetails())
+        return 0;
+    if (!DecideOverwrite(sourceFile_, destinationFile_, sourceInfo_, destinationInfo_,
+                         destinationExists_))
+        return 0;
+    // A volume too full for the file skips it; a failed query has been reported.
+    if (!HasRoomForFile(destination_.conn, destinationDir_, sourceInfo_))
+        return 0;
+    compressed_ = CopyRun.CompressedCopyPossible &&
+                  (sourceInfo_.attributes & nw::A_FILE_COMPRESSED) != 0 &&
+                  CopyOptions.CopyCompressed;
+    if (!OpenSource() || !ResetAndOpenDestination() || !CreateTemporaryFile())
+        return 0;
+
+    SetDialogField(ProgressDialog, kToField,
+                   FitPathToControl(ProgressDialog, kToField, destinationFile_));
+    const std::uint64_t total =
+        compressed_ ? sourceInfo_.spaceAllocated : sourceInfo_.dataStreamSize;
+    SetDialogField(ProgressDialog, kFileSizeField, BytesText(total));
+
+    const std::uint64_t copied = CopyData(total);
+    sourceHandle_.Close();
+    if (CancelRequested) {
+        Abandon();
+        return 0;
+    }
+    if (compressed_ && !SetCompressedSizes(copied))
+        return 0;
+    ResetDisplay();
+    temporaryHandle_.Close();
+    if (copied < total) {
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_SIZE_MISMATCH), sourceFile_.c_str(),
+                         destinationFile_.c_str());
+        return 0;
+    }
+    if (!ReplaceDestination())
+        return 0;
+    FinishMetadata();
+    return sourceInfo_.dataStreamSize;
+}
+
+}  // namespace
+
+std::uint64_t CopyOneFile(const std::string& sourceFile, const std::string& destinationDir) {
+    FileCopy copy(sourceFile, destinationDir);
+    return copy.Run();
+}
 
 std::string MakeDestinationFileName(const std::string& sourceName,
                                     const std::string& destinationDir) {
-    return destinationDir + "\\" + LastComponent(sourceName);
+    // The name and its extension are the text after the source's last backslash.
+    const std::string nameAndExtension = LastComponent(sourceName);
+    return FormatText(LoadResString(IDS_FMT_DIR_NAME_EXT), destinationDir.c_str(),
+                      nameAndExtension.c_str(), "");
 }

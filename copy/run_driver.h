@@ -10,8 +10,13 @@
 // over); returns when the run is over. All outcomes are reported by the run itself.
 void RunCopy(const std::vector<std::string>& drop);
 
-// True from the start of RunCopy until it returns.
+// True from the start of RunCopy until it returns. A drop that arrives meanwhile (the run is
+// still winding down after a Cancel) is refused with a message and starts nothing.
 bool RunInProgress();
+
+// True when the latest RunCopy reached its summary; false when it ended before copying (or
+// was refused).
+bool LastRunReachedSummary();
 
 std::uint32_t GetSelectedServers();
 bool CollectSources();

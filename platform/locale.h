@@ -11,3 +11,6 @@ std::string LocaleLongDate(std::time_t t);
 std::string LocaleTime24(std::time_t t);
 // The system's text for a Windows error code (FormatMessage from the system).
 std::string SystemErrorText(std::uint32_t code);
+// True when a and b are the same text ignoring letter case (the locale's case rules, as the
+// system's case-insensitive string comparison).
+bool LocaleEqualIgnoreCase(const std::string& a, const std::string& b);

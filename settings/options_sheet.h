@@ -7,6 +7,7 @@
 // 3 "Attributes" (903), 4 "Advanced" (904). Controls are named by their identifiers.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/window_system.h"
@@ -60,6 +61,25 @@ public:
     // Context help topic of a control, 0 when it has none.
     static int HelpContext(int control);
 
+    // What the view needs besides the controls' states: the sheet's caption, the folder
+    // browser's title (Copying "&Select..."), and the log-file save dialog's filters as
+    // (description, pattern) pairs, initial file name and title (Errors "&Select...").
+    static std::string SheetCaption();
+    static std::string FolderBrowserTitle();
+    static std::vector<std::pair<std::string, std::string>> LogFileFilters();
+    static std::string LogFileInitialName();
+    static std::string LogFileDialogTitle();
+    // The Help button (topic 990, the same from every page) and context help for a control
+    // (its topic; nothing for a control without one).
+    static void ShowSheetHelp();
+    static void ShowControlHelp(int control);
+
+    // How FolderPicked rewrites a picked folder: CanonicalNetWarePath (copy/path_utils.h)
+    // unless replaced, so that the sheet's rules can be exercised without a network. Null
+    // puts CanonicalNetWarePath back.
+    using PathCanonicaliser = bool (*)(std::string& path, bool withServer);
+    static void SetPathCanonicaliser(PathCanonicaliser canonicaliser);
+
 private:
     struct Control {
         bool checked = false;
@@ -68,6 +88,10 @@ private:
     };
     Control& At(int control);
     const Control* Find(int control) const;
+    void ApplySyncRule();
+    void ApplyLogFileRule();
+    void ApplyOverwriteRule();
+    void RefillCombo();
 
     bool created_[kOptionsPageCount] = {};
     std::vector<std::pair<int, Control>> controls_;

@@ -6,12 +6,28 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "netware/netware_client.h"
 #include "platform/file_services.h"
 
 namespace sim {
+
+// One entry's NetWare metadata, as the simulator keeps it (for tests and farcast-netsim).
+struct EntryMeta {
+    std::string name;       // long name as the disk holds it
+    std::string shortName;  // 8.3 alias
+    bool directory = false;
+    std::uint32_t attributes = 0;  // full attribute word, directory and compressed bits included
+    std::uint16_t inheritedRightsMask = 0;
+    std::uint8_t nameSpace = 0;
+    bool compressed = false;
+    std::uint64_t size = 0;  // uncompressed size
+    std::uint64_t storedSize = 0;  // bytes on disk (the compressed size of a compressed file)
+    std::int64_t modified = 0;  // seconds since the epoch
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> trustees;  // object ID, rights
+};
 
 class SimNetwork {
 public:
@@ -46,6 +62,10 @@ public:
     virtual bool Compress(const std::string& path, std::string* error) = 0;
     // Problems found in network.toml and the trees; empty when all is well.
     virtual std::vector<std::string> Check() = 0;
+    // One entry's metadata; false and *error when path names no entry.
+    virtual bool GetEntryMeta(const std::string& path, EntryMeta* meta, std::string* error) = 0;
+    // The network root as opened (absolute, links resolved).
+    virtual std::string Root() const = 0;
 };
 
 // Creates the demo network in dir (which must not hold a network yet).

@@ -1,0 +1,314 @@
+#include "app/qt_window_system.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QScreen>
+#include <QWindow>
+
+#include "app/help_viewer.h"
+#include "app/login_dialog.h"
+#include "app/options_sheet_view.h"
+#include "app/progress_dialog.h"
+#include "app/resource_text.h"
+#include "app/sync_dialog.h"
+#include "app/window_placement.h"
+
+namespace {
+
+QMessageBox::Icon BoxIcon(unsigned style) {
+    switch (style & win::MB_ICONMASK) {
+        case win::MB_ICONSTOP:
+            return QMessageBox::Critical;
+        case win::MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case win::MB_ICONEXCLAMATION:
+            return QMessageBox::Warning;
+        case win::MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
+// The box's buttons, the first being the default, and the answer of Escape / closing the box
+// (the Cancel button where there is one; a Yes/No box cannot be closed without an answer).
+struct BoxButtons {
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+    QMessageBox::StandardButton escapeButton;
+};
+
+BoxButtons ButtonsFor(unsigned style) {
+    switch (style & win::MB_TYPEMASK) {
+        case win::MB_OKCANCEL:
+            return {QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, QMessageBox::Cancel};
+        case win::MB_YESNOCANCEL:
+            return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes,
+                    QMessageBox::Cancel};
+        case win::MB_YESNO:
+            return {QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, QMessageBox::NoButton};
+        default:
+            return {QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok};
+    }
+}
+
+int AnswerCode(int button) {
+    switch (button) {
+        case QMessageBox::Cancel:
+            return win::IDCANCEL;
+        case QMessageBox::Yes:
+            return win::IDYES;
+        case QMessageBox::No:
+            return win::IDNO;
+        default:
+            return win::IDOK;
+    }
+}
+
+// Message texts break lines with "\r\n"; Qt wants "\n".
+QString BoxText(const std::string& text) {
+    QString result = FromEngine(text);
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return result;
+}
+
+int ScreenHeight(const QWidget* window) {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().height() : 768;
+}
+
+}  // namespace
+
+void SetOwnerWindow(QWidget* window, QWidget* owner) {
+    if (!window || !owner)
+        return;
+    window->winId();
+    if (window->windowHandle() && owner->windowHandle())
+        window->windowHandle()->setTransientParent(owner->windowHandle());
+}
+
+QtWindowSystem::QtWindowSystem() = default;
+
+QtWindowSystem::~QtWindowSystem() {
+    while (waitCursors_ > 0) {
+        QGuiApplication::restoreOverrideCursor();
+        --waitCursors_;
+    }
+}
+
+void QtWindowSystem::SetMainWindow(QWidget* mainWindow, QListWidget* serverList) {
+    mainWindow_ = mainWindow;
+    serverList_ = serverList;
+}
+
+QWidget* QtWindowSystem::Widget(win::WindowId id) const {
+    if (id == win::kMainWindow)
+        return mainWindow_.data();
+    if (auto it = dialogs_.find(id); it != dialogs_.end())
+        return it->second.dialog.get();
+    if (auto it = otherWindows_.find(id); it != otherWindows_.end())
+        return it->second.data();
+    return nullptr;
+}
+
+RunDialog* QtWindowSystem::Dialog(win::WindowId id) const {
+    auto it = dialogs_.find(id);
+    return it == dialogs_.end() ? nullptr : it->second.dialog.get();
+}
+
+int QtWindowSystem::MessageBox(win::WindowId owner, const std::string& text,
+                               const std::string& caption, unsigned style) {
+    if (answerer_)
+        return answerer_(Box{owner, text, caption, style});
+
+    const BoxButtons buttons = ButtonsFor(style);
+    QMessageBox box(BoxIcon(style), FromEngine(caption), BoxText(text), buttons.buttons);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(buttons.defaultButton);
+    if (buttons.escapeButton != QMessageBox::NoButton)
+        box.setEscapeButton(buttons.escapeButton);
+    box.setWindowModality(Qt::ApplicationModal);
+    // The owner is not made the box's parent: a disabled owner (the main window during a run)
+    // would disable the box with it.
+    SetOwnerWindow(&box, Widget(owner));
+    if (style & win::MB_SETFOREGROUND) {
+        box.show();
+        box.raise();
+        box.activateWindow();
+    }
+    return AnswerCode(box.exec());
+}
+
+win::WindowId QtWindowSystem::CreateProgressDialog(win::DialogKind kind, win::WindowId owner) {
+    std::unique_ptr<RunDialog> dialog;
+    if (kind == win::DialogKind::SyncDir)
+        dialog = std::make_unique<SyncDialogView>();
+    else
+        dialog = std::make_unique<ProgressDialog>(kind);
+
+    const win::WindowId id = nextId_++;
+    RunDialog* view = dialog.get();
+    view->SetCancelHandler([this, id] { UserCancelled(id); });
+    dialogs_[id] = OpenDialog{std::move(dialog), owner};
+
+    if (QWidget* ownerWidget = Widget(owner)) {
+        ownerWidget->setEnabled(false);
+        SetOwnerWindow(view, ownerWidget);
+    }
+    CentreOnScreen(view, 0, view->VerticalOffset(ScreenHeight(view)));
+    view->show();
+    FocusDialogControl(view, win::IDCANCEL);
+    return id;
+}
+
+void QtWindowSystem::DestroyDialog(win::WindowId dialog) {
+    auto it = dialogs_.find(dialog);
+    if (it == dialogs_.end())
+        return;
+    std::unique_ptr<RunDialog> view = std::move(it->second.dialog);
+    const win::WindowId owner = it->second.owner;
+    dialogs_.erase(it);
+    if (QWidget* ownerWidget = Widget(owner))
+        ownerWidget->setEnabled(true);
+    view->hide();
+    // The dialog may be the sender of the click that cancelled it: delete it once its own
+    // event handling has returned.
+    view.release()->deleteLater();
+}
+
+void QtWindowSystem::UserCancelled(win::WindowId dialog) {
+    DestroyDialog(dialog);
+    win::NotifyDialogCancelled(dialog);
+}
+
+bool QtWindowSystem::IsWindow(win::WindowId window) {
+    return Widget(window) != nullptr;
+}
+
+void QtWindowSystem::SetDlgItemText(win::WindowId dialog, int control, const std::string& text) {
+    if (RunDialog* view = Dialog(dialog))
+        view->SetField(control, FromEngine(text));
+}
+
+void QtWindowSystem::SetProgressPos(win::WindowId dialog, int control, int percent) {
+    if (RunDialog* view = Dialog(dialog))
+        view->SetBar(control, percent);
+}
+
+void QtWindowSystem::SendServerName(win::WindowId dialog, const std::string& serverName) {
+    if (RunDialog* view = Dialog(dialog))
+        view->SetServerName(serverName);
+}
+
+void QtWindowSystem::EnableWindow(win::WindowId window, bool enable) {
+    if (QWidget* widget = Widget(window))
+        widget->setEnabled(enable);
+}
+
+void QtWindowSystem::PumpMessages() {
+    // Never waits: only what is already pending is handled.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool QtWindowSystem::MeasureControlText(win::WindowId dialog, int control, const std::string& text,
+                                        int* textWidth, int* clientWidth) {
+    QWidget* widget = DialogControl(Widget(dialog), control);
+    if (!widget)
+        return false;
+    const QFontMetrics metrics(widget->font());
+    if (textWidth)
+        *textWidth = metrics.horizontalAdvance(FromEngine(text));
+    if (clientWidth)
+        *clientWidth = widget->contentsRect().width();
+    return true;
+}
+
+void QtWindowSystem::SetWaitCursor(bool on) {
+    if (on) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        ++waitCursors_;
+    } else if (waitCursors_ > 0) {
+        QGuiApplication::restoreOverrideCursor();
+        --waitCursors_;
+    }
+}
+
+void QtWindowSystem::MessageBeep(unsigned) {
+    QApplication::beep();
+}
+
+void QtWindowSystem::ServerListReset() {
+    if (serverList_)
+        serverList_->clear();
+}
+
+void QtWindowSystem::ServerListAdd(const std::string& name) {
+    if (!serverList_)
+        return;
+    // Sorted in case-insensitively, after entries that compare equal.
+    const QString text = FromEngine(name);
+    int row = 0;
+    while (row < serverList_->count() &&
+           QString::compare(serverList_->item(row)->text(), text, Qt::CaseInsensitive) <= 0)
+        ++row;
+    serverList_->insertItem(row, text);
+}
+
+std::vector<int> QtWindowSystem::ServerListSelection() {
+    std::vector<int> rows;
+    if (!serverList_)
+        return rows;
+    for (int row = 0; row < serverList_->count(); ++row)
+        if (serverList_->item(row)->isSelected())
+            rows.push_back(row);
+    return rows;
+}
+
+std::string QtWindowSystem::ServerListText(int index) {
+    if (!serverList_ || index < 0 || index >= serverList_->count())
+        return std::string();
+    return serverList_->item(index)->text().toStdString();
+}
+
+int QtWindowSystem::ShowLoginDialog(win::WindowId owner) {
+    const win::WindowId id = nextId_++;
+    // The dialog registers itself under id while it is open, so that its boxes find it.
+    LoginDialogView dialog(id);
+    otherWindows_[id] = &dialog;
+    dialog.setWindowModality(Qt::ApplicationModal);
+    SetOwnerWindow(&dialog, Widget(owner));
+    dialog.Start();
+    const int result = dialog.exec() == QDialog::Accepted ? win::IDOK : win::IDCANCEL;
+    otherWindows_.erase(id);
+    return result;
+}
+
+int QtWindowSystem::RunOptionsSheet(win::WindowId owner) {
+    return RunOptionsSheetDialog(Widget(owner));
+}
+
+void QtWindowSystem::WinHelp(win::WindowId, const char*, unsigned command, std::uintptr_t data) {
+    switch (command) {
+        case win::HELP_CONTEXT:
+        case win::HELP_WM_HELP:
+            ShowHelpContext(static_cast<int>(data));
+            break;
+        case win::HELP_FINDER:
+            ShowHelpTopic(QStringLiteral("contents"));
+            break;
+        case win::HELP_HELPONHELP:
+            ShowHelpTopic(QStringLiteral("using_help"));
+            break;
+        case win::HELP_QUIT:
+            CloseHelpViewer();
+            break;
+        default:
+            break;
+    }
+}

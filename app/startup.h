@@ -1,0 +1,33 @@
+#pragma once
+// The program's start-up, in this order: the window system and the cancel handler; the
+// settings key (its failure ends the program with message 347); the simulated network (the
+// demo network is created at the default location when none exists there yet; an unusable
+// network ends the program with its message); the main window at the stored placement with
+// its server list; the options; the banner; the NetWare client and the server list (their
+// failures end the program); the accelerators; the first-start help. Then the event loop.
+
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/qt_window_system.h"
+#include "netware/sim/sim_network.h"
+
+// Everything the running program holds, released in reverse order.
+struct FarcastSession {
+    std::unique_ptr<QtWindowSystem> ui;  // created by StartFarcast unless already set
+    std::unique_ptr<sim::SimNetwork> network;
+    std::unique_ptr<MainWindow> window;
+    ~FarcastSession();
+};
+
+// The start-up steps up to the event loop. False when the program is to end (any message has
+// been shown); the main window may then exist already.
+bool StartFarcast(FarcastSession* session);
+
+// The network the program uses: the one at root, or, when root is the default location (no
+// FARCAST_NETWORK) and holds no network yet, the demo network created there and announced
+// once. Null when there is none to use (its message has been shown).
+std::unique_ptr<sim::SimNetwork> OpenStartupNetwork();
+
+// start-up, the event loop, and the exit code (0).
+int RunFarcast();

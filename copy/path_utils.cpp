@@ -1,0 +1,167 @@
+#include "copy/path_utils.h"
+
+#include <cctype>
+#include <vector>
+
+#include "copy/copy_run.h"
+#include "netware/netware_client.h"
+#include "netware/volume_checks.h"
+#include "platform/file_services.h"
+#include "resources/string_ids.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
+
+namespace {
+
+// The parts NWParsePath gives for a path on a NetWare volume.
+struct ParsedPath {
+    std::string server;
+    NWCONN_HANDLE connection = 0;
+    std::string volume;
+    std::string directory;  // below the volume, without its leading backslash
+};
+
+bool ParseNetWarePath(const std::string& path, ParsedPath* parsed) {
+    char server[nw::kNameSize] = {};
+    char volume[nw::kNameSize] = {};
+    char directory[win::MAX_PATH] = {};
+    NWCONN_HANDLE connection = 0;
+    if (NetWare().NWParsePath(path.c_str(), server, &connection, volume, directory) !=
+        nw::SUCCESSFUL)
+        return false;
+    server[nw::kNameSize - 1] = volume[nw::kNameSize - 1] = '\0';
+    directory[win::MAX_PATH - 1] = '\0';
+    parsed->server = server;
+    parsed->connection = connection;
+    parsed->volume = volume;
+    parsed->directory = directory[0] == '\\' ? directory + 1 : directory;
+    return true;
+}
+
+void UpperCaseInPlace(std::string& text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+bool VolumeHasLongNames(const ParsedPath& parsed) {
+    if (CopyRun.SourceLongNamesKnown)
+        return CopyRun.SourceHasLongNames;
+    const std::string root = FormatText(LoadResString(IDS_FMT_SERVER_VOLUME), parsed.server.c_str(),
+                                        parsed.volume.c_str()) +
+                             "\\";
+    return SupportsLongNames(root);
+}
+
+// The directory path with every component in its long name, asked of the server from the
+// last component to the first.
+bool LongDirectoryPath(const ParsedPath& parsed, std::string* longPath) {
+    std::vector<std::string> components;  // last component first
+    std::string current = parsed.directory;
+    for (;;) {
+        const std::string entry = FormatText(LoadResString(IDS_FMT_VOLUME_RELATIVE),
+                                             parsed.volume.c_str(), current.c_str());
+        char longName[256] = {};
+        if (NetWare().NWGetLongName(parsed.connection, 0, entry.c_str(), nw::NS_DOS, nw::NS_LONG,
+                                    longName) != nw::SUCCESSFUL)
+            return false;
+        longName[sizeof longName - 1] = '\0';
+        components.emplace_back(longName);
+        const std::size_t cut = current.rfind('\\');
+        if (cut == std::string::npos)
+            break;
+        current.resize(cut);
+    }
+    longPath->clear();
+    for (auto it = components.rbegin(); it != components.rend(); ++it) {
+        if (!longPath->empty())
+            *longPath += '\\';
+        *longPath += *it;
+    }
+    return true;
+}
+
+std::string Format(const ParsedPath& parsed, bool withServer) {
+    const char* server = parsed.server.c_str();
+    const char* volume = parsed.volume.c_str();
+    const char* directory = parsed.directory.c_str();
+    if (withServer)
+        return parsed.directory.empty()
+                   ? FormatText(LoadResString(IDS_FMT_SERVER_VOLUME), server, volume)
+                   : FormatText(LoadResString(IDS_FMT_UNC_PATH), server, volume, directory);
+    return parsed.directory.empty()
+               ? FormatText(LoadResString(IDS_FMT_VOLUME_ONLY), volume)
+               : FormatText(LoadResString(IDS_FMT_VOLUME_PATH), volume, directory);
+}
+
+}  // namespace
+
+bool CanonicalNetWarePath(std::string& path, bool withServer) {
+    // A file dropped from a Linux file manager arrives as a local path under the network
+    // root; it names the NetWare path it is.
+    std::string netPath;
+    if (!path.empty() && path[0] == '/' && NetWare().LocalPathToNetWarePath(path, &netPath))
+        path = netPath;
+
+    UpperCaseInPlace(path);
+    ParsedPath parsed;
+    if (!ParseNetWarePath(path, &parsed)) {
+        // The client may know the entry only by its 8.3 form: parse that, then ask the server
+        // for the long names.
+        char shortPath[win::MAX_PATH] = {};
+        const std::uint32_t length =
+            win::Files().GetShortPathName(path.c_str(), shortPath, sizeof shortPath);
+        if (length == 0 || length >= sizeof shortPath)
+            return false;
+        if (!ParseNetWarePath(shortPath, &parsed))
+            return false;
+        if (!parsed.directory.empty() && VolumeHasLongNames(parsed)) {
+            std::string longPath;
+            if (!LongDirectoryPath(parsed, &longPath))
+                return false;
+            parsed.directory = longPath;
+        }
+    }
+
+    // Never cut a path: a result beyond the program's limit is refused.
+    std::string result = Format(parsed, withServer);
+    if (result.size() > kMaxPath)
+        return false;
+    path = result;
+    return true;
+}
+
+std::string FitPathToControl(win::WindowId dialog, int control, const std::string& path) {
+    ParsedPath parsed;
+    if (!ParseNetWarePath(path, &parsed))
+        return path;
+
+    const char* server = parsed.server.c_str();
+    const char* volume = parsed.volume.c_str();
+    std::string text =
+        FormatText(LoadResString(IDS_FMT_UNC_PATH), server, volume, parsed.directory.c_str());
+    int textWidth = 0, clientWidth = 0;
+    if (!win::Ui().MeasureControlText(dialog, control, text, &textWidth, &clientWidth))
+        return path;
+
+    // Drop one leading directory per step behind " ...\", never the last component.
+    std::string directory = parsed.directory;
+    while (textWidth > clientWidth) {
+        const std::size_t first = directory.find('\\');
+        if (first == std::string::npos)
+            break;
+        directory.erase(0, first + 1);
+        text = FormatText(LoadResString(IDS_FMT_UNC_SHORTENED), server, volume, directory.c_str());
+        if (!win::Ui().MeasureControlText(dialog, control, text, &textWidth, &clientWidth))
+            return path;
+    }
+    return text;
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+    return directory + "\\" + name;
+}
+
+std::string LastComponent(const std::string& path) {
+    const std::size_t cut = path.rfind('\\');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}

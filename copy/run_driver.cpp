@@ -1,0 +1,260 @@
+// The copy run: from the selection check through counting and the servers to the summary.
+// Everything one run holds (lists, totals, dialogs, buffer, log) is released when it ends.
+#include "copy/run_driver.h"
+
+#include <algorithm>
+#include <new>
+
+#include "copy/copy_run.h"
+#include "copy/path_utils.h"
+#include "copy/per_server_pass.h"
+#include "copy/progress_dialogs.h"
+#include "copy/source_scan.h"
+#include "netware/attach_login.h"
+#include "netware/login_dialog.h"
+#include "netware/target_server.h"
+#include "report/log_file.h"
+#include "report/messages.h"
+#include "resources/string_ids.h"
+#include "settings/copy_options.h"
+#include "settings/options_sheet.h"
+#include "settings/settings_store.h"
+#include "sync/synchronise.h"
+#include "util/string_table.h"
+
+namespace {
+
+constexpr int kServerBar = 205;
+constexpr int kOverallBar = 224;
+constexpr std::uint32_t kDefaultBufferKilobytes = 16;
+
+bool g_runInProgress = false;
+bool g_lastRunReachedSummary = false;
+
+// The run driver's own boxes: stop icon, OK, brought to the foreground; never logged.
+void ShowRunMessage(unsigned textId) {
+    win::Ui().MessageBox(win::kMainWindow, LoadResString(textId),
+                         LoadResString(IDS_CAPTION_FARCAST),
+                         win::MB_SETFOREGROUND | win::MB_ICONSTOP | win::MB_OK);
+}
+
+void CloseProgressDialog() {
+    if (ProgressDialog != win::kNoWindow && win::Ui().IsWindow(ProgressDialog))
+        win::Ui().DestroyDialog(ProgressDialog);
+    ProgressDialog = win::kNoWindow;
+}
+
+void ReleaseCopyBuffer() {
+    std::vector<char>().swap(CopyRun.CopyBuffer);
+}
+
+// Every end before the copying: nothing of the run is kept, no summary.
+void EndRunEarly(bool logOpened) {
+    CopyRun.drop.clear();
+    ReleaseRunLists();
+    CloseProgressDialog();
+    ReleaseCopyBuffer();
+    if (logOpened)
+        CloseLogFile();
+}
+
+// The drop's directory becomes the first destination offered: the same place on every server.
+void TrackSourceDirectory() {
+    const auto lastSlash = CopyRun.FirstDroppedItem.rfind('\\');
+    if (lastSlash == std::string::npos)
+        return;
+    std::string directory = CopyRun.FirstDroppedItem.substr(0, lastSlash + 1);
+    if (CanonicalNetWarePath(directory, false))
+        AddPathToHistory(directory);
+}
+
+void LogSourceTotals() {
+    const std::string newline = LoadResString(IDS_NEWLINE);
+    const std::string text =
+        LoadResString(IDS_SOURCE_DIRECTORIES) + FormatCount(CopyRun.SourceDirectories) + newline +
+        LoadResString(IDS_SOURCE_FILES) + FormatCount(CopyRun.SourceFiles) + newline +
+        LoadResString(IDS_SOURCE_BYTES) + FormatCount(CopyRun.SourceBytes);
+    LogAndShow(win::kMainWindow, text.c_str(), LoadResString(IDS_CAPTION_FARCAST),
+               win::MB_ICONINFORMATION, false);
+}
+
+void ResetRunTotals() {
+    CopyRun.RunFilesUpdated = ByteCount{};
+    CopyRun.RunBytesUpdated = ByteCount{};
+    CopyRun.RunBytesProcessed = ByteCount{};
+    CopyRun.RunFilesDeleted = ByteCount{};
+    CopyRun.RunDirectoriesDeleted = ByteCount{};
+    CopyRun.RunBytesDeleted = ByteCount{};
+}
+
+void ResetServerTotals() {
+    CopyRun.ServerBytesProcessed = ByteCount{};
+    CopyRun.ServerFilesDeleted = ByteCount{};
+    CopyRun.ServerDirectoriesDeleted = ByteCount{};
+    CopyRun.ServerBytesDeleted = ByteCount{};
+}
+
+bool AllocateCopyBuffer() {
+    const std::uint32_t kilobytes =
+        CopyOptions.BufferSize != 0 ? CopyOptions.BufferSize : kDefaultBufferKilobytes;
+    try {
+        CopyRun.CopyBuffer.assign(static_cast<std::size_t>(kilobytes) * 1024, 0);
+    } catch (const std::bad_alloc&) {
+        ShowRunMessage(IDS_ERR_MEMORY);
+        return false;
+    }
+    return true;
+}
+
+// Steps up to the start of the copying; false when the run ended early.
+bool PrepareRun(const std::vector<std::string>& drop, bool* logOpened) {
+    CopyRun.drop = drop;
+    if (GetSelectedServers() == 0 || CopyRun.drop.empty())
+        return false;
+    CopyRun.FirstDroppedItem = CopyRun.drop.front();
+    CopyRun.SourceLongNamesKnown = false;
+    CanonicalNetWarePath(CopyRun.FirstDroppedItem, true);
+    if (!CheckSourcePath(CopyRun.FirstDroppedItem))
+        return false;
+    if (CopyOptions.TrackDirectory)
+        TrackSourceDirectory();
+
+    const int sheet = OpenOptionsSheet(win::kMainWindow);
+    if (sheet == -1) {
+        ShowRunMessage(IDS_ERR_OPTIONS_DIALOG);
+        return false;
+    }
+    if (CancelRequested || sheet == 0)
+        return false;
+
+    if (CopyOptions.CreateLogfile) {
+        if (OpenLogFile(CopyOptions.LogFileName) == win::INVALID_HANDLE_VALUE)
+            return false;
+        *logOpened = true;
+    }
+    LoginDialogForServer = false;
+    if (CopyOptions.UnattendedMode && !CopyOptions.Netware4xServers)
+        win::Ui().ShowLoginDialog(win::kMainWindow);  // credentials for bindery servers
+
+    if (!CollectSources())
+        return false;
+
+    ProgressDialog = win::Ui().CreateProgressDialog(win::DialogKind::CopyFiles, win::kMainWindow);
+    ResetRunTotals();
+    CancelRequested = false;
+    SetDialogBar(ProgressDialog, kOverallBar, 0);
+    return AllocateCopyBuffer();
+}
+
+// Undoes the login this run made on the server, and only that one.
+void ReleaseServerIfLoggedInByRun() {
+    if (TargetServer.statusRead && !TargetServer.wasLoggedIn &&
+        TargetServer.connection != PrimaryConnection)
+        ReleaseServer(TargetServer.connection);
+}
+
+void CopyToServers() {
+    for (std::uint32_t i = 1; i <= CopyRun.SelectedServerCount && !CancelRequested; ++i) {
+        CopyRun.SyncAllowed = true;
+        const std::string name = win::Ui().ServerListText(CopyRun.SelectedServers[i - 1]);
+        TargetServer = TargetServerRecord{};
+        TargetServer.name = name;
+        if (ProgressDialog != win::kNoWindow && win::Ui().IsWindow(ProgressDialog))
+            win::Ui().SendServerName(ProgressDialog, name);
+        ResetServerTotals();
+        SetDialogBar(ProgressDialog, kServerBar, 0);
+        win::PumpMessages();
+        bool goOn = PerServerPass(name, i, CopyRun.SelectedServerCount);
+        if (goOn) {
+            win::PumpMessages();
+            if (CopyOptions.SyncDirs && CopyRun.SyncAllowed && !CopyRun.DroppedDirectories.empty())
+                goOn = SynchroniseServer(name);
+        }
+        // Also when the run stops here: a login the run made is never left behind.
+        ReleaseServerIfLoggedInByRun();
+        if (!goOn)
+            break;
+    }
+}
+
+void FinishRun(bool logOpened) {
+    CloseProgressDialog();
+    ReleaseRunLists();
+    ReleaseCopyBuffer();
+    ShowRunSummary();
+    if (logOpened)
+        CloseLogFile();
+}
+
+}  // namespace
+
+void RunCopy(const std::vector<std::string>& drop) {
+    if (g_runInProgress) {
+        ShowRunMessage(IDS_ERR_RUN_STILL_ENDING);
+        g_lastRunReachedSummary = false;
+        return;
+    }
+    g_runInProgress = true;
+    g_lastRunReachedSummary = false;
+    win::SetDialogCancelHandler(&ProgressDialogCancelled);
+    bool logOpened = false;
+    if (PrepareRun(drop, &logOpened)) {
+        CopyToServers();
+        FinishRun(logOpened);
+        g_lastRunReachedSummary = true;
+    } else {
+        EndRunEarly(logOpened);
+    }
+    g_runInProgress = false;
+}
+
+bool RunInProgress() {
+    return g_runInProgress;
+}
+
+bool LastRunReachedSummary() {
+    return g_lastRunReachedSummary;
+}
+
+std::uint32_t GetSelectedServers() {
+    std::vector<int> selection = win::Ui().ServerListSelection();
+    if (selection.empty()) {
+        ShowRunMessage(IDS_ERR_NO_SERVER_SELECTED);
+        return 0;
+    }
+    std::sort(selection.begin(), selection.end());
+    CopyRun.SelectedServers = std::move(selection);
+    CopyRun.SelectedServerCount = static_cast<std::uint32_t>(CopyRun.SelectedServers.size());
+    return CopyRun.SelectedServerCount;
+}
+
+bool CollectSources() {
+    CopyRun.SourceDirectories = ByteCount{};
+    CopyRun.SourceFiles = ByteCount{};
+    CopyRun.SourceBytes = ByteCount{};
+    // Names are kept whole: one too long for the program is reported by the scan, never cut.
+    CopyRun.DroppedPaths = std::move(CopyRun.drop);
+    CopyRun.drop.clear();
+
+    ProgressDialog = win::Ui().CreateProgressDialog(win::DialogKind::ReadDir, win::kMainWindow);
+    CancelRequested = false;
+    ScanSources();
+    CopyRun.DroppedPaths.clear();
+    CloseProgressDialog();
+
+    if (CopyOptions.CreateLogfile)
+        LogSourceTotals();
+    return !CancelRequested;
+}
+
+void AddToTotals(std::uint64_t bytes) {
+    CopyRun.RunBytesUpdated += ByteCount::From(bytes);
+    ++CopyRun.RunFilesUpdated;
+}
+
+void ReleaseRunLists() {
+    CopyRun.DroppedPaths.clear();
+    CopyRun.DroppedFiles.clear();
+    CopyRun.DroppedDirectories.clear();
+    CopyRun.SelectedServers.clear();
+}

@@ -1,0 +1,262 @@
+#include "netware/sim/metadata_store.h"
+
+namespace sim {
+
+namespace {
+
+const char* kSchema =
+    "PRAGMA journal_mode=WAL;"
+    "PRAGMA synchronous=NORMAL;"
+    "CREATE TABLE IF NOT EXISTS entry("
+    "  id INTEGER PRIMARY KEY,"
+    "  server TEXT NOT NULL, volume TEXT NOT NULL, dir TEXT NOT NULL, name TEXT NOT NULL,"
+    "  inode INTEGER NOT NULL, birth INTEGER NOT NULL,"
+    "  attributes INTEGER NOT NULL, irm INTEGER NOT NULL, namespace INTEGER NOT NULL,"
+    "  compressed INTEGER NOT NULL, size INTEGER NOT NULL, alias TEXT NOT NULL DEFAULT '',"
+    "  UNIQUE(server, volume, dir, name));"
+    "CREATE INDEX IF NOT EXISTS entry_alias ON entry(server, volume, dir, alias);"
+    "CREATE TABLE IF NOT EXISTS trustee("
+    "  entry INTEGER NOT NULL, object INTEGER NOT NULL, rights INTEGER NOT NULL,"
+    "  PRIMARY KEY(entry, object));";
+
+void BindKey(sqlite3_stmt* s, const EntryKey& k, int first) {
+    sqlite3_bind_text(s, first, k.server.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, first + 1, k.volume.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, first + 2, k.dir.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, first + 3, k.name.c_str(), -1, SQLITE_TRANSIENT);
+}
+
+// Runs a statement to its end and resets it for the next use.
+void RunOnce(sqlite3_stmt* s) {
+    while (sqlite3_step(s) == SQLITE_ROW) {
+    }
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+}
+
+void Done(sqlite3_stmt* s) {
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+}
+
+}  // namespace
+
+MetadataStore::~MetadataStore() {
+    for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
+                            moveChildren_, identity_, alias_, trustees_, setTrustee_})
+        sqlite3_finalize(s);
+    if (db_)
+        sqlite3_close(db_);
+}
+
+sqlite3_stmt* MetadataStore::Prepare(const char* sql) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
+        return nullptr;
+    return s;
+}
+
+bool MetadataStore::Exec(const char* sql) {
+    return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool MetadataStore::Open(const std::string& file, std::string* error) {
+    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        *error = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        return false;
+    }
+    sqlite3_busy_timeout(db_, 5000);
+    if (!Exec(kSchema)) {
+        *error = sqlite3_errmsg(db_);
+        return false;
+    }
+    find_ = Prepare(
+        "SELECT id, inode, birth, attributes, irm, namespace, compressed, size, alias FROM entry "
+        "WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
+    insert_ = Prepare(
+        "INSERT OR REPLACE INTO entry(server, volume, dir, name, inode, birth, attributes, irm, "
+        "namespace, compressed, size, alias) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12)");
+    update_ = Prepare(
+        "UPDATE entry SET attributes=?2, irm=?3, namespace=?4, compressed=?5, size=?6, alias=?7 "
+        "WHERE id=?1");
+    removeKey_ = Prepare(
+        "SELECT id FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
+    removeId_ = Prepare("DELETE FROM entry WHERE id=?1");
+    removeTrustees_ = Prepare("DELETE FROM trustee WHERE entry=?1");
+    move_ = Prepare(
+        "UPDATE entry SET dir=?5, name=?6, inode=?7, birth=?8, alias='' "
+        "WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
+    moveChildren_ = Prepare(
+        "UPDATE entry SET dir=?4 || substr(dir, length(?3) + 1) "
+        "WHERE server=?1 AND volume=?2 AND (dir=?3 OR substr(dir, 1, length(?3) + 1)=?3 || '/')");
+    identity_ = Prepare("UPDATE entry SET inode=?2, birth=?3 WHERE id=?1");
+    alias_ = Prepare(
+        "SELECT name FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND alias=?4");
+    trustees_ = Prepare("SELECT object, rights FROM trustee WHERE entry=?1 ORDER BY object");
+    setTrustee_ = Prepare("INSERT OR REPLACE INTO trustee(entry, object, rights) VALUES(?1,?2,?3)");
+    for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
+                            moveChildren_, identity_, alias_, trustees_, setTrustee_}) {
+        if (!s) {
+            *error = sqlite3_errmsg(db_);
+            return false;
+        }
+    }
+    return true;
+}
+
+void MetadataStore::RemoveById(std::int64_t id) {
+    sqlite3_bind_int64(removeTrustees_, 1, id);
+    RunOnce(removeTrustees_);
+    sqlite3_bind_int64(removeId_, 1, id);
+    RunOnce(removeId_);
+}
+
+bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
+    BindKey(find_, key, 1);
+    if (sqlite3_step(find_) != SQLITE_ROW) {
+        Done(find_);
+        return false;
+    }
+    std::int64_t id = sqlite3_column_int64(find_, 0);
+    auto inode = static_cast<std::uint64_t>(sqlite3_column_int64(find_, 1));
+    std::int64_t birth = sqlite3_column_int64(find_, 2);
+    if (inode != identity.inode || birth != identity.birth) {
+        Done(find_);
+        RemoveById(id);
+        return false;
+    }
+    row->id = id;
+    row->attributes = static_cast<std::uint32_t>(sqlite3_column_int64(find_, 3));
+    row->irm = static_cast<std::uint16_t>(sqlite3_column_int(find_, 4));
+    row->nameSpace = static_cast<std::uint8_t>(sqlite3_column_int(find_, 5));
+    row->compressed = sqlite3_column_int(find_, 6) != 0;
+    row->size = static_cast<std::uint64_t>(sqlite3_column_int64(find_, 7));
+    const unsigned char* alias = sqlite3_column_text(find_, 8);
+    row->alias = alias ? reinterpret_cast<const char*>(alias) : "";
+    Done(find_);
+    return true;
+}
+
+bool MetadataStore::Insert(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
+    // A replaced row's trustees must not pass to the new entry.
+    BindKey(removeKey_, key, 1);
+    if (sqlite3_step(removeKey_) == SQLITE_ROW) {
+        std::int64_t old = sqlite3_column_int64(removeKey_, 0);
+        Done(removeKey_);
+        RemoveById(old);
+    } else {
+        Done(removeKey_);
+    }
+    BindKey(insert_, key, 1);
+    sqlite3_bind_int64(insert_, 5, static_cast<std::int64_t>(identity.inode));
+    sqlite3_bind_int64(insert_, 6, identity.birth);
+    sqlite3_bind_int64(insert_, 7, row->attributes);
+    sqlite3_bind_int(insert_, 8, row->irm);
+    sqlite3_bind_int(insert_, 9, row->nameSpace);
+    sqlite3_bind_int(insert_, 10, row->compressed ? 1 : 0);
+    sqlite3_bind_int64(insert_, 11, static_cast<std::int64_t>(row->size));
+    sqlite3_bind_text(insert_, 12, row->alias.c_str(), -1, SQLITE_TRANSIENT);
+    bool ok = sqlite3_step(insert_) == SQLITE_DONE;
+    Done(insert_);
+    row->id = ok ? sqlite3_last_insert_rowid(db_) : 0;
+    return ok;
+}
+
+bool MetadataStore::Update(const MetaRow& row) {
+    sqlite3_bind_int64(update_, 1, row.id);
+    sqlite3_bind_int64(update_, 2, row.attributes);
+    sqlite3_bind_int(update_, 3, row.irm);
+    sqlite3_bind_int(update_, 4, row.nameSpace);
+    sqlite3_bind_int(update_, 5, row.compressed ? 1 : 0);
+    sqlite3_bind_int64(update_, 6, static_cast<std::int64_t>(row.size));
+    sqlite3_bind_text(update_, 7, row.alias.c_str(), -1, SQLITE_TRANSIENT);
+    bool ok = sqlite3_step(update_) == SQLITE_DONE;
+    Done(update_);
+    return ok;
+}
+
+void MetadataStore::Remove(const EntryKey& key) {
+    BindKey(removeKey_, key, 1);
+    if (sqlite3_step(removeKey_) == SQLITE_ROW) {
+        std::int64_t id = sqlite3_column_int64(removeKey_, 0);
+        Done(removeKey_);
+        RemoveById(id);
+        return;
+    }
+    Done(removeKey_);
+}
+
+void MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity) {
+    Begin();
+    Remove(to);
+    BindKey(move_, from, 1);
+    sqlite3_bind_text(move_, 5, to.dir.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(move_, 6, to.name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int64(move_, 7, static_cast<std::int64_t>(identity.inode));
+    sqlite3_bind_int64(move_, 8, identity.birth);
+    RunOnce(move_);
+    // Rows below a renamed directory move with it.
+    std::string oldDir = from.dir.empty() ? from.name : from.dir + "/" + from.name;
+    std::string newDir = to.dir.empty() ? to.name : to.dir + "/" + to.name;
+    sqlite3_bind_text(moveChildren_, 1, from.server.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(moveChildren_, 2, from.volume.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(moveChildren_, 3, oldDir.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(moveChildren_, 4, newDir.c_str(), -1, SQLITE_TRANSIENT);
+    RunOnce(moveChildren_);
+    Commit();
+}
+
+void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity) {
+    sqlite3_bind_int64(identity_, 1, id);
+    sqlite3_bind_int64(identity_, 2, static_cast<std::int64_t>(identity.inode));
+    sqlite3_bind_int64(identity_, 3, identity.birth);
+    RunOnce(identity_);
+}
+
+bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias,
+                              std::string* name) {
+    sqlite3_bind_text(alias_, 1, dirKey.server.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(alias_, 2, dirKey.volume.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(alias_, 3, dirKey.dir.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(alias_, 4, alias.c_str(), -1, SQLITE_TRANSIENT);
+    bool found = false;
+    if (sqlite3_step(alias_) == SQLITE_ROW) {
+        const unsigned char* n = sqlite3_column_text(alias_, 0);
+        *name = n ? reinterpret_cast<const char*>(n) : "";
+        found = true;
+    }
+    Done(alias_);
+    return found;
+}
+
+std::vector<std::pair<std::uint32_t, std::uint16_t>> MetadataStore::Trustees(std::int64_t id) {
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> out;
+    sqlite3_bind_int64(trustees_, 1, id);
+    while (sqlite3_step(trustees_) == SQLITE_ROW)
+        out.emplace_back(static_cast<std::uint32_t>(sqlite3_column_int64(trustees_, 0)),
+                         static_cast<std::uint16_t>(sqlite3_column_int(trustees_, 1)));
+    Done(trustees_);
+    return out;
+}
+
+bool MetadataStore::SetTrustee(std::int64_t id, std::uint32_t object, std::uint16_t rights) {
+    sqlite3_bind_int64(setTrustee_, 1, id);
+    sqlite3_bind_int64(setTrustee_, 2, object);
+    sqlite3_bind_int(setTrustee_, 3, rights);
+    bool ok = sqlite3_step(setTrustee_) == SQLITE_DONE;
+    Done(setTrustee_);
+    return ok;
+}
+
+void MetadataStore::Begin() {
+    if (depth_++ == 0)
+        Exec("BEGIN");
+}
+
+void MetadataStore::Commit() {
+    if (depth_ > 0 && --depth_ == 0)
+        Exec("COMMIT");
+}
+
+}  // namespace sim

@@ -1,0 +1,93 @@
+#pragma once
+// NetWare metadata of the entries of simulated volumes, kept in SQLite outside the data
+// trees (ROOT/.netsim/metadata.db). A row is keyed by server, volume, the directory path and
+// the name as the disk holds them, and carries the identity of the file it describes (inode
+// and birth time). A row whose identity no longer matches the file at its path belongs to a
+// file that was deleted or renamed behind the simulator's back: it is dropped, never applied
+// to the file that now has the name. Every statement is prepared once; every lookup goes
+// through an index.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace sim {
+
+struct EntryKey {
+    std::string server;
+    std::string volume;
+    std::string dir;   // "" for the volume root's entries, else "a/b" as on disk
+    std::string name;  // "" for the volume root itself
+};
+
+struct FileIdentity {
+    std::uint64_t inode = 0;
+    std::int64_t birth = 0;  // birth time in nanoseconds, 0 when the file system has none
+};
+
+struct MetaRow {
+    std::int64_t id = 0;
+    std::uint32_t attributes = 0;  // NetWare attribute word, without directory/compressed bits
+    std::uint16_t irm = 0x00FF;
+    std::uint8_t nameSpace = 4;
+    bool compressed = false;
+    std::uint64_t size = 0;  // uncompressed size of a compressed file
+    std::string alias;       // 8.3 alias, empty until first needed
+};
+
+class MetadataStore {
+public:
+    MetadataStore() = default;
+    ~MetadataStore();
+    MetadataStore(const MetadataStore&) = delete;
+    MetadataStore& operator=(const MetadataStore&) = delete;
+
+    bool Open(const std::string& file, std::string* error);
+
+    // The row of the entry when it describes the file with that identity; a stale row is
+    // removed (with its trustees) and false returned.
+    bool Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
+    // Inserts the row (replacing any row of that key) and sets row->id.
+    bool Insert(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
+    bool Update(const MetaRow& row);
+    void Remove(const EntryKey& key);
+    // The entry was renamed by the simulator: its row (and, for a directory, the rows below it)
+    // follows. Any row at the new key is removed first. The alias is cleared: the new place
+    // gives the entry a new one.
+    void Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity);
+    void UpdateIdentity(std::int64_t id, const FileIdentity& identity);
+
+    // The name of the entry of dir that holds alias, or false.
+    bool FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name);
+
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> Trustees(std::int64_t id);
+    bool SetTrustee(std::int64_t id, std::uint32_t object, std::uint16_t rights);
+
+    void Begin();
+    void Commit();
+
+private:
+    sqlite3_stmt* Prepare(const char* sql);
+    bool Exec(const char* sql);
+    void RemoveById(std::int64_t id);
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* find_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* update_ = nullptr;
+    sqlite3_stmt* removeKey_ = nullptr;
+    sqlite3_stmt* removeId_ = nullptr;
+    sqlite3_stmt* removeTrustees_ = nullptr;
+    sqlite3_stmt* move_ = nullptr;
+    sqlite3_stmt* moveChildren_ = nullptr;
+    sqlite3_stmt* identity_ = nullptr;
+    sqlite3_stmt* alias_ = nullptr;
+    sqlite3_stmt* trustees_ = nullptr;
+    sqlite3_stmt* setTrustee_ = nullptr;
+    int depth_ = 0;
+};
+
+}  // namespace sim

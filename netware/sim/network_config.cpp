@@ -1,0 +1,406 @@
+#include "netware/sim/network_config.h"
+
+#include <set>
+#include <toml++/toml.hpp>
+
+#include "netware/sim/sim_names.h"
+#include "resources/string_ids.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
+
+namespace sim {
+
+namespace {
+
+const std::set<std::string>& FaultableCalls() {
+    static const std::set<std::string> calls = {
+        // NetWare operations
+        "NWCallsInit", "NWGetPrimaryConnectionID", "NWGetConnectionNumber",
+        "NWGetConnectionInformation", "NWGetConnectionStatus", "NWScanObject",
+        "NWGetConnectionHandle", "NWAttachToFileServer", "NWGetFileServerName",
+        "NWLoginToFileServer", "NWLogoutFromFileServer", "NWDetachFromFileServer",
+        "NWIsDSServer", "NWIsDSAuthenticated", "NWDSAuthenticate", "NWDSLockConnection",
+        "NWDSUnlockConnection", "NWFreeConnectionSlot", "NWDSCreateContext", "NWDSFreeContext",
+        "NWDSMapIDToName", "NWDSMapNameToID", "NWIntScanForTrustees", "NWAddTrustee",
+        "NWLlocaleconv", "NWInitUnicodeTables", "NWFreeUnicodeTables", "NWParsePath",
+        "NWParseNetWarePath", "NWGetVolumeNumber", "NWGetVolumeInfoWithNumber",
+        "NWGetFileServerInformation", "NWGetExtendedVolumeInfo",
+        "NWAllocTemporaryDirectoryHandle", "NWGetOwningNameSpace", "NWGetNSEntryInfo",
+        "NWIntScanDirectoryInformation2", "NWCreateDirectory", "NWSetNSEntryDOSInfo",
+        "NWOpenNSEntry", "NWSetCompressedFileSize", "NWGetLongName", "NWUnpackDateTime",
+        "NWDeleteDirectory",
+        // file services
+        "FindFirstFile", "FindNextFile", "FindClose", "GetFileAttributes", "SetFileAttributes",
+        "GetShortPathName", "GetTempFileName", "MoveFile", "MoveFileEx", "DeleteFile",
+        "CreateDirectory", "RemoveDirectory", "CreateFile", "ReadFile", "WriteFile",
+        "SetFilePointer", "SetEndOfFile", "CloseHandle", "GetVolumeInformation"};
+    return calls;
+}
+
+// Collects the first problem with its line; later problems are not looked at.
+class Reader {
+public:
+    explicit Reader(std::string file) : file_(std::move(file)) {}
+
+    bool Failed() const { return !problem_.empty(); }
+    std::string Message() const {
+        if (line_ == 0)
+            return FormatText(LoadResString(IDS_SIM_IN_FILE), file_.c_str(), problem_.c_str());
+        return FormatText(LoadResString(IDS_SIM_AT_LINE), file_.c_str(), line_, problem_.c_str());
+    }
+
+    void Fail(const toml::node* at, const std::string& problem) {
+        if (Failed())
+            return;
+        problem_ = problem;
+        line_ = at ? static_cast<unsigned>(at->source().begin.line) : 0;
+    }
+    void FailAtLine(unsigned line, const std::string& problem) {
+        if (Failed())
+            return;
+        problem_ = problem;
+        line_ = line;
+    }
+
+    // Unknown keys are errors so that a misspelt key is never silently ignored.
+    void OnlyKeys(const toml::table& table, std::initializer_list<const char*> keys) {
+        for (auto&& [key, node] : table) {
+            bool known = false;
+            for (const char* k : keys)
+                known = known || key.str() == k;
+            if (!known)
+                Fail(&node, FormatText(LoadResString(IDS_SIM_UNKNOWN_KEY),
+                                       std::string(key.str()).c_str()));
+        }
+    }
+
+    bool String(const toml::table& t, const char* key, std::string* out, bool required) {
+        const toml::node* n = t.get(key);
+        if (!n) {
+            if (required)
+                Fail(&t, FormatText(LoadResString(IDS_SIM_KEY_REQUIRED), key));
+            return false;
+        }
+        if (!n->is_string()) {
+            Fail(n, FormatText(LoadResString(IDS_SIM_NOT_STRING), key));
+            return false;
+        }
+        *out = n->as_string()->get();
+        return true;
+    }
+    // A name of at most 47 characters (48 with some, but 47 keeps every buffer safe).
+    bool Name(const toml::table& t, const char* key, std::string* out, bool required) {
+        if (!String(t, key, out, required))
+            return false;
+        if (out->size() > 47) {
+            Fail(t.get(key), FormatText(LoadResString(IDS_SIM_NAME_TOO_LONG), key));
+            return false;
+        }
+        return true;
+    }
+    void Bool(const toml::table& t, const char* key, bool* out) {
+        const toml::node* n = t.get(key);
+        if (!n)
+            return;
+        if (!n->is_boolean())
+            Fail(n, FormatText(LoadResString(IDS_SIM_NOT_BOOL), key));
+        else
+            *out = n->as_boolean()->get();
+    }
+    bool Integer(const toml::table& t, const char* key, std::int64_t* out) {
+        const toml::node* n = t.get(key);
+        if (!n)
+            return false;
+        if (!n->is_integer()) {
+            Fail(n, FormatText(LoadResString(IDS_SIM_NOT_INTEGER), key));
+            return false;
+        }
+        *out = n->as_integer()->get();
+        return true;
+    }
+    bool Number32(const toml::node* n, const char* key, std::uint32_t* out) {
+        if (!n->is_integer()) {
+            Fail(n, FormatText(LoadResString(IDS_SIM_NOT_INTEGER), key));
+            return false;
+        }
+        std::int64_t v = n->as_integer()->get();
+        if (v < 0 || v > 0xFFFFFFFFLL) {
+            Fail(n, FormatText(LoadResString(IDS_SIM_BAD_NUMBER), key));
+            return false;
+        }
+        *out = static_cast<std::uint32_t>(v);
+        return true;
+    }
+    const toml::table* Table(const toml::table& t, const char* key) {
+        const toml::node* n = t.get(key);
+        if (!n)
+            return nullptr;
+        if (!n->is_table()) {
+            Fail(n, FormatText(LoadResString(IDS_SIM_NOT_TABLE), key));
+            return nullptr;
+        }
+        return n->as_table();
+    }
+    // The tables of an array of tables, or none.
+    std::vector<const toml::table*> Tables(const toml::table& t, const char* key) {
+        std::vector<const toml::table*> out;
+        const toml::node* n = t.get(key);
+        if (!n)
+            return out;
+        const toml::array* a = n->as_array();
+        if (!a || !a->is_array_of_tables()) {
+            Fail(n, FormatText(LoadResString(IDS_SIM_NOT_TABLE_ARRAY), key, key));
+            return out;
+        }
+        for (const toml::node& e : *a)
+            out.push_back(e.as_table());
+        return out;
+    }
+
+private:
+    std::string file_;
+    std::string problem_;
+    unsigned line_ = 0;
+};
+
+bool ValidObjectName(const std::string& name) {
+    if (name.empty() || name.size() > 47 || Upper(name) != name)
+        return false;
+    return name.find_first_of("\\/:*?. \t") == std::string::npos &&
+           IsNetWareName(name);
+}
+
+void ReadVolume(Reader& r, const toml::table& t, ServerConfig* server) {
+    r.OnlyKeys(t, {"name", "long_names", "compression", "block_size", "total_blocks"});
+    VolumeConfig v;
+    if (r.Name(t, "name", &v.name, true) && !ValidObjectName(v.name))
+        r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_BAD_VOLUME_NAME), v.name.c_str()));
+    for (const VolumeConfig& other : server->volumes) {
+        if (other.name == v.name)
+            r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_VOLUME_TWICE), v.name.c_str(),
+                                             server->name.c_str()));
+    }
+    r.Bool(t, "long_names", &v.longNames);
+    r.Bool(t, "compression", &v.compression);
+    std::int64_t n = 0;
+    if (r.Integer(t, "block_size", &n)) {
+        if (n <= 0 || n % 512 != 0 || n > 65536 * 512)
+            r.Fail(t.get("block_size"), LoadResString(IDS_SIM_BAD_BLOCK_SIZE));
+        else
+            v.blockSize = static_cast<std::uint32_t>(n);
+    }
+    if (r.Integer(t, "total_blocks", &n)) {
+        if (n < 1)
+            r.Fail(t.get("total_blocks"), LoadResString(IDS_SIM_BAD_TOTAL_BLOCKS));
+        else
+            v.totalBlocks = static_cast<std::uint64_t>(n);
+    }
+    server->volumes.push_back(v);
+}
+
+void ReadUser(Reader& r, const toml::table& t, ServerConfig* server) {
+    r.OnlyKeys(t, {"name", "password", "expired"});
+    UserConfig u;
+    r.Name(t, "name", &u.name, true);
+    r.Name(t, "password", &u.password, false);
+    r.Bool(t, "expired", &u.expired);
+    for (const UserConfig& other : server->users) {
+        if (SameName(other.name, u.name))
+            r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_USER_TWICE), u.name.c_str(),
+                                             server->name.c_str()));
+    }
+    server->users.push_back(u);
+}
+
+void ReadServer(Reader& r, const toml::table& t, NetworkConfig* config) {
+    r.OnlyKeys(t, {"name", "version", "directory_services", "connection", "listed", "volume",
+                   "user"});
+    ServerConfig s;
+    if (r.Name(t, "name", &s.name, true) && !ValidObjectName(s.name))
+        r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_BAD_SERVER_NAME), s.name.c_str()));
+    for (const ServerConfig& other : config->servers) {
+        if (other.name == s.name)
+            r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_SERVER_TWICE), s.name.c_str()));
+    }
+    std::string text;
+    if (r.String(t, "version", &text, false)) {
+        unsigned major = 0, minor = 0;
+        char extra = 0;
+        if (std::sscanf(text.c_str(), "%u.%u%c", &major, &minor, &extra) != 2 || major > 255 ||
+            minor > 255)
+            r.Fail(t.get("version"), FormatText(LoadResString(IDS_SIM_BAD_VERSION), text.c_str()));
+        s.majorVersion = static_cast<std::uint8_t>(major);
+        s.minorVersion = static_cast<std::uint8_t>(minor);
+    }
+    r.Bool(t, "directory_services", &s.directoryServices);
+    if (r.String(t, "connection", &text, false)) {
+        if (text == "none")
+            s.connection = StartConnection::None;
+        else if (text == "attached")
+            s.connection = StartConnection::Attached;
+        else if (text == "logged_in")
+            s.connection = StartConnection::LoggedIn;
+        else
+            r.Fail(t.get("connection"),
+                   FormatText(LoadResString(IDS_SIM_BAD_CONNECTION), text.c_str()));
+    }
+    r.Bool(t, "listed", &s.listed);
+    for (const toml::table* v : r.Tables(t, "volume"))
+        ReadVolume(r, *v, &s);
+    for (const toml::table* u : r.Tables(t, "user"))
+        ReadUser(r, *u, &s);
+    config->servers.push_back(s);
+}
+
+const ServerConfig* FindServerConfig(const NetworkConfig& c, const std::string& name) {
+    for (const ServerConfig& s : c.servers) {
+        if (SameName(s.name, name))
+            return &s;
+    }
+    return nullptr;
+}
+
+void ReadObject(Reader& r, const toml::table& t, NetworkConfig* config) {
+    r.OnlyKeys(t, {"name", "ids"});
+    ObjectConfig o;
+    r.String(t, "name", &o.name, true);
+    for (const ObjectConfig& other : config->objects) {
+        if (SameName(other.name, o.name))
+            r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_OBJECT_TWICE), o.name.c_str()));
+    }
+    if (const toml::table* ids = r.Table(t, "ids")) {
+        for (auto&& [key, node] : *ids) {
+            std::string server = Upper(std::string(key.str()));
+            if (!FindServerConfig(*config, server))
+                r.Fail(&node, FormatText(LoadResString(IDS_SIM_BAD_OBJECT_SERVER), o.name.c_str(),
+                                         server.c_str()));
+            std::uint32_t id = 0;
+            if (r.Number32(&node, server.c_str(), &id))
+                o.ids[server] = id;
+        }
+    }
+    config->objects.push_back(o);
+}
+
+void ReadFault(Reader& r, const toml::table& t, NetworkConfig* config) {
+    r.OnlyKeys(t, {"call", "server", "path", "code", "times"});
+    FaultConfig f;
+    if (r.String(t, "call", &f.call, true) && !IsFaultableCall(f.call))
+        r.Fail(t.get("call"), FormatText(LoadResString(IDS_SIM_BAD_FAULT_CALL), f.call.c_str()));
+    if (r.String(t, "server", &f.server, false)) {
+        f.server = Upper(f.server);
+        if (!FindServerConfig(*config, f.server))
+            r.Fail(t.get("server"),
+                   FormatText(LoadResString(IDS_SIM_BAD_FAULT_SERVER), f.server.c_str()));
+    }
+    r.String(t, "path", &f.path, false);
+    if (const toml::node* n = t.get("code"))
+        r.Number32(n, "code", &f.code);
+    else
+        r.Fail(&t, FormatText(LoadResString(IDS_SIM_KEY_REQUIRED), "code"));
+    std::int64_t times = 0;
+    if (r.Integer(t, "times", &times)) {
+        if (times < 1)
+            r.Fail(t.get("times"), LoadResString(IDS_SIM_BAD_TIMES));
+        f.times = times;
+    }
+    config->faults.push_back(f);
+}
+
+void ReadWorkstation(Reader& r, const toml::table& root, NetworkConfig* config) {
+    const toml::table* w = r.Table(root, "workstation");
+    if (!w) {
+        r.FailAtLine(1, FormatText(LoadResString(IDS_SIM_KEY_REQUIRED), "workstation"));
+        return;
+    }
+    r.OnlyKeys(*w, {"primary_server", "login_name", "ds_authenticated", "drives"});
+    if (r.Name(*w, "primary_server", &config->primaryServer, true))
+        config->primaryServer = Upper(config->primaryServer);
+    r.Name(*w, "login_name", &config->loginName, true);
+    r.Bool(*w, "ds_authenticated", &config->dsAuthenticated);
+    if (const toml::table* d = r.Table(*w, "drives")) {
+        for (auto&& [key, node] : *d) {
+            std::string letter = Upper(std::string(key.str()));
+            if (letter.size() != 1 || letter[0] < 'A' || letter[0] > 'Z') {
+                r.Fail(&node, FormatText(LoadResString(IDS_SIM_BAD_DRIVE_LETTER), letter.c_str()));
+                continue;
+            }
+            if (!node.is_string()) {
+                r.Fail(&node, FormatText(LoadResString(IDS_SIM_NOT_STRING), letter.c_str()));
+                continue;
+            }
+            config->drives[letter[0]] = node.as_string()->get();
+        }
+    }
+}
+
+// Cross-references that need the whole file: primary server and drive targets.
+void CheckReferences(Reader& r, const toml::table& root, NetworkConfig* config) {
+    const toml::table* w = root.get_as<toml::table>("workstation");
+    if (!w)
+        return;
+    if (!config->primaryServer.empty() && !FindServerConfig(*config, config->primaryServer))
+        r.Fail(w->get("primary_server"), FormatText(LoadResString(IDS_SIM_UNKNOWN_PRIMARY),
+                                                    config->primaryServer.c_str()));
+    const toml::table* d = w->get_as<toml::table>("drives");
+    for (const auto& [letter, target] : config->drives) {
+        std::vector<std::string> parts = SplitPath(target, false);
+        bool ok = target.rfind("\\\\", 0) == 0 && parts.size() >= 2;
+        const ServerConfig* s = ok ? FindServerConfig(*config, parts[0]) : nullptr;
+        ok = false;
+        if (s) {
+            for (const VolumeConfig& v : s->volumes)
+                ok = ok || SameName(v.name, parts[1]);
+        }
+        if (!ok) {
+            std::string key(1, letter);
+            const toml::node* at = d ? d->get(key) : nullptr;
+            if (!at && d)
+                at = d->get(std::string(1, static_cast<char>(letter - 'A' + 'a')));
+            r.Fail(at, FormatText(LoadResString(IDS_SIM_BAD_DRIVE_TARGET), key.c_str(),
+                                  target.c_str()));
+        }
+    }
+}
+
+}  // namespace
+
+bool IsFaultableCall(const std::string& name) { return FaultableCalls().count(name) != 0; }
+
+bool LoadNetworkConfig(const std::string& file, NetworkConfig* config, std::string* error) {
+    *config = NetworkConfig();
+    Reader r(file);
+    toml::table root;
+    try {
+        root = toml::parse_file(file);
+    } catch (const toml::parse_error& e) {
+        std::string what(e.description());
+        if (e.source().begin.line == 0) {
+            // toml++ reports an unreadable file without a position.
+            *error = FormatText(LoadResString(IDS_SIM_IN_FILE), file.c_str(),
+                                LoadResString(IDS_SIM_UNREADABLE));
+        } else {
+            r.FailAtLine(static_cast<unsigned>(e.source().begin.line), what);
+            *error = r.Message();
+        }
+        return false;
+    }
+    r.OnlyKeys(root, {"tree", "workstation", "server", "object", "fault"});
+    if (root.get("tree"))
+        r.Name(root, "tree", &config->tree, false);
+    for (const toml::table* s : r.Tables(root, "server"))
+        ReadServer(r, *s, config);
+    ReadWorkstation(r, root, config);
+    for (const toml::table* o : r.Tables(root, "object"))
+        ReadObject(r, *o, config);
+    for (const toml::table* f : r.Tables(root, "fault"))
+        ReadFault(r, *f, config);
+    CheckReferences(r, root, config);
+    if (r.Failed()) {
+        *error = r.Message();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,70 @@
+#pragma once
+// The description of a simulated network, as network.toml gives it.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct VolumeConfig {
+    std::string name;
+    bool longNames = true;
+    bool compression = false;
+    std::uint32_t blockSize = 4096;
+    std::uint64_t totalBlocks = 4194304;
+};
+
+struct UserConfig {
+    std::string name;
+    std::string password;
+    bool expired = false;
+};
+
+enum class StartConnection { None, Attached, LoggedIn };
+
+struct ServerConfig {
+    std::string name;
+    std::uint8_t majorVersion = 4;
+    std::uint8_t minorVersion = 11;
+    bool directoryServices = false;
+    StartConnection connection = StartConnection::None;
+    bool listed = true;
+    std::vector<VolumeConfig> volumes;
+    std::vector<UserConfig> users;
+};
+
+// A Directory Services object and its object ID on each server (keys upper case).
+struct ObjectConfig {
+    std::string name;
+    std::map<std::string, std::uint32_t> ids;
+};
+
+struct FaultConfig {
+    std::string call;
+    std::string server;    // empty: any server
+    std::string path;      // empty: any path; else a wildcard pattern
+    std::uint32_t code = 0;
+    std::int64_t times = -1;  // -1: every matching call
+};
+
+struct NetworkConfig {
+    std::string tree;
+    std::string primaryServer;
+    std::string loginName;
+    bool dsAuthenticated = false;
+    std::map<char, std::string> drives;  // 'F' -> \\SERVER\VOLUME[\path]
+    std::vector<ServerConfig> servers;
+    std::vector<ObjectConfig> objects;
+    std::vector<FaultConfig> faults;
+};
+
+// Reads and validates the file. On failure *error is one message naming the file, the line
+// and what is wrong.
+bool LoadNetworkConfig(const std::string& file, NetworkConfig* config, std::string* error);
+
+// The names a [[fault]] call may use: the NetWare operations and the file-service functions.
+bool IsFaultableCall(const std::string& name);
+
+}  // namespace sim

@@ -1,0 +1,519 @@
+// Open files of the simulated network and of the local file system: one handle table, share
+// modes enforced between the opens of this process, compressed streams, space accounting.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zstd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "netware/sim/sim_core.h"
+#include "netware/sim/sim_names.h"
+
+namespace sim {
+
+namespace {
+
+constexpr NWCCODE kNotSupported = 0x89FB;
+
+bool ReadAll(int fd, std::uint64_t size, std::string* out) {
+    out->assign(size, '\0');
+    std::uint64_t done = 0;
+    while (done < size) {
+        ssize_t n = pread(fd, out->data() + done, size - done, static_cast<off_t>(done));
+        if (n <= 0)
+            return false;
+        done += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = pwrite(fd, data.data() + done, data.size() - done, static_cast<off_t>(done));
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Core::Compress(const std::string& data, std::string* stream) {
+    stream->resize(ZSTD_compressBound(data.size()));
+    std::size_t n = ZSTD_compress(stream->data(), stream->size(), data.data(), data.size(), 3);
+    if (ZSTD_isError(n))
+        return false;
+    stream->resize(n);
+    return true;
+}
+
+bool Core::Decompress(const std::string& stream, std::string* data) {
+    data->clear();
+    ZSTD_DCtx* ctx = ZSTD_createDCtx();
+    if (!ctx)
+        return false;
+    ZSTD_inBuffer in{stream.data(), stream.size(), 0};
+    std::string chunk(ZSTD_DStreamOutSize(), '\0');
+    std::size_t last = 1;
+    for (;;) {
+        std::size_t before = in.pos;
+        ZSTD_outBuffer out{chunk.data(), chunk.size(), 0};
+        last = ZSTD_decompressStream(ctx, &out, &in);
+        if (ZSTD_isError(last)) {
+            ZSTD_freeDCtx(ctx);
+            return false;
+        }
+        data->append(chunk.data(), out.pos);
+        if (in.pos >= in.size && out.pos < chunk.size())
+            break;
+        if (out.pos == 0 && in.pos == before)
+            break;
+    }
+    ZSTD_freeDCtx(ctx);
+    return last == 0 && in.pos == in.size && !stream.empty();
+}
+
+bool Core::ShareConflict(const DiskStat& st, bool read, bool write, std::uint32_t share) const {
+    for (const auto& [h, f] : files_) {
+        if (f.device != st.device || f.inode != st.inode)
+            continue;
+        if ((read && !(f.share & win::FILE_SHARE_READ)) ||
+            (write && !(f.share & win::FILE_SHARE_WRITE)) ||
+            (f.read && !(share & win::FILE_SHARE_READ)) ||
+            (f.write && !(share & win::FILE_SHARE_WRITE)))
+            return true;
+    }
+    return false;
+}
+
+bool Core::IsOpen(const DiskStat& st) const {
+    for (const auto& [h, f] : files_) {
+        if (f.device == st.device && f.inode == st.inode && !(f.share & win::FILE_SHARE_DELETE))
+            return true;
+    }
+    return false;
+}
+
+std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE* handle,
+                                    bool* created) {
+    *created = false;
+    if (!e.parentExists)
+        return win::ERROR_PATH_NOT_FOUND;
+    if (e.isRoot || (e.exists && e.st.isDir))
+        return win::ERROR_ACCESS_DENIED;
+    MetaRow row;
+    int fd = -1;
+    if (e.exists) {
+        if (r.mustBeNew)
+            return win::ERROR_FILE_EXISTS;
+        row = Meta(e);
+        if ((r.write || r.truncate) && (row.attributes & nw::A_READ_ONLY))
+            return win::ERROR_ACCESS_DENIED;
+        if (ShareConflict(e.st, r.read, r.write || r.truncate, r.share))
+            return win::ERROR_SHARING_VIOLATION;
+        fd = ::open(e.local.c_str(), (r.write || r.truncate ? O_RDWR : O_RDONLY) | O_NOFOLLOW |
+                                         O_CLOEXEC);
+        if (fd < 0)
+            return WinError(errno);
+        if (r.truncate && e.st.size > 0) {
+            if (ftruncate(fd, 0) != 0) {
+                ::close(fd);
+                return WinError(errno);
+            }
+            AdjustUsage(e.volume, e.st.size, 0);
+            e.st.size = 0;
+            if (row.compressed) {
+                row.compressed = false;
+                row.size = 0;
+                store_.Update(row);
+            }
+        }
+    } else {
+        if (!r.create)
+            return win::ERROR_FILE_NOT_FOUND;
+        std::string name;
+        if (!NewEntryName(*e.volume, e.name, &name))
+            return win::ERROR_INVALID_NAME;
+        std::string dirLocal =
+            e.parentRel.empty() ? e.volume->local : e.volume->local + "/" + e.parentRel;
+        fd = ::open((dirLocal + "/" + name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW |
+                                                         O_CLOEXEC, 0644);
+        if (fd < 0)
+            return errno == EEXIST ? win::ERROR_FILE_EXISTS : WinError(errno);
+        e.name = name;
+        e.local = dirLocal + "/" + name;
+        e.st = StatPath(e.local);
+        e.exists = true;
+        NoteAdded(*e.volume, e.parentRel, name);
+        row = Meta(e);
+        *created = true;
+    }
+    OpenFile f;
+    f.fd = fd;
+    f.read = r.read;
+    f.write = r.write || r.truncate;
+    f.share = r.share;
+    f.device = e.st.device;
+    f.inode = e.st.inode;
+    f.birth = e.st.birth;
+    f.volume = e.volume;
+    f.server = e.volume->server;
+    f.faultPath = EntryNetForm(e);
+    f.key = KeyOf(e);
+    f.compressedMode = r.compressedMode;
+    f.diskSize = e.st.size;
+    if (row.compressed && !r.compressedMode) {
+        std::string stream;
+        if (!ReadAll(fd, e.st.size, &stream) || !Decompress(stream, &f.data)) {
+            ::close(fd);
+            return win::ERROR_ACCESS_DENIED;
+        }
+        f.memory = true;
+    }
+    *handle = NewHandle();
+    files_[*handle] = std::move(f);
+    return 0;
+}
+
+std::uint32_t Core::OpenLocalFile(const std::string& path, const OpenRequest& r,
+                                  win::HANDLE* handle, bool* created) {
+    *created = false;
+    DiskStat st = StatPath(path);
+    int fd = -1;
+    if (st.ok) {
+        if (st.isDir)
+            return win::ERROR_ACCESS_DENIED;
+        if (r.mustBeNew)
+            return win::ERROR_FILE_EXISTS;
+        struct stat sb {};
+        if (::stat(path.c_str(), &sb) == 0 && (r.write || r.truncate) && !(sb.st_mode & S_IWUSR))
+            return win::ERROR_ACCESS_DENIED;
+        if (ShareConflict(st, r.read, r.write || r.truncate, r.share))
+            return win::ERROR_SHARING_VIOLATION;
+        fd = ::open(path.c_str(), (r.write || r.truncate ? O_RDWR : O_RDONLY) | O_CLOEXEC |
+                                      (r.truncate ? O_TRUNC : 0));
+        if (fd < 0)
+            return WinError(errno);
+    } else {
+        if (!r.create)
+            return win::ERROR_FILE_NOT_FOUND;
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return errno == ENOENT ? win::ERROR_PATH_NOT_FOUND : WinError(errno);
+        *created = true;
+        st = StatPath(path);
+    }
+    OpenFile f;
+    f.fd = fd;
+    f.read = r.read;
+    f.write = r.write || r.truncate;
+    f.share = r.share;
+    f.device = st.device;
+    f.inode = st.inode;
+    f.faultPath = path;
+    f.diskSize = r.truncate ? 0 : st.size;
+    *handle = NewHandle();
+    files_[*handle] = std::move(f);
+    return 0;
+}
+
+OpenFile* Core::File(win::HANDLE h) {
+    auto it = files_.find(h);
+    return it == files_.end() ? nullptr : &it->second;
+}
+
+std::uint32_t Core::Read(OpenFile& f, void* buffer, std::uint32_t n, std::uint32_t* done) {
+    *done = 0;
+    if (!f.read)
+        return win::ERROR_ACCESS_DENIED;
+    if (f.memory) {
+        if (f.position < f.data.size()) {
+            std::uint64_t count = std::min<std::uint64_t>(n, f.data.size() - f.position);
+            std::memcpy(buffer, f.data.data() + f.position, count);
+            *done = static_cast<std::uint32_t>(count);
+            f.position += count;
+        }
+        return 0;
+    }
+    ssize_t got = pread(f.fd, buffer, n, static_cast<off_t>(f.position));
+    if (got < 0)
+        return WinError(errno);
+    *done = static_cast<std::uint32_t>(got);
+    f.position += static_cast<std::uint64_t>(got);
+    return 0;
+}
+
+std::uint32_t Core::Write(OpenFile& f, const void* buffer, std::uint32_t n,
+                          std::uint32_t* done) {
+    *done = 0;
+    if (!f.write)
+        return win::ERROR_ACCESS_DENIED;
+    std::uint64_t end = f.position + n;
+    if (f.memory) {
+        if (end > f.data.size())
+            f.data.resize(end);
+        std::memcpy(f.data.data() + f.position, buffer, n);
+        f.position = end;
+        f.dirty = true;
+        *done = n;
+        return 0;
+    }
+    std::uint64_t newSize = std::max(f.diskSize, end);
+    if (!HasRoom(f.volume, f.diskSize, newSize))
+        return win::ERROR_DISK_FULL;
+    ssize_t put = pwrite(f.fd, buffer, n, static_cast<off_t>(f.position));
+    if (put < 0)
+        return WinError(errno);
+    *done = static_cast<std::uint32_t>(put);
+    f.position += static_cast<std::uint64_t>(put);
+    newSize = std::max(f.diskSize, f.position);
+    AdjustUsage(f.volume, f.diskSize, newSize);
+    f.diskSize = newSize;
+    return 0;
+}
+
+std::uint32_t Core::Seek(OpenFile& f, std::int64_t distance, std::uint32_t method,
+                         std::uint64_t* position) {
+    std::int64_t base = 0;
+    if (method == win::FILE_CURRENT)
+        base = static_cast<std::int64_t>(f.position);
+    else if (method == win::FILE_END)
+        base = static_cast<std::int64_t>(f.memory ? f.data.size() : f.diskSize);
+    else if (method != win::FILE_BEGIN)
+        return win::ERROR_INVALID_PARAMETER;
+    std::int64_t target = base + distance;
+    if (target < 0)
+        return win::ERROR_INVALID_PARAMETER;
+    f.position = static_cast<std::uint64_t>(target);
+    if (position)
+        *position = f.position;
+    return 0;
+}
+
+std::uint32_t Core::SetEnd(OpenFile& f) {
+    if (!f.write)
+        return win::ERROR_ACCESS_DENIED;
+    if (f.memory) {
+        f.data.resize(f.position);
+        f.dirty = true;
+        return 0;
+    }
+    if (f.compressedMode) {
+        // Through the open-compressed right the end of file declares the uncompressed size;
+        // the stored stream is left as written.
+        f.eofDeclared = true;
+        f.declaredSize = f.position;
+        return 0;
+    }
+    if (!HasRoom(f.volume, f.diskSize, f.position))
+        return win::ERROR_DISK_FULL;
+    if (ftruncate(f.fd, static_cast<off_t>(f.position)) != 0)
+        return WinError(errno);
+    AdjustUsage(f.volume, f.diskSize, f.position);
+    f.diskSize = f.position;
+    return 0;
+}
+
+NWCCODE Core::DeclareCompressed(OpenFile& f, std::uint64_t requested, std::uint64_t* result) {
+    if (!f.volume || !f.compressedMode || !f.write)
+        return nw::ACCESS_DENIED;
+    if (!f.volume->cfg.compression || f.volume->server->cfg.majorVersion < 4)
+        return kNotSupported;
+    std::uint64_t size = std::min(requested, f.diskSize);
+    std::string stream, data;
+    if (!ReadAll(f.fd, size, &stream) || !Decompress(stream, &data))
+        return nw::NO_FILES_FOUND;
+    if (f.eofDeclared && data.size() != f.declaredSize)
+        return nw::NO_FILES_FOUND;
+    if (size < f.diskSize) {
+        if (ftruncate(f.fd, static_cast<off_t>(size)) != 0)
+            return nw::ACCESS_DENIED;
+        AdjustUsage(f.volume, f.diskSize, size);
+        f.diskSize = size;
+    }
+    f.declaredSize = data.size();
+    f.compressedDeclared = true;
+    if (result)
+        *result = size;
+    return 0;
+}
+
+std::uint32_t Core::Close(win::HANDLE h) {
+    auto it = files_.find(h);
+    if (it == files_.end())
+        return win::ERROR_INVALID_HANDLE;
+    OpenFile& f = it->second;
+    std::uint32_t code = 0;
+    if (f.volume && (f.dirty || f.compressedDeclared)) {
+        MetaRow row;
+        bool haveRow = store_.Find(f.key, {f.inode, f.birth}, &row);
+        if (f.dirty) {
+            // A plain write to a compressed file leaves it stored uncompressed.
+            if (!HasRoom(f.volume, f.diskSize, f.data.size()) || ftruncate(f.fd, 0) != 0 ||
+                !WriteAll(f.fd, f.data)) {
+                code = win::ERROR_DISK_FULL;
+            } else {
+                AdjustUsage(f.volume, f.diskSize, f.data.size());
+                if (haveRow) {
+                    row.compressed = false;
+                    row.size = 0;
+                    store_.Update(row);
+                }
+            }
+        } else if (haveRow) {
+            row.compressed = true;
+            row.size = f.declaredSize;
+            store_.Update(row);
+        }
+    }
+    ::close(f.fd);
+    files_.erase(it);
+    return code;
+}
+
+win::HANDLE Core::AddFind(FindState state) {
+    win::HANDLE h = NewHandle();
+    finds_[h] = std::move(state);
+    return h;
+}
+
+FindState* Core::Find(win::HANDLE h) {
+    auto it = finds_.find(h);
+    return it == finds_.end() ? nullptr : &it->second;
+}
+
+bool Core::CloseFind(win::HANDLE h) { return finds_.erase(h) != 0; }
+
+std::uint32_t Core::DeleteFileEntry(Entry& e) {
+    if (!e.parentExists)
+        return win::ERROR_PATH_NOT_FOUND;
+    if (!e.exists)
+        return win::ERROR_FILE_NOT_FOUND;
+    if (e.isRoot || e.st.isDir)
+        return win::ERROR_ACCESS_DENIED;
+    MetaRow row = Meta(e);
+    if (row.attributes & nw::A_READ_ONLY)
+        return win::ERROR_ACCESS_DENIED;
+    if (IsOpen(e.st))
+        return win::ERROR_SHARING_VIOLATION;
+    if (::unlink(e.local.c_str()) != 0)
+        return WinError(errno);
+    store_.Remove(KeyOf(e));
+    AdjustUsage(e.volume, e.st.size, 0);
+    NoteRemoved(*e.volume, e.parentRel, e.name);
+    e.exists = false;
+    return 0;
+}
+
+std::uint32_t Core::MakeDirectory(Entry& e) {
+    if (!e.parentExists)
+        return win::ERROR_PATH_NOT_FOUND;
+    if (e.exists)
+        return win::ERROR_ALREADY_EXISTS;
+    std::string name;
+    if (!NewEntryName(*e.volume, e.name, &name))
+        return win::ERROR_INVALID_NAME;
+    std::string dirLocal =
+        e.parentRel.empty() ? e.volume->local : e.volume->local + "/" + e.parentRel;
+    if (::mkdir((dirLocal + "/" + name).c_str(), 0755) != 0)
+        return WinError(errno);
+    e.name = name;
+    e.local = dirLocal + "/" + name;
+    e.st = StatPath(e.local);
+    e.exists = true;
+    NoteAdded(*e.volume, e.parentRel, name);
+    Meta(e);
+    return 0;
+}
+
+std::uint32_t Core::RemoveDirectoryEntry(Entry& e) {
+    if (!e.parentExists)
+        return win::ERROR_PATH_NOT_FOUND;
+    if (!e.exists)
+        return win::ERROR_FILE_NOT_FOUND;
+    if (e.isRoot)
+        return win::ERROR_ACCESS_DENIED;
+    if (!e.st.isDir)
+        return kErrorDirectory;
+    // A directory that holds only things that are not NetWare entries (links, odd names)
+    // still holds them: rmdir refuses, and nothing is deleted through them.
+    if (::rmdir(e.local.c_str()) != 0)
+        return errno == ENOTEMPTY || errno == EEXIST ? win::ERROR_DIR_NOT_EMPTY : WinError(errno);
+    store_.Remove(KeyOf(e));
+    NoteRemoved(*e.volume, e.parentRel, e.name);
+    indexes_.erase(e.local);
+    e.exists = false;
+    return 0;
+}
+
+std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
+    if (!from.parentExists)
+        return win::ERROR_PATH_NOT_FOUND;
+    if (!from.exists)
+        return win::ERROR_FILE_NOT_FOUND;
+    if (!to.parentExists)
+        return win::ERROR_PATH_NOT_FOUND;
+    if (from.isRoot || to.isRoot)
+        return win::ERROR_ACCESS_DENIED;
+    if (from.volume != to.volume)
+        return kErrorNotSameDevice;
+    if (IsOpen(from.st))
+        return win::ERROR_SHARING_VIOLATION;
+    Volume& v = *from.volume;
+    std::string toDir = to.parentRel.empty() ? v.local : v.local + "/" + to.parentRel;
+    bool sameEntry = to.exists && to.st.inode == from.st.inode && to.st.device == from.st.device;
+    std::string target;
+    std::uint64_t replacedSize = 0;
+    bool replacing = false;
+    if (to.exists && !sameEntry) {
+        if (!replace)
+            return win::ERROR_ALREADY_EXISTS;
+        if (to.st.isDir || from.st.isDir)
+            return win::ERROR_ACCESS_DENIED;
+        MetaRow toRow = Meta(to);
+        if (toRow.attributes & nw::A_READ_ONLY)
+            return win::ERROR_ACCESS_DENIED;
+        if (IsOpen(to.st))
+            return win::ERROR_SHARING_VIOLATION;
+        // The file takes the place of the existing one under that one's name, so that two
+        // names differing only in case never arise.
+        target = to.name;
+        replacedSize = to.st.size;
+        replacing = true;
+    } else {
+        if (!NewEntryName(v, to.name, &target))
+            return win::ERROR_INVALID_NAME;
+    }
+    std::string targetLocal = toDir + "/" + target;
+    if (targetLocal == from.local)
+        return 0;
+    int rc = replacing ? ::rename(from.local.c_str(), targetLocal.c_str())
+                       : ::renameat2(AT_FDCWD, from.local.c_str(), AT_FDCWD, targetLocal.c_str(),
+                                     sameEntry ? 0 : RENAME_NOREPLACE);
+    if (rc != 0)
+        return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
+    EntryKey fromKey = KeyOf(from);
+    EntryKey toKey{fromKey.server, fromKey.volume, to.parentRel, target};
+    MetaRow moved = Meta(from);  // make sure the moving entry has its row
+    (void)moved;
+    store_.Move(fromKey, toKey, {from.st.inode, from.st.birth});
+    if (replacing)
+        AdjustUsage(&v, replacedSize, 0);
+    NoteRemoved(v, from.parentRel, from.name);
+    NoteAdded(v, to.parentRel, target);
+    if (from.st.isDir)
+        indexes_.erase(from.local);
+    to.name = target;
+    to.local = targetLocal;
+    to.st = StatPath(targetLocal);
+    to.exists = true;
+    from.exists = false;
+    return 0;
+}
+
+}  // namespace sim

@@ -1,0 +1,977 @@
+// The NetWare client of the simulated network. Every operation stores its completion code in
+// LastNetWareError. A [[fault]] of the operation's name is looked at first, with the server
+// the call concerns and its path in the \\SERVER\VOLUME\path form.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "netware/sim/sim_names.h"
+#include "netware/sim/sim_network_impl.h"
+
+namespace sim {
+
+namespace {
+
+constexpr NWCCODE kNoConnectionToServer = 0x880F;
+constexpr NWCCODE kFileInUse = 0x8980;
+constexpr NWCCODE kInsufficientSpace = 0x8901;
+constexpr NWCCODE kInvalidFileHandle = 0x8988;
+constexpr NWCCODE kNoMoreDirHandles = 0x899D;
+constexpr std::uint32_t kFirstUserId = 0x02000001;
+
+// The NetWare completion code for a Windows error of the shared operations.
+NWCCODE NetWareCode(std::uint32_t winError) {
+    switch (winError) {
+    case 0:
+        return nw::SUCCESSFUL;
+    case win::ERROR_FILE_NOT_FOUND:
+        return nw::NO_FILES_FOUND;
+    case win::ERROR_PATH_NOT_FOUND:
+    case win::ERROR_INVALID_NAME:
+    case kErrorDirectory:
+        return nw::INVALID_PATH;
+    case win::ERROR_ACCESS_DENIED:
+        return nw::ACCESS_DENIED;
+    case win::ERROR_SHARING_VIOLATION:
+        return kFileInUse;
+    case win::ERROR_FILE_EXISTS:
+    case win::ERROR_ALREADY_EXISTS:
+        return nw::FILE_EXISTS;
+    case win::ERROR_DIR_NOT_EMPTY:
+        return nw::DIRECTORY_NOT_EMPTY;
+    case win::ERROR_DISK_FULL:
+    case win::ERROR_HANDLE_DISK_FULL:
+        return kInsufficientSpace;
+    default:
+        return nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD;
+    }
+}
+
+std::string ServerPath(const Server* s) { return s ? "\\\\" + s->cfg.name : ""; }
+
+std::string VolumePath(const Volume* v) {
+    return v ? "\\\\" + v->server->cfg.name + "\\" + v->cfg.name : "";
+}
+
+const UserConfig* FindUser(const Server& s, const std::string& name, std::uint32_t* id) {
+    for (std::size_t i = 0; i < s.cfg.users.size(); ++i) {
+        if (SameName(s.cfg.users[i].name, name)) {
+            if (id)
+                *id = kFirstUserId + static_cast<std::uint32_t>(i);
+            return &s.cfg.users[i];
+        }
+    }
+    return nullptr;
+}
+
+void PackTimes(std::int64_t t, std::uint16_t* date, std::uint16_t* time) {
+    PackDosTime(static_cast<std::time_t>(t), date, time);
+}
+
+}  // namespace
+
+NWCCODE SimClient::EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                           const char* path, bool needLogin, Entry* entry, Server** server) {
+    Server* s = core_.ServerOfConnection(conn);
+    NetLoc loc;
+    bool parsed = s && core_.ParseNetWareArg(s, dirHandle, path, &loc);
+    NWCCODE code = 0;
+    if (Fault(call, s, parsed ? core_.NetForm(loc) : (path ? path : ""), &code))
+        return code;
+    if (!s)
+        return nw::INVALID_CONNECTION;
+    if (!parsed)
+        return nw::INVALID_PATH;
+    if (needLogin && !s->loggedIn)
+        return nw::ACCESS_DENIED;
+    *entry = core_.Resolve(loc);
+    if (server)
+        *server = s;
+    return 0;
+}
+
+NWCCODE SimClient::NWCallsInit(void*, void*) {
+    NWCCODE code = 0;
+    Fault("NWCallsInit", nullptr, "", &code);
+    return Done(code);
+}
+
+NWCCODE SimClient::NWGetPrimaryConnectionID(NWCONN_HANDLE* conn) {
+    Server* primary = core_.FindServer(core_.Config().primaryServer);
+    NWCCODE code = 0;
+    if (Fault("NWGetPrimaryConnectionID", primary, "", &code))
+        return Done(code);
+    if (!primary || primary->conn == 0)
+        return Done(nw::INVALID_CONNECTION);
+    if (conn)
+        *conn = primary->conn;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetConnectionNumber(NWCONN_HANDLE conn, std::uint16_t* connNumber) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWGetConnectionNumber", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    if (connNumber)
+        *connNumber = s->connNumber;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetConnectionInformation(NWCONN_HANDLE conn, std::uint16_t,
+                                              char* objectName, std::uint16_t* objectType,
+                                              std::uint32_t* objectID, std::uint8_t* loginTime) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWGetConnectionInformation", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    std::string user = s->loggedIn ? s->user : "";
+    CopyOut(objectName, nw::kNameSize, user);
+    if (objectType)
+        *objectType = user.empty() ? 0 : nw::OT_USER;
+    if (objectID) {
+        std::uint32_t id = 0;
+        FindUser(*s, user, &id);
+        *objectID = id;
+    }
+    if (loginTime) {
+        std::tm tm{};
+        localtime_r(&s->loginTime, &tm);
+        loginTime[0] = static_cast<std::uint8_t>(tm.tm_year % 100);
+        loginTime[1] = static_cast<std::uint8_t>(tm.tm_mon + 1);
+        loginTime[2] = static_cast<std::uint8_t>(tm.tm_mday);
+        loginTime[3] = static_cast<std::uint8_t>(tm.tm_hour);
+        loginTime[4] = static_cast<std::uint8_t>(tm.tm_min);
+        loginTime[5] = static_cast<std::uint8_t>(tm.tm_sec);
+        loginTime[6] = static_cast<std::uint8_t>(tm.tm_wday);
+    }
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetConnectionStatus(NWCONN_HANDLE conn, NWCCConnStatus* status,
+                                         std::uint32_t) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWGetConnectionStatus", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    if (status) {
+        *status = NWCCConnStatus();
+        status->flags = static_cast<std::uint16_t>((s->loggedIn ? nw::CONN_LOGGED_IN : 0) |
+                                                   (s->ds ? nw::CONN_DS : 0));
+        CopyOut(status->serverName, nw::kNameSize, s->cfg.name);
+        CopyOut(status->userName, nw::kNameSize, s->loggedIn ? s->user : "");
+    }
+    return Done(0);
+}
+
+NWCCODE SimClient::NWScanObject(NWCONN_HANDLE conn, const char* searchName,
+                                std::uint16_t searchType, std::uint32_t* objectID,
+                                char* objectName, std::uint16_t* objectType,
+                                std::uint8_t* hasProperties, std::uint8_t* objectFlags,
+                                std::uint8_t* objectSecurity) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWScanObject", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    std::string pattern = searchName && *searchName ? searchName : "*";
+    std::uint32_t after = objectID ? *objectID : 0xFFFFFFFF;
+    // Objects in ascending ID order; the scan returns the first one after the given ID.
+    std::vector<std::pair<std::uint32_t, std::string>> objects;
+    if (searchType == nw::OT_FILE_SERVER) {
+        for (auto& other : core_.Servers()) {
+            if (other->cfg.listed)
+                objects.emplace_back(other->objectId, other->cfg.name);
+        }
+    } else if (searchType == nw::OT_USER) {
+        for (std::size_t i = 0; i < s->cfg.users.size(); ++i)
+            objects.emplace_back(kFirstUserId + static_cast<std::uint32_t>(i),
+                                 Upper(s->cfg.users[i].name));
+    }
+    for (const auto& [id, name] : objects) {
+        if (after != 0xFFFFFFFF && id <= after)
+            continue;
+        if (!WildcardMatch(pattern, name))
+            continue;
+        if (objectID)
+            *objectID = id;
+        CopyOut(objectName, nw::kNameSize, name);
+        if (objectType)
+            *objectType = searchType;
+        if (hasProperties)
+            *hasProperties = 1;
+        if (objectFlags)
+            *objectFlags = 0;
+        if (objectSecurity)
+            *objectSecurity = 0x31;
+        return Done(0);
+    }
+    return Done(nw::NO_SUCH_OBJECT);
+}
+
+NWCCODE SimClient::NWGetConnectionHandle(const char* serverName, std::uint16_t,
+                                         NWCONN_HANDLE* conn, std::uint16_t* connScope) {
+    Server* s = core_.FindServer(serverName ? serverName : "");
+    NWCCODE code = 0;
+    if (Fault("NWGetConnectionHandle", s, "", &code))
+        return Done(code);
+    if (!s || s->conn == 0)
+        return Done(kNoConnectionToServer);
+    if (conn)
+        *conn = s->conn;
+    if (connScope)
+        *connScope = 0;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWAttachToFileServer(const char* serverName, std::uint16_t,
+                                        NWCONN_HANDLE* conn) {
+    Server* s = core_.FindServer(serverName ? serverName : "");
+    NWCCODE code = 0;
+    if (Fault("NWAttachToFileServer", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::NO_SUCH_OBJECT);
+    if (s->conn == 0) {
+        s->conn = core_.NewConnection();
+        s->connNumber = static_cast<std::uint16_t>(s->conn);
+        s->loggedIn = false;
+        s->ds = false;
+    }
+    if (conn)
+        *conn = s->conn;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetFileServerName(NWCONN_HANDLE conn, char* serverName) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWGetFileServerName", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    CopyOut(serverName, nw::kNameSize, s->cfg.name);
+    return Done(0);
+}
+
+NWCCODE SimClient::NWLoginToFileServer(NWCONN_HANDLE conn, const char* objectName,
+                                       std::uint16_t objectType, const char* password) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWLoginToFileServer", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    const UserConfig* user = FindUser(*s, objectName ? objectName : "", nullptr);
+    // The client upper-cases passwords, so they compare upper-cased.
+    if (!user || objectType != nw::OT_USER || !objectName || !*objectName ||
+        Upper(user->password) != Upper(password ? password : ""))
+        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+    s->loggedIn = true;
+    s->ds = false;
+    s->user = Upper(user->name);
+    s->loginTime = std::time(nullptr);
+    return Done(user->expired ? nw::PASSWORD_EXPIRED : 0);
+}
+
+NWCCODE SimClient::NWLogoutFromFileServer(NWCONN_HANDLE conn) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWLogoutFromFileServer", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    s->loggedIn = false;
+    s->ds = false;
+    s->locked = false;
+    s->user.clear();
+    s->dirHandles.clear();
+    return Done(0);
+}
+
+NWCCODE SimClient::NWDetachFromFileServer(NWCONN_HANDLE conn) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWDetachFromFileServer", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    s->conn = 0;
+    s->loggedIn = false;
+    s->ds = false;
+    s->locked = false;
+    s->user.clear();
+    s->dirHandles.clear();
+    return Done(0);
+}
+
+bool SimClient::NWIsDSServer(NWCONN_HANDLE conn, char* treeName) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWIsDSServer", s, "", &code)) {
+        Done(code);
+        return false;
+    }
+    if (!s) {
+        Done(nw::INVALID_CONNECTION);
+        return false;
+    }
+    Done(0);
+    if (!s->cfg.directoryServices)
+        return false;
+    CopyOut(treeName, nw::kNameSize, core_.Config().tree);
+    return true;
+}
+
+bool SimClient::NWIsDSAuthenticated() {
+    NWCCODE code = 0;
+    if (Fault("NWIsDSAuthenticated", nullptr, "", &code)) {
+        Done(code);
+        return false;
+    }
+    Done(0);
+    return core_.Config().dsAuthenticated && !core_.Config().tree.empty();
+}
+
+NWCCODE SimClient::NWDSAuthenticate(NWCONN_HANDLE conn, std::uint32_t, void*) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWDSAuthenticate", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    const NetworkConfig& c = core_.Config();
+    if (!s->cfg.directoryServices || c.tree.empty() || !c.dsAuthenticated)
+        return Done(nw::NOT_SAME_TREE_OR_NOT_DS);
+    s->loggedIn = true;
+    s->ds = true;
+    s->user = Upper(c.loginName);
+    s->loginTime = std::time(nullptr);
+    return Done(0);
+}
+
+NWCCODE SimClient::NWDSLockConnection(NWCONN_HANDLE conn) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWDSLockConnection", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    s->locked = true;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWDSUnlockConnection(NWCONN_HANDLE conn) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWDSUnlockConnection", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    s->locked = false;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWFreeConnectionSlot(NWCONN_HANDLE conn, std::uint8_t) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWFreeConnectionSlot", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    s->conn = 0;
+    s->loggedIn = false;
+    s->ds = false;
+    s->locked = false;
+    s->user.clear();
+    s->dirHandles.clear();
+    return Done(0);
+}
+
+NWDSContextHandle SimClient::NWDSCreateContext() {
+    NWCCODE code = 0;
+    if (Fault("NWDSCreateContext", nullptr, "", &code)) {
+        Done(code);
+        return nw::ERR_CONTEXT_CREATION;
+    }
+    NWDSContextHandle context = nextContext_++;
+    contexts_.insert(context);
+    Done(0);
+    return context;
+}
+
+NWCCODE SimClient::NWDSFreeContext(NWDSContextHandle context) {
+    NWCCODE code = 0;
+    if (Fault("NWDSFreeContext", nullptr, "", &code))
+        return Done(code);
+    return Done(contexts_.erase(context) ? 0 : nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+}
+
+NWCCODE SimClient::NWDSMapIDToName(NWDSContextHandle context, NWCONN_HANDLE conn,
+                                   std::uint32_t objectID, char* objectName) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWDSMapIDToName", s, "", &code))
+        return Done(code);
+    if (!contexts_.count(context))
+        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    if (!s->cfg.directoryServices)
+        return Done(nw::NOT_SAME_TREE_OR_NOT_DS);
+    for (const ObjectConfig& o : core_.Config().objects) {
+        auto it = o.ids.find(s->cfg.name);
+        if (it != o.ids.end() && it->second == objectID) {
+            CopyOut(objectName, 260, o.name);
+            return Done(0);
+        }
+    }
+    return Done(nw::NO_SUCH_OBJECT);
+}
+
+NWCCODE SimClient::NWDSMapNameToID(NWDSContextHandle context, NWCONN_HANDLE conn,
+                                   const char* objectName, std::uint32_t* objectID) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWDSMapNameToID", s, "", &code))
+        return Done(code);
+    if (!contexts_.count(context))
+        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    if (!s->cfg.directoryServices)
+        return Done(nw::NOT_SAME_TREE_OR_NOT_DS);
+    for (const ObjectConfig& o : core_.Config().objects) {
+        if (!SameName(o.name, objectName ? objectName : ""))
+            continue;
+        auto it = o.ids.find(s->cfg.name);
+        if (it == o.ids.end())
+            break;
+        if (objectID)
+            *objectID = it->second;
+        return Done(0);
+    }
+    return Done(nw::NO_SUCH_OBJECT);
+}
+
+NWCCODE SimClient::NWIntScanForTrustees(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                                        const char* path, std::uint32_t* sequence,
+                                        std::uint16_t* numberOfEntries, NWET_INFO* info,
+                                        std::uint16_t) {
+    Entry e;
+    NWCCODE code = EntryOf("NWIntScanForTrustees", conn, dirHandle, path, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    if (numberOfEntries)
+        *numberOfEntries = 0;
+    if (!e.exists)
+        return Done(nw::INVALID_PATH);
+    MetaRow row = core_.Meta(e);
+    auto trustees = core_.Store().Trustees(row.id);
+    std::uint32_t start = sequence ? *sequence : 0;
+    if (start >= trustees.size())
+        return Done(nw::NO_MORE_TRUSTEES);
+    std::size_t n = std::min<std::size_t>(20, trustees.size() - start);
+    if (info) {
+        *info = NWET_INFO();
+        CopyOut(info->entryName, sizeof info->entryName, core_.Alias(e, &row));
+        for (std::size_t i = 0; i < n; ++i) {
+            info->trusteeList[i].objectID = trustees[start + i].first;
+            info->trusteeList[i].objectRights = trustees[start + i].second;
+        }
+    }
+    if (sequence)
+        *sequence = static_cast<std::uint32_t>(start + n);
+    if (numberOfEntries)
+        *numberOfEntries = static_cast<std::uint16_t>(n);
+    return Done(0);
+}
+
+NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                std::uint32_t objectID, std::uint16_t rightsMask) {
+    Entry e;
+    Server* s = nullptr;
+    NWCCODE code = EntryOf("NWAddTrustee", conn, dirHandle, path, true, &e, &s);
+    if (code)
+        return Done(code);
+    if (!e.exists)
+        return Done(nw::INVALID_PATH);
+    // Only objects the server knows can be trustees.
+    bool known = objectID >= kFirstUserId && objectID < kFirstUserId + s->cfg.users.size();
+    for (const ObjectConfig& o : core_.Config().objects) {
+        auto it = o.ids.find(s->cfg.name);
+        known = known || (it != o.ids.end() && it->second == objectID);
+    }
+    if (objectID == 0 || !known)
+        return Done(nw::NO_SUCH_OBJECT);
+    MetaRow row = core_.Meta(e);
+    if (!core_.Store().SetTrustee(row.id, objectID, rightsMask))
+        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+    return Done(0);
+}
+
+LCONV* SimClient::NWLlocaleconv(LCONV* lconv) {
+    NWCCODE code = 0;
+    if (Fault("NWLlocaleconv", nullptr, "", &code)) {
+        Done(code);
+        return nullptr;
+    }
+    Done(0);
+    if (lconv)
+        *lconv = LCONV();
+    return lconv;
+}
+
+NWCCODE SimClient::NWInitUnicodeTables(int, int) {
+    NWCCODE code = 0;
+    if (Fault("NWInitUnicodeTables", nullptr, "", &code))
+        return Done(code);
+    ++unicodeTables_;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWFreeUnicodeTables() {
+    NWCCODE code = 0;
+    if (Fault("NWFreeUnicodeTables", nullptr, "", &code))
+        return Done(code);
+    if (unicodeTables_ > 0)
+        --unicodeTables_;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWParsePath(const char* path, char* serverName, NWCONN_HANDLE* conn,
+                               char* volumeName, char* dirPath) {
+    NetLoc loc;
+    std::string local;
+    std::string p = path ? path : "";
+    Where where = core_.Classify(p, &loc, &local);
+    NWCCODE code = 0;
+    if (Fault("NWParsePath", loc.server, where == Where::Network ? core_.NetForm(loc) : p, &code))
+        return Done(code);
+    if (where != Where::Network)
+        return Done(nw::INVALID_PATH);
+    CopyOut(serverName, nw::kNameSize, loc.server->cfg.name);
+    if (conn)
+        *conn = loc.server->conn;
+    CopyOut(volumeName, nw::kNameSize, loc.volume->cfg.name);
+    std::string dir = loc.parts.empty() ? "" : "\\" + JoinPath(loc.parts, '\\');
+    if (dir.size() >= win::MAX_PATH)
+        return Done(nw::INVALID_PATH);
+    CopyOut(dirPath, win::MAX_PATH, dir);
+    return Done(0);
+}
+
+NWCCODE SimClient::NWParseNetWarePath(const char* path, NWCONN_HANDLE* conn,
+                                      NWDIR_HANDLE* dirHandle, char* newPath) {
+    NetLoc loc;
+    std::string local;
+    std::string p = path ? path : "";
+    Where where = core_.Classify(p, &loc, &local);
+    NWCCODE code = 0;
+    if (Fault("NWParseNetWarePath", loc.server, where == Where::Network ? core_.NetForm(loc) : p,
+              &code))
+        return Done(code);
+    if (where != Where::Network)
+        return Done(nw::INVALID_PATH);
+    if (loc.server->conn == 0)
+        return Done(kNoConnectionToServer);
+    std::string relative = loc.volume->cfg.name + ":" + JoinPath(loc.parts, '\\');
+    if (relative.size() >= win::MAX_PATH)
+        return Done(nw::INVALID_PATH);
+    if (conn)
+        *conn = loc.server->conn;
+    if (dirHandle)
+        *dirHandle = 0;
+    CopyOut(newPath, win::MAX_PATH, relative);
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetVolumeNumber(NWCONN_HANDLE conn, const char* volumeName,
+                                     std::uint16_t* volumeNumber) {
+    Server* s = core_.ServerOfConnection(conn);
+    Volume* v = core_.FindVolume(s, volumeName ? volumeName : "");
+    NWCCODE code = 0;
+    if (Fault("NWGetVolumeNumber", s,
+              v ? VolumePath(v) : ServerPath(s) + "\\" + (volumeName ? volumeName : ""), &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    if (!v)
+        return Done(nw::VOLUME_DOES_NOT_EXIST);
+    if (volumeNumber)
+        *volumeNumber = v->number;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetVolumeInfoWithNumber(
+    NWCONN_HANDLE conn, std::uint16_t volumeNumber, char* volumeName, std::uint32_t* totalBlocks,
+    std::uint16_t* sectorsPerBlock, std::uint32_t* availableBlocks,
+    std::uint32_t* totalDirEntries, std::uint32_t* availableDirEntries,
+    std::uint16_t* volumeIsRemovable) {
+    Server* s = core_.ServerOfConnection(conn);
+    Volume* v = s && volumeNumber < s->volumes.size() ? &s->volumes[volumeNumber] : nullptr;
+    NWCCODE code = 0;
+    if (Fault("NWGetVolumeInfoWithNumber", s, VolumePath(v), &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    if (!v)
+        return Done(nw::VOLUME_DOES_NOT_EXIST);
+    CopyOut(volumeName, nw::kNameSize, v->cfg.name);
+    if (totalBlocks)
+        *totalBlocks = static_cast<std::uint32_t>(std::min<std::uint64_t>(v->cfg.totalBlocks,
+                                                                          0xFFFFFFFFu));
+    if (sectorsPerBlock)
+        *sectorsPerBlock = static_cast<std::uint16_t>(v->cfg.blockSize / 512);
+    if (availableBlocks)
+        *availableBlocks = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+            core_.FreeBlocks(*v), 0xFFFFFFFFu));
+    if (totalDirEntries)
+        *totalDirEntries = 0x00FFFFFF;
+    if (availableDirEntries)
+        *availableDirEntries = 0x00FFFFFF;
+    if (volumeIsRemovable)
+        *volumeIsRemovable = 0;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetFileServerInformation(NWCONN_HANDLE conn, char* serverName,
+                                              std::uint8_t* majorVersion,
+                                              std::uint8_t* minorVersion,
+                                              std::uint8_t* revision) {
+    Server* s = core_.ServerOfConnection(conn);
+    NWCCODE code = 0;
+    if (Fault("NWGetFileServerInformation", s, "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    CopyOut(serverName, nw::kNameSize, s->cfg.name);
+    if (majorVersion)
+        *majorVersion = s->cfg.majorVersion;
+    if (minorVersion)
+        *minorVersion = s->cfg.minorVersion;
+    if (revision)
+        *revision = 0;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetExtendedVolumeInfo(NWCONN_HANDLE conn, std::uint16_t volumeNumber,
+                                           NWVolExtendedInfo* info) {
+    Server* s = core_.ServerOfConnection(conn);
+    Volume* v = s && volumeNumber < s->volumes.size() ? &s->volumes[volumeNumber] : nullptr;
+    NWCCODE code = 0;
+    if (Fault("NWGetExtendedVolumeInfo", s, VolumePath(v), &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    if (!v)
+        return Done(nw::VOLUME_DOES_NOT_EXIST);
+    if (info) {
+        *info = NWVolExtendedInfo();
+        // Servers before NetWare 4 have no compression to report.
+        if (v->cfg.compression && s->cfg.majorVersion >= 4)
+            info->statusFlag = nw::VOL_COMPRESSION_ENABLED;
+        info->sectorSize = 512;
+        info->sectorsPerCluster = v->cfg.blockSize / 512;
+        info->volSizeInClusters =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(v->cfg.totalBlocks, 0xFFFFFFFFu));
+        info->freedClusters = static_cast<std::uint32_t>(
+            std::min<std::uint64_t>(core_.FreeBlocks(*v), 0xFFFFFFFFu));
+    }
+    return Done(0);
+}
+
+NWCCODE SimClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE base,
+                                                   const char* path, NWDIR_HANDLE* newHandle,
+                                                   std::uint8_t* rightsMask) {
+    Entry e;
+    Server* s = nullptr;
+    NWCCODE code =
+        EntryOf("NWAllocTemporaryDirectoryHandle", conn, base, path, true, &e, &s);
+    if (code)
+        return Done(code);
+    if (!e.exists || !e.st.isDir)
+        return Done(nw::INVALID_PATH);
+    std::string rel = e.isRoot ? "" : e.Rel();
+    // A directory already held keeps its handle, so that repeated checks of one path never
+    // run the connection out of its 255 handles.
+    NWDIR_HANDLE handle = 0;
+    for (const auto& [h, place] : s->dirHandles) {
+        if (place.first == e.volume && place.second == rel)
+            handle = h;
+    }
+    for (unsigned h = 1; handle == 0 && h <= 255; ++h) {
+        if (!s->dirHandles.count(static_cast<NWDIR_HANDLE>(h)))
+            handle = static_cast<NWDIR_HANDLE>(h);
+    }
+    if (handle == 0)
+        return Done(kNoMoreDirHandles);
+    s->dirHandles[handle] = {e.volume, rel};
+    if (newHandle)
+        *newHandle = handle;
+    if (rightsMask)
+        *rightsMask = 0xFF;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetOwningNameSpace(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                                        const char* path, std::uint8_t* nameSpace) {
+    Entry e;
+    NWCCODE code = EntryOf("NWGetOwningNameSpace", conn, dirHandle, path, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    if (!e.exists)
+        return Done(e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH);
+    std::uint8_t ns = e.volume->cfg.longNames ? nw::NS_LONG : nw::NS_DOS;
+    if (!e.isRoot)
+        ns = core_.Meta(e).nameSpace;
+    if (nameSpace)
+        *nameSpace = ns;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWGetNSEntryInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                    std::uint8_t, std::uint8_t dstNameSpace, std::uint16_t,
+                                    std::uint32_t, EntryInfo* info) {
+    Entry e;
+    NWCCODE code = EntryOf("NWGetNSEntryInfo", conn, dirHandle, path, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    if (!e.exists)
+        return Done(e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH);
+    if (!info)
+        return Done(0);
+    *info = EntryInfo();
+    MetaRow row = core_.Meta(e);
+    info->attributes = core_.Attributes(e, row);
+    info->dataStreamSize = core_.DataSize(e, row);
+    info->spaceAllocated = e.st.isDir ? 0 : e.st.size;
+    std::int64_t created = e.st.birth ? e.st.birth / 1000000000LL : e.st.mtime;
+    PackTimes(created, &info->creationDate, &info->creationTime);
+    PackTimes(e.st.mtime, &info->modifyDate, &info->modifyTime);
+    std::uint16_t accessTime = 0;
+    PackTimes(e.st.mtime, &info->lastAccessDate, &accessTime);
+    info->inheritedRightsMask = row.irm;
+    info->nameSpaceCreator = row.nameSpace;
+    std::string name = e.isRoot ? e.volume->cfg.name
+                                : (dstNameSpace == nw::NS_DOS ? core_.Alias(e, &row) : e.name);
+    CopyOut(info->entryName, sizeof info->entryName, name);
+    return Done(0);
+}
+
+NWCCODE SimClient::NWIntScanDirectoryInformation2(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                                                  const char* searchPath,
+                                                  std::uint32_t* sequence, char* dirName,
+                                                  std::uint32_t* dirDateTime,
+                                                  std::uint32_t* ownerID,
+                                                  std::uint8_t* rightsMask, std::uint16_t) {
+    Entry e;
+    NWCCODE code =
+        EntryOf("NWIntScanDirectoryInformation2", conn, dirHandle, searchPath, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    // Only the entry itself is reported (sequence 0xFFFFFFFF); a scan of subdirectories ends
+    // at once.
+    if ((sequence && *sequence != 0xFFFFFFFF) || !e.exists || !e.st.isDir)
+        return Done(nw::NO_FILES_FOUND);
+    MetaRow row;
+    std::string name = e.volume->cfg.name;
+    if (!e.isRoot) {
+        row = core_.Meta(e);
+        name = core_.Alias(e, &row);
+    }
+    CopyOut(dirName, 16, name);
+    if (dirDateTime) {
+        std::uint16_t date = 0, time = 0;
+        PackTimes(e.st.mtime, &date, &time);
+        *dirDateTime = (static_cast<std::uint32_t>(date) << 16) | time;
+    }
+    if (ownerID)
+        *ownerID = 0;
+    if (rightsMask)
+        *rightsMask = 0xFF;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                     std::uint8_t) {
+    Entry e;
+    NWCCODE code = EntryOf("NWCreateDirectory", conn, dirHandle, path, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    if (e.isRoot)
+        return Done(nw::FILE_EXISTS);
+    return Done(NetWareCode(core_.MakeDirectory(e)));
+}
+
+NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                                       const char* path, std::uint8_t, std::uint16_t,
+                                       std::uint32_t modifyDOSMask,
+                                       const NWEntryDOSInfo* dosInfo) {
+    Entry e;
+    NWCCODE code = EntryOf("NWSetNSEntryDOSInfo", conn, dirHandle, path, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    if (!e.exists)
+        return Done(e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH);
+    if (!dosInfo)
+        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+    // The new modification time is checked before anything changes, so that a bad date
+    // leaves the entry as it was.
+    std::time_t newTime = -1;
+    if (modifyDOSMask & (nw::DM_MODIFY_DATE | nw::DM_MODIFY_TIME)) {
+        std::uint16_t date = 0, time = 0;
+        PackDosTime(static_cast<std::time_t>(e.st.mtime), &date, &time);
+        if (modifyDOSMask & nw::DM_MODIFY_DATE)
+            date = dosInfo->modifyDate;
+        if (modifyDOSMask & nw::DM_MODIFY_TIME)
+            time = dosInfo->modifyTime;
+        newTime = UnpackDosTime(date, time);
+        if (newTime == -1)
+            return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+    }
+    if (!e.isRoot) {
+        MetaRow row = core_.Meta(e);
+        if (modifyDOSMask & nw::DM_ATTRIBUTES)
+            row.attributes = dosInfo->attributes & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
+        if (modifyDOSMask & nw::DM_INHERITED_RIGHTS_MASK)
+            row.irm = static_cast<std::uint16_t>((row.irm | dosInfo->inheritanceGrantMask) &
+                                                 ~dosInfo->inheritanceRevokeMask);
+        core_.SaveMeta(row);
+    }
+    if (newTime != -1) {
+        struct timespec times[2];
+        times[0].tv_nsec = UTIME_OMIT;
+        times[0].tv_sec = 0;
+        times[1].tv_sec = newTime;
+        times[1].tv_nsec = 0;
+        if (utimensat(AT_FDCWD, e.local.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            return Done(nw::ACCESS_DENIED);
+    }
+    return Done(0);
+}
+
+NWCCODE SimClient::NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std::uint8_t,
+                                 std::uint8_t dataStream, const char* path,
+                                 NW_NS_OPENCREATE* request, win::HANDLE* fileHandle) {
+    Entry e;
+    NWCCODE code = EntryOf("NWOpenNSEntry", conn, dirHandle, path, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    if (!request || dataStream != 0)
+        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+    std::uint8_t mode = request->openCreateMode;
+    std::uint16_t rights = request->accessRights;
+    Core::OpenRequest r;
+    r.read = rights & nw::AR_READ;
+    r.write = rights & nw::AR_WRITE;
+    r.share = (rights & nw::AR_DENY_READ ? 0 : win::FILE_SHARE_READ) |
+              (rights & nw::AR_DENY_WRITE ? 0 : win::FILE_SHARE_WRITE);
+    r.compressedMode = rights & nw::AR_OPEN_COMPRESSED;
+    r.create = mode & nw::OC_MODE_CREATE;
+    r.truncate = e.exists && (mode & nw::OC_MODE_REPLACE);
+    if (e.exists && !(mode & (nw::OC_MODE_OPEN | nw::OC_MODE_REPLACE)))
+        return Done(nw::FILE_EXISTS);
+    win::HANDLE h = win::INVALID_HANDLE_VALUE;
+    bool created = false;
+    std::uint32_t err = core_.OpenNetworkFile(e, r, &h, &created);
+    if (err)
+        return Done(NetWareCode(err));
+    request->NetWareHandle = static_cast<std::uint32_t>(h);
+    request->openCreateAction = created ? 0x02 : (r.truncate ? 0x04 : 0x01);
+    if (fileHandle)
+        *fileHandle = h;
+    return Done(0);
+}
+
+NWCCODE SimClient::NWSetCompressedFileSize(NWCONN_HANDLE conn, win::HANDLE fileHandle,
+                                           std::uint64_t requestedSize,
+                                           std::uint64_t* resultSize) {
+    Server* s = core_.ServerOfConnection(conn);
+    OpenFile* f = core_.File(fileHandle);
+    NWCCODE code = 0;
+    if (Fault("NWSetCompressedFileSize", s, f ? f->faultPath : "", &code))
+        return Done(code);
+    if (!s)
+        return Done(nw::INVALID_CONNECTION);
+    if (!f || f->server != s)
+        return Done(kInvalidFileHandle);
+    return Done(core_.DeclareCompressed(*f, requestedSize, resultSize));
+}
+
+NWCCODE SimClient::NWGetLongName(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                 std::uint8_t, std::uint8_t dstNameSpace, char* longName) {
+    Entry e;
+    NWCCODE code = EntryOf("NWGetLongName", conn, dirHandle, path, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    if (!e.exists)
+        return Done(e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH);
+    std::string name = e.volume->cfg.name;
+    if (!e.isRoot) {
+        MetaRow row = core_.Meta(e);
+        name = dstNameSpace == nw::NS_DOS ? core_.Alias(e, &row) : e.name;
+    }
+    CopyOut(longName, 256, name);
+    return Done(0);
+}
+
+NWCCODE SimClient::NWUnpackDateTime(std::uint32_t dateTime, NW_DATE* date, NW_TIME* time) {
+    NWCCODE code = 0;
+    if (Fault("NWUnpackDateTime", nullptr, "", &code))
+        return Done(code);
+    auto d = static_cast<std::uint16_t>(dateTime >> 16);
+    auto t = static_cast<std::uint16_t>(dateTime & 0xFFFF);
+    if (date) {
+        date->day = static_cast<std::uint8_t>(d & 0x1F);
+        date->month = static_cast<std::uint8_t>((d >> 5) & 0x0F);
+        date->year = static_cast<std::uint16_t>((d >> 9) + 1980);
+    }
+    if (time) {
+        time->seconds = static_cast<std::uint8_t>((t & 0x1F) * 2);
+        time->minutes = static_cast<std::uint8_t>((t >> 5) & 0x3F);
+        time->hours = static_cast<std::uint16_t>(t >> 11);
+    }
+    return Done(0);
+}
+
+NWCCODE SimClient::NWDeleteDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                                     const char* path) {
+    Entry e;
+    NWCCODE code = EntryOf("NWDeleteDirectory", conn, dirHandle, path, true, &e, nullptr);
+    if (code)
+        return Done(code);
+    std::uint32_t err = core_.RemoveDirectoryEntry(e);
+    if (err == win::ERROR_FILE_NOT_FOUND)
+        return Done(nw::INVALID_PATH);
+    return Done(NetWareCode(err));
+}
+
+bool SimClient::LocalPathToNetWarePath(const std::string& localPath, std::string* netPath) {
+    if (localPath.empty() || localPath[0] != '/')
+        return false;
+    NetLoc loc;
+    std::string local;
+    if (core_.Classify(localPath, &loc, &local) != Where::Network)
+        return false;
+    for (const std::string& part : loc.parts) {
+        if (!IsNetWareName(part))
+            return false;  // never turned into a path: the name cannot be a NetWare name
+    }
+    std::string net = core_.NetForm(loc);
+    if (net.size() >= win::MAX_PATH)
+        return false;
+    if (netPath)
+        *netPath = net;
+    return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,607 @@
+#include "netware/sim/sim_core.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+#include "netware/sim/sim_names.h"
+#include "resources/string_ids.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
+
+namespace sim {
+
+DiskStat StatPath(const std::string& local) {
+    DiskStat d;
+    struct statx sx {};
+    if (statx(AT_FDCWD, local.c_str(), AT_SYMLINK_NOFOLLOW,
+              STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME, &sx) != 0)
+        return d;
+    d.ok = true;
+    d.isDir = S_ISDIR(sx.stx_mode);
+    d.isFile = S_ISREG(sx.stx_mode);
+    d.special = !d.isDir && !d.isFile;
+    d.inode = sx.stx_ino;
+    // Without a birth time the inode alone identifies the file.
+    if (sx.stx_mask & STATX_BTIME)
+        d.birth = static_cast<std::int64_t>(sx.stx_btime.tv_sec) * 1000000000LL +
+                  sx.stx_btime.tv_nsec;
+    d.size = sx.stx_size;
+    d.mtime = sx.stx_mtime.tv_sec;
+    d.mtimeNs = sx.stx_mtime.tv_nsec;
+    d.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    return d;
+}
+
+std::uint32_t WinError(int err) {
+    switch (err) {
+    case ENOENT:
+        return win::ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return win::ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return win::ERROR_ACCESS_DENIED;
+    case EEXIST:
+        return win::ERROR_ALREADY_EXISTS;
+    case ENOTEMPTY:
+        return win::ERROR_DIR_NOT_EMPTY;
+    case ENOSPC:
+        return win::ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+        return win::ERROR_FILENAME_EXCED_RANGE;
+    case EXDEV:
+        return kErrorNotSameDevice;
+    case ENOMEM:
+        return win::ERROR_NOT_ENOUGH_MEMORY;
+    case EBADF:
+        return win::ERROR_INVALID_HANDLE;
+    default:
+        return win::ERROR_ACCESS_DENIED;
+    }
+}
+
+bool Core::Load(const std::string& root, std::string* error) {
+    char real[PATH_MAX];
+    DiskStat rootStat = StatPath(root);
+    if (!realpath(root.c_str(), real) || !rootStat.isDir) {
+        // A missing root reads as a missing network.toml, which is what the user must create.
+        std::string file = root + "/network.toml";
+        if (rootStat.ok && !rootStat.isDir)
+            *error = FormatText(LoadResString(IDS_SIM_ROOT_NOT_DIR), root.c_str());
+        else
+            *error = FormatText(LoadResString(IDS_SIM_IN_FILE), file.c_str(),
+                                LoadResString(IDS_SIM_UNREADABLE));
+        return false;
+    }
+    root_ = real;
+    if (!LoadNetworkConfig(root_ + "/network.toml", &config_, error))
+        return false;
+    faultUses_.assign(config_.faults.size(), 0);
+    std::uint32_t index = 0;
+    for (const ServerConfig& sc : config_.servers) {
+        auto s = std::make_unique<Server>();
+        s->cfg = sc;
+        s->local = root_ + "/" + sc.name;
+        s->objectId = 0x00010001 + index;
+        ++index;
+        for (const VolumeConfig& vc : sc.volumes) {
+            Volume v;
+            v.cfg = vc;
+            v.number = static_cast<std::uint16_t>(s->volumes.size());
+            v.local = s->local + "/" + vc.name;
+            std::error_code ec;
+            std::filesystem::create_directories(v.local, ec);
+            if (!StatPath(v.local).isDir) {
+                *error = FormatText(LoadResString(IDS_SIM_VOLUME_DIR_FAILED), v.local.c_str());
+                return false;
+            }
+            s->volumes.push_back(v);
+        }
+        for (Volume& v : s->volumes)
+            v.server = s.get();
+        // Connections at start; the primary is always logged in.
+        bool primary = sc.name == config_.primaryServer;
+        StartConnection start = primary ? StartConnection::LoggedIn : sc.connection;
+        if (start != StartConnection::None) {
+            s->conn = NewConnection();
+            s->connNumber = static_cast<std::uint16_t>(s->conn);
+        }
+        if (start == StartConnection::LoggedIn) {
+            s->loggedIn = true;
+            s->ds = sc.directoryServices && !config_.tree.empty() && config_.dsAuthenticated;
+            s->user = Upper(config_.loginName);
+            s->loginTime = std::time(nullptr);
+        }
+        servers_.push_back(std::move(s));
+    }
+    std::string storeDir = root_ + "/.netsim";
+    ::mkdir(storeDir.c_str(), 0755);
+    std::string storeError;
+    if (!store_.Open(storeDir + "/metadata.db", &storeError)) {
+        *error = FormatText(LoadResString(IDS_SIM_STORE_UNUSABLE), (storeDir + "/metadata.db").c_str(),
+                            storeError.c_str());
+        return false;
+    }
+    return true;
+}
+
+Server* Core::FindServer(const std::string& name) {
+    for (auto& s : servers_) {
+        if (SameName(s->cfg.name, name))
+            return s.get();
+    }
+    return nullptr;
+}
+
+Server* Core::ServerOfConnection(NWCONN_HANDLE conn) {
+    if (conn == 0)
+        return nullptr;
+    for (auto& s : servers_) {
+        if (s->conn == conn)
+            return s.get();
+    }
+    return nullptr;
+}
+
+Volume* Core::FindVolume(Server* server, const std::string& name) {
+    if (!server)
+        return nullptr;
+    for (Volume& v : server->volumes) {
+        if (SameName(v.cfg.name, name))
+            return &v;
+    }
+    return nullptr;
+}
+
+Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPath) {
+    *loc = NetLoc();
+    if (path.rfind("\\\\", 0) == 0) {
+        if (path.size() >= win::MAX_PATH)
+            return Where::Nowhere;
+        std::vector<std::string> parts = SplitPath(path.substr(2), false);
+        if (parts.size() < 2)
+            return Where::Nowhere;
+        loc->server = FindServer(parts[0]);
+        loc->volume = FindVolume(loc->server, parts[1]);
+        if (!loc->volume)
+            return Where::Nowhere;
+        loc->parts.assign(parts.begin() + 2, parts.end());
+        return Where::Network;
+    }
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        auto it = config_.drives.find(static_cast<char>(std::toupper(path[0])));
+        if (it == config_.drives.end())
+            return Where::Nowhere;
+        std::string rest = path.substr(2);
+        std::string unc = it->second;
+        if (!rest.empty())
+            unc += (rest[0] == '\\' ? "" : "\\") + rest;
+        if (path.size() >= win::MAX_PATH)
+            return Where::Nowhere;
+        return Classify(unc, loc, localPath);
+    }
+    std::string local = path;
+    std::replace(local.begin(), local.end(), '\\', '/');
+    *localPath = local;
+    if (local.rfind(root_ + "/", 0) == 0) {
+        std::vector<std::string> parts = SplitPath(local.substr(root_.size() + 1), true);
+        if (parts.size() >= 2) {
+            Server* s = FindServer(parts[0]);
+            Volume* v = FindVolume(s, parts[1]);
+            if (v && s->cfg.name == parts[0] && v->cfg.name == parts[1]) {
+                loc->server = s;
+                loc->volume = v;
+                loc->parts.assign(parts.begin() + 2, parts.end());
+                return Where::Network;
+            }
+        }
+    }
+    return Where::Local;
+}
+
+bool Core::ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* path,
+                           NetLoc* loc) {
+    *loc = NetLoc();
+    if (!server || !path)
+        return false;
+    std::string p = path;
+    loc->server = server;
+    std::size_t colon = p.find(':');
+    if (colon != std::string::npos) {
+        std::string volume = p.substr(0, colon);
+        std::size_t sep = volume.find_first_of("/\\");
+        if (sep != std::string::npos) {
+            if (!SameName(volume.substr(0, sep), server->cfg.name))
+                return false;
+            volume = volume.substr(sep + 1);
+        }
+        loc->volume = FindVolume(server, volume);
+        if (!loc->volume)
+            return false;
+        loc->parts = SplitPath(p.substr(colon + 1), false);
+        return true;
+    }
+    auto it = server->dirHandles.find(dirHandle);
+    if (dirHandle == 0 || it == server->dirHandles.end())
+        return false;
+    loc->volume = it->second.first;
+    loc->parts = SplitPath(it->second.second, true);
+    for (const std::string& part : SplitPath(p, false))
+        loc->parts.push_back(part);
+    return true;
+}
+
+std::string Core::NetForm(const NetLoc& loc) const {
+    if (!loc.volume)
+        return "";
+    std::string out = "\\\\" + loc.volume->server->cfg.name + "\\" + loc.volume->cfg.name;
+    for (const std::string& p : loc.parts)
+        out += "\\" + p;
+    return out;
+}
+
+std::string Core::EntryNetForm(const Entry& e) const {
+    if (!e.volume)
+        return "";
+    std::string out = "\\\\" + e.volume->server->cfg.name + "\\" + e.volume->cfg.name;
+    for (const std::string& p : SplitPath(e.Rel(), true))
+        out += "\\" + p;
+    return out;
+}
+
+Entry Core::Resolve(const NetLoc& loc) {
+    Entry e;
+    e.volume = loc.volume;
+    if (!loc.volume)
+        return e;
+    Volume& v = *loc.volume;
+    if (loc.parts.empty()) {
+        e.isRoot = true;
+        e.parentExists = true;
+        e.st = StatPath(v.local);
+        e.exists = e.st.isDir;
+        e.local = v.local;
+        return e;
+    }
+    std::string dirRel;
+    for (std::size_t i = 0; i + 1 < loc.parts.size(); ++i) {
+        std::string real;
+        DiskStat st;
+        if (!FindChild(v, dirRel, loc.parts[i], &real, &st) || !st.isDir) {
+            e.name = loc.parts.back();
+            e.local = v.local + "/" + (dirRel.empty() ? "" : dirRel + "/") + e.name;
+            e.parentRel = dirRel;
+            return e;
+        }
+        dirRel = dirRel.empty() ? real : dirRel + "/" + real;
+    }
+    e.parentExists = true;
+    e.parentRel = dirRel;
+    std::string real;
+    if (FindChild(v, dirRel, loc.parts.back(), &real, &e.st)) {
+        e.exists = true;
+        e.name = real;
+    } else {
+        e.name = loc.parts.back();
+        e.st = DiskStat();
+    }
+    e.local = v.local + "/" + e.Rel();
+    return e;
+}
+
+Core::DirIndex* Core::Index(const std::string& localDir) {
+    DiskStat st = StatPath(localDir);
+    if (!st.isDir) {
+        indexes_.erase(localDir);
+        return nullptr;
+    }
+    auto it = indexes_.find(localDir);
+    if (it != indexes_.end() && it->second.mtime == st.mtime && it->second.mtimeNs == st.mtimeNs)
+        return &it->second;
+    DirIndex index;
+    index.mtime = st.mtime;
+    index.mtimeNs = st.mtimeNs;
+    if (DIR* d = opendir(localDir.c_str())) {
+        while (dirent* de = readdir(d)) {
+            std::string name = de->d_name;
+            if (IsNetWareName(name))
+                index.names[Upper(name)].push_back(name);
+        }
+        closedir(d);
+    }
+    for (auto& [key, names] : index.names)
+        std::sort(names.begin(), names.end());
+    return &(indexes_[localDir] = std::move(index));
+}
+
+void Core::NoteAdded(Volume& v, const std::string& dirRel, const std::string& name) {
+    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    auto it = indexes_.find(localDir);
+    if (it == indexes_.end())
+        return;
+    std::vector<std::string>& names = it->second.names[Upper(name)];
+    if (std::find(names.begin(), names.end(), name) == names.end()) {
+        names.push_back(name);
+        std::sort(names.begin(), names.end());
+    }
+    DiskStat st = StatPath(localDir);
+    it->second.mtime = st.mtime;
+    it->second.mtimeNs = st.mtimeNs;
+}
+
+void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name) {
+    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    auto it = indexes_.find(localDir);
+    if (it == indexes_.end())
+        return;
+    auto names = it->second.names.find(Upper(name));
+    if (names != it->second.names.end()) {
+        std::erase(names->second, name);
+        if (names->second.empty())
+            it->second.names.erase(names);
+    }
+    DiskStat st = StatPath(localDir);
+    it->second.mtime = st.mtime;
+    it->second.mtimeNs = st.mtimeNs;
+}
+
+bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& name,
+                     std::string* onDisk, DiskStat* st) {
+    if (!IsNetWareName(name))
+        return false;
+    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    // The exact name first: it is the common case and never mixes up two names that differ
+    // only in case.
+    DiskStat exact = StatPath(localDir + "/" + name);
+    if (exact.ok && !exact.special) {
+        *onDisk = name;
+        *st = exact;
+        return true;
+    }
+    if (DirIndex* index = Index(localDir)) {
+        auto it = index->names.find(Upper(name));
+        if (it != index->names.end()) {
+            for (const std::string& candidate : it->second) {
+                DiskStat s = StatPath(localDir + "/" + candidate);
+                if (s.ok && !s.special) {
+                    *onDisk = candidate;
+                    *st = s;
+                    return true;
+                }
+            }
+        }
+    }
+    if (!IsDosName(name))
+        return false;
+    EntryKey dirKey{v.server->cfg.name, v.cfg.name, dirRel, ""};
+    std::string owner;
+    if (!store_.FindAlias(dirKey, Upper(name), &owner))
+        return false;
+    DiskStat s = StatPath(localDir + "/" + owner);
+    MetaRow row;
+    EntryKey key{dirKey.server, dirKey.volume, dirRel, owner};
+    if (!s.ok || s.special || !store_.Find(key, {s.inode, s.birth}, &row))
+        return false;
+    *onDisk = owner;
+    *st = s;
+    return true;
+}
+
+bool Core::NewEntryName(const Volume& v, const std::string& given, std::string* onDisk) const {
+    if (!IsNetWareName(given))
+        return false;
+    if (v.cfg.longNames) {
+        *onDisk = given;
+        return true;
+    }
+    if (!IsDosName(given))
+        return false;
+    *onDisk = Upper(given);
+    return true;
+}
+
+std::vector<Core::Listed> Core::List(Volume& v, const std::string& dirRel) {
+    std::vector<Listed> out;
+    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    DIR* d = opendir(localDir.c_str());
+    if (!d)
+        return out;
+    while (dirent* de = readdir(d)) {
+        std::string name = de->d_name;
+        if (!IsNetWareName(name))
+            continue;
+        DiskStat st = StatPath(localDir + "/" + name);
+        if (!st.ok || st.special)
+            continue;
+        out.push_back({name, st});
+    }
+    closedir(d);
+    std::sort(out.begin(), out.end(), [](const Listed& a, const Listed& b) {
+        std::string ua = Upper(a.name), ub = Upper(b.name);
+        return ua != ub ? ua < ub : a.name < b.name;
+    });
+    return out;
+}
+
+EntryKey Core::KeyOf(const Entry& e) const {
+    return {e.volume->server->cfg.name, e.volume->cfg.name, e.isRoot ? "" : e.parentRel,
+            e.isRoot ? "" : e.name};
+}
+
+Entry Core::ChildEntry(Volume& v, const std::string& dirRel, const std::string& name,
+                       const DiskStat& st) const {
+    Entry e;
+    e.volume = &v;
+    e.exists = true;
+    e.parentExists = true;
+    e.parentRel = dirRel;
+    e.name = name;
+    e.st = st;
+    e.local = v.local + "/" + e.Rel();
+    return e;
+}
+
+MetaRow Core::Meta(const Entry& e) {
+    MetaRow row;
+    EntryKey key = KeyOf(e);
+    FileIdentity id{e.st.inode, e.st.birth};
+    if (store_.Find(key, id, &row))
+        return row;
+    row = MetaRow();
+    row.attributes = e.st.isDir ? 0 : nw::A_NEEDS_ARCHIVING;
+    row.irm = 0x00FF;
+    row.nameSpace = e.volume->cfg.longNames ? nw::NS_LONG : nw::NS_DOS;
+    store_.Insert(key, id, &row);
+    return row;
+}
+
+bool Core::AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
+                     const std::string& owner) {
+    EntryKey dirKey{v.server->cfg.name, v.cfg.name, dirRel, ""};
+    std::string holder;
+    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    if (store_.FindAlias(dirKey, alias, &holder) && holder != owner) {
+        DiskStat s = StatPath(localDir + "/" + holder);
+        MetaRow row;
+        EntryKey key{dirKey.server, dirKey.volume, dirRel, holder};
+        if (s.ok && !s.special && store_.Find(key, {s.inode, s.birth}, &row))
+            return false;
+        if (!s.ok)
+            store_.Remove(key);  // the holder is gone: its alias is free again
+    }
+    return true;
+}
+
+std::string Core::Alias(const Entry& e, MetaRow* row) {
+    if (e.isRoot)
+        return "";
+    if (!row->alias.empty())
+        return row->alias;
+    Volume& v = *e.volume;
+    std::string alias;
+    std::string localDir = e.parentRel.empty() ? v.local : v.local + "/" + e.parentRel;
+    auto takenByName = [&](const std::string& candidate) {
+        DirIndex* index = Index(localDir);
+        if (!index)
+            return false;
+        auto it = index->names.find(candidate);
+        if (it == index->names.end())
+            return false;
+        for (const std::string& n : it->second) {
+            if (n != e.name)
+                return true;
+        }
+        return false;
+    };
+    if (IsDosName(e.name)) {
+        std::string upper = Upper(e.name);
+        bool exactUpper = upper == e.name;
+        if (AliasFree(v, e.parentRel, upper, e.name) && (exactUpper || !takenByName(upper)))
+            alias = upper;
+    }
+    if (alias.empty()) {
+        std::string base, ext;
+        AliasParts(e.name, &base, &ext);
+        for (unsigned n = 1; n < 1000000 && alias.empty(); ++n) {
+            std::string candidate = AliasCandidate(base, ext, n);
+            if (AliasFree(v, e.parentRel, candidate, e.name) && !takenByName(candidate))
+                alias = candidate;
+        }
+    }
+    row->alias = alias;
+    store_.Update(*row);
+    return alias;
+}
+
+std::uint32_t Core::Attributes(const Entry& e, const MetaRow& row) const {
+    std::uint32_t word = row.attributes & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
+    if (e.st.isDir)
+        word |= nw::A_DIRECTORY;
+    if (row.compressed)
+        word |= nw::A_FILE_COMPRESSED;
+    return word;
+}
+
+std::uint64_t Core::DataSize(const Entry& e, const MetaRow& row) const {
+    if (e.st.isDir)
+        return 0;
+    return row.compressed ? row.size : e.st.size;
+}
+
+void Core::SetAttributeWord(const Entry& e, MetaRow* row, std::uint32_t word) {
+    (void)e;
+    row->attributes = word & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
+    store_.Update(*row);
+}
+
+std::uint64_t Core::Blocks(const Volume& v, std::uint64_t bytes) const {
+    return (bytes + v.cfg.blockSize - 1) / v.cfg.blockSize;
+}
+
+std::uint64_t Core::UsedBlocks(Volume& v) {
+    if (!v.usageKnown) {
+        // One walk when the volume's space is first asked for; from then on every change the
+        // simulator makes adjusts the count, so no call scans the tree.
+        std::uint64_t used = 0;
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(
+                 v.local, std::filesystem::directory_options::skip_permission_denied, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            if (it->is_regular_file(ec) && !it->is_symlink(ec))
+                used += Blocks(v, it->file_size(ec));
+        }
+        v.usedBlocks = used;
+        v.usageKnown = true;
+    }
+    return v.usedBlocks;
+}
+
+std::uint64_t Core::FreeBlocks(Volume& v) {
+    std::uint64_t used = UsedBlocks(v);
+    return used >= v.cfg.totalBlocks ? 0 : v.cfg.totalBlocks - used;
+}
+
+void Core::AdjustUsage(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes) {
+    if (!v || !v->usageKnown)
+        return;
+    std::uint64_t oldBlocks = Blocks(*v, oldBytes), newBlocks = Blocks(*v, newBytes);
+    v->usedBlocks = v->usedBlocks + newBlocks >= oldBlocks ? v->usedBlocks + newBlocks - oldBlocks
+                                                           : 0;
+}
+
+bool Core::HasRoom(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes) {
+    if (!v)
+        return true;
+    std::uint64_t oldBlocks = Blocks(*v, oldBytes), newBlocks = Blocks(*v, newBytes);
+    return newBlocks <= oldBlocks || newBlocks - oldBlocks <= FreeBlocks(*v);
+}
+
+bool Core::Faulted(const char* call, const Server* server, const std::string& path,
+                   std::uint32_t* code) {
+    for (std::size_t i = 0; i < config_.faults.size(); ++i) {
+        const FaultConfig& f = config_.faults[i];
+        if (f.call != call)
+            continue;
+        if (!f.server.empty() && (!server || !SameName(server->cfg.name, f.server)))
+            continue;
+        if (!f.path.empty() && (path.empty() || !WildcardMatch(f.path, path)))
+            continue;
+        if (f.times >= 0 && faultUses_[i] >= f.times)
+            continue;
+        ++faultUses_[i];
+        *code = f.code;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace sim

@@ -1,0 +1,254 @@
+#pragma once
+// The state of one opened simulated network and the operations that the NetWare client and
+// the file services share: path forms, name resolution on the disk, listings, metadata with
+// aliases, space accounting, open files with share modes, and faults.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "netware/netware_client.h"
+#include "netware/sim/metadata_store.h"
+#include "netware/sim/network_config.h"
+#include "platform/file_services.h"
+
+namespace sim {
+
+struct Server;
+
+struct Volume {
+    VolumeConfig cfg;
+    std::uint16_t number = 0;
+    std::string local;  // absolute directory of the volume's tree
+    Server* server = nullptr;
+    bool usageKnown = false;
+    std::uint64_t usedBlocks = 0;
+};
+
+struct Server {
+    ServerConfig cfg;
+    std::string local;
+    std::vector<Volume> volumes;
+    std::uint32_t objectId = 0;  // the server's bindery object
+    // The workstation's connection to this server; conn 0 means none.
+    NWCONN_HANDLE conn = 0;
+    std::uint16_t connNumber = 0;
+    bool loggedIn = false;
+    bool ds = false;  // a Directory Services connection
+    bool locked = false;
+    std::string user;
+    std::time_t loginTime = 0;
+    // Directory handles of the connection: handle -> (volume, on-disk directory path).
+    std::map<NWDIR_HANDLE, std::pair<Volume*, std::string>> dirHandles;
+};
+
+// A place on a volume, by the names the caller gave (any case, long names or aliases).
+struct NetLoc {
+    Server* server = nullptr;
+    Volume* volume = nullptr;
+    std::vector<std::string> parts;
+};
+
+// What the disk holds for a stat: only regular files and directories are NetWare entries.
+struct DiskStat {
+    bool ok = false;
+    bool isDir = false;
+    bool isFile = false;
+    bool special = false;  // a symbolic link, device, pipe or socket
+    std::uint64_t inode = 0;
+    std::int64_t birth = 0;
+    std::uint64_t size = 0;
+    std::int64_t mtime = 0;
+    long mtimeNs = 0;
+    dev_t device = 0;
+};
+DiskStat StatPath(const std::string& local);
+
+// A NetLoc resolved against the disk.
+struct Entry {
+    Volume* volume = nullptr;
+    bool exists = false;        // the entry itself is a file or directory
+    bool parentExists = false;  // its directory exists (always true for the root)
+    bool isRoot = false;
+    std::string parentRel;  // on-disk path of the parent directory below the volume ("" root)
+    std::string name;       // on-disk name when it exists, else the last name as given
+    std::string local;      // absolute local path (of the name as given when missing)
+    DiskStat st;
+    std::string Rel() const { return parentRel.empty() ? name : parentRel + "/" + name; }
+};
+
+enum class Where { Network, Local, Nowhere };
+
+// Windows error codes the simulator uses beyond platform/file_services.h.
+constexpr std::uint32_t kErrorNotSameDevice = 17;
+constexpr std::uint32_t kErrorDirectory = 267;
+
+struct OpenFile {
+    int fd = -1;
+    bool read = false;
+    bool write = false;
+    std::uint32_t share = 0;  // FILE_SHARE_* granted to other openers
+    dev_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t birth = 0;
+    Volume* volume = nullptr;  // null for a local file off the network
+    Server* server = nullptr;
+    std::string faultPath;  // the path in the form faults match
+    EntryKey key;
+    // Open-compressed right: reads and writes go to the stored (compressed) stream.
+    bool compressedMode = false;
+    bool eofDeclared = false;
+    std::uint64_t declaredSize = 0;  // uncompressed size given by seek + end of file
+    bool compressedDeclared = false;
+    // A plain open of a compressed file works on its uncompressed data in memory.
+    bool memory = false;
+    bool dirty = false;
+    std::string data;
+    std::uint64_t position = 0;
+    std::uint64_t diskSize = 0;  // bytes on disk, for the volume's space accounting
+};
+
+struct FindState {
+    std::vector<win::FindData> items;
+    std::size_t next = 0;
+};
+
+class Core {
+public:
+    bool Load(const std::string& root, std::string* error);
+
+    const std::string& Root() const { return root_; }
+    NetworkConfig& Config() { return config_; }
+    std::vector<std::unique_ptr<Server>>& Servers() { return servers_; }
+    Server* FindServer(const std::string& name);
+    Server* ServerOfConnection(NWCONN_HANDLE conn);
+    Volume* FindVolume(Server* server, const std::string& name);
+    MetadataStore& Store() { return store_; }
+    NWCONN_HANDLE NewConnection() { return nextConnection_++; }
+
+    // Path forms.
+    Where Classify(const std::string& path, NetLoc* loc, std::string* localPath);
+    // "VOLUME:dir\name" (or "SERVER/VOLUME:...") on the connection's server, or a path
+    // relative to one of its directory handles.
+    bool ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* path, NetLoc* loc);
+    std::string NetForm(const NetLoc& loc) const;  // \\SERVER\VOLUME\dir\name
+    std::string EntryNetForm(const Entry& e) const;
+
+    Entry Resolve(const NetLoc& loc);
+    // An entry of the directory dirRel found by long name (exact case first) or alias.
+    bool FindChild(Volume& v, const std::string& dirRel, const std::string& name,
+                   std::string* onDisk, DiskStat* st);
+    // Checks and adapts a name for a new entry: false when it cannot be a name on that
+    // volume. DOS-only volumes take upper-case 8.3 names: a lower-case one is upper-cased.
+    bool NewEntryName(const Volume& v, const std::string& given, std::string* onDisk) const;
+
+    // Entries of a directory in a stable order, NetWare entries only.
+    struct Listed {
+        std::string name;
+        DiskStat st;
+    };
+    std::vector<Listed> List(Volume& v, const std::string& dirRel);
+
+    // Metadata, with defaults for entries found by hand.
+    EntryKey KeyOf(const Entry& e) const;
+    MetaRow Meta(const Entry& e);
+    bool SaveMeta(const MetaRow& row) { return store_.Update(row); }
+    std::string Alias(const Entry& e, MetaRow* row);
+    std::uint32_t Attributes(const Entry& e, const MetaRow& row) const;
+    std::uint64_t DataSize(const Entry& e, const MetaRow& row) const;
+    Entry ChildEntry(Volume& v, const std::string& dirRel, const std::string& name,
+                     const DiskStat& st) const;
+
+    // Keeping the dir indexes in line after the simulator's own changes.
+    void NoteAdded(Volume& v, const std::string& dirRel, const std::string& name);
+    void NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name);
+
+    // Space.
+    std::uint64_t UsedBlocks(Volume& v);
+    std::uint64_t FreeBlocks(Volume& v);
+    std::uint64_t Blocks(const Volume& v, std::uint64_t bytes) const;
+    void AdjustUsage(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes);
+    bool HasRoom(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes);
+
+    // Faults: the code of the first [[fault]] that matches (and counts the match).
+    bool Faulted(const char* call, const Server* server, const std::string& path,
+                 std::uint32_t* code);
+
+    // Open files and enumerations (one handle table for both file services and NetWare).
+    struct OpenRequest {
+        bool read = false;
+        bool write = false;
+        std::uint32_t share = 0;
+        bool compressedMode = false;
+        bool create = false;    // create when missing
+        bool mustBeNew = false; // fail when it exists
+        bool truncate = false;  // empty an existing file
+        bool mustExist = false;
+    };
+    // Opens a network entry; returns a Windows error code (0 on success). *created tells
+    // whether the file was made.
+    std::uint32_t OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE* handle,
+                                  bool* created);
+    std::uint32_t OpenLocalFile(const std::string& path, const OpenRequest& r,
+                                win::HANDLE* handle, bool* created);
+    OpenFile* File(win::HANDLE h);
+    std::uint32_t Read(OpenFile& f, void* buffer, std::uint32_t n, std::uint32_t* done);
+    std::uint32_t Write(OpenFile& f, const void* buffer, std::uint32_t n, std::uint32_t* done);
+    std::uint32_t Seek(OpenFile& f, std::int64_t distance, std::uint32_t method,
+                       std::uint64_t* position);
+    std::uint32_t SetEnd(OpenFile& f);
+    std::uint32_t Close(win::HANDLE h);
+    // NWSetCompressedFileSize: a NetWare completion code.
+    NWCCODE DeclareCompressed(OpenFile& f, std::uint64_t requested, std::uint64_t* result);
+    // True when another open of that file forbids deleting or renaming it.
+    bool IsOpen(const DiskStat& st) const;
+    bool ShareConflict(const DiskStat& st, bool read, bool write, std::uint32_t share) const;
+
+    win::HANDLE AddFind(FindState state);
+    FindState* Find(win::HANDLE h);
+    bool CloseFind(win::HANDLE h);
+
+    // Entry changes shared by both interfaces; each returns a Windows error code.
+    std::uint32_t DeleteFileEntry(Entry& e);
+    std::uint32_t MakeDirectory(Entry& e);
+    std::uint32_t RemoveDirectoryEntry(Entry& e);
+    std::uint32_t Rename(Entry& from, Entry& to, bool replace);
+    void SetAttributeWord(const Entry& e, MetaRow* row, std::uint32_t word);
+
+    // Compressed files (zstd): the uncompressed data of a stored stream.
+    static bool Decompress(const std::string& stream, std::string* data);
+    static bool Compress(const std::string& data, std::string* stream);
+
+private:
+    struct DirIndex {
+        std::int64_t mtime = 0;
+        long mtimeNs = 0;
+        std::unordered_map<std::string, std::vector<std::string>> names;  // upper -> on disk
+    };
+    DirIndex* Index(const std::string& localDir);
+    bool AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
+                   const std::string& owner);
+    win::HANDLE NewHandle() { return nextHandle_++; }
+
+    std::string root_;
+    NetworkConfig config_;
+    std::vector<std::unique_ptr<Server>> servers_;
+    MetadataStore store_;
+    std::unordered_map<std::string, DirIndex> indexes_;
+    std::vector<std::int64_t> faultUses_;
+    std::map<win::HANDLE, OpenFile> files_;
+    std::map<win::HANDLE, FindState> finds_;
+    win::HANDLE nextHandle_ = 0x100;
+    NWCONN_HANDLE nextConnection_ = 1;
+};
+
+// Win32 error code of an errno value.
+std::uint32_t WinError(int err);
+
+}  // namespace sim

@@ -1,0 +1,202 @@
+#include "netware/sim/sim_names.h"
+
+#include <cstring>
+
+namespace sim {
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    return Upper(a) == Upper(b);
+}
+
+bool IsNetWareName(const std::string& name) {
+    if (name.empty() || name.size() > 255 || name == "." || name == "..")
+        return false;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == 0x7F || c == '\\' || c == '/')
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+bool IsDosChar(unsigned char c) {
+    if (c < 0x20 || c == 0x7F)
+        return false;
+    return std::strchr(" .\"*+,/:;<=>?[\\]|", c) == nullptr;
+}
+
+}  // namespace
+
+bool IsDosName(const std::string& name) {
+    if (name.empty() || name.size() > 12)
+        return false;
+    std::size_t dot = name.find('.');
+    std::string base = name.substr(0, dot);
+    std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
+    if (base.empty() || base.size() > 8 || ext.size() > 3)
+        return false;
+    if (dot != std::string::npos && ext.empty())
+        return false;
+    for (unsigned char c : base + ext) {
+        if (!IsDosChar(c))
+            return false;
+    }
+    return true;
+}
+
+bool IsUpperDosName(const std::string& name) { return IsDosName(name) && Upper(name) == name; }
+
+void AliasParts(const std::string& longName, std::string* base, std::string* ext) {
+    std::string name = longName;
+    // Leading dots and spaces are dropped; the extension follows the last dot.
+    std::size_t first = name.find_first_not_of(". ");
+    name = first == std::string::npos ? "" : name.substr(first);
+    std::size_t dot = name.rfind('.');
+    std::string b = dot == std::string::npos ? name : name.substr(0, dot);
+    std::string e = dot == std::string::npos ? "" : name.substr(dot + 1);
+    auto clean = [](const std::string& in, std::size_t max) {
+        std::string out;
+        for (unsigned char c : in) {
+            if (out.size() >= max)
+                break;
+            if (c == ' ' || c == '.')
+                continue;
+            out += IsDosChar(c) && c < 0x80 ? static_cast<char>(c) : '_';
+        }
+        return Upper(out);
+    };
+    *base = clean(b, 6);
+    *ext = clean(e, 3);
+    if (base->empty())
+        *base = "_";
+}
+
+std::string AliasCandidate(const std::string& base, const std::string& ext, unsigned n) {
+    std::string tail = "~" + std::to_string(n);
+    std::string b = base.substr(0, 8 - tail.size());
+    std::string out = b + tail;
+    if (!ext.empty())
+        out += "." + ext;
+    return out;
+}
+
+namespace {
+
+bool MatchFrom(const char* p, const char* t) {
+    while (*p) {
+        if (*p == '*') {
+            while (*p == '*')
+                ++p;
+            if (!*p)
+                return true;
+            for (const char* s = t; *s; ++s) {
+                if (MatchFrom(p, s))
+                    return true;
+            }
+            return MatchFrom(p, t + std::strlen(t));
+        }
+        if (!*t)
+            return false;
+        if (*p != '?') {
+            char a = *p >= 'a' && *p <= 'z' ? static_cast<char>(*p - 32) : *p;
+            char b = *t >= 'a' && *t <= 'z' ? static_cast<char>(*t - 32) : *t;
+            if (a != b)
+                return false;
+        }
+        ++p;
+        ++t;
+    }
+    return *t == '\0';
+}
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& text) {
+    if (pattern == "*.*" || pattern == "*")
+        return true;
+    return MatchFrom(pattern.c_str(), text.c_str());
+}
+
+bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
+
+std::vector<std::string> SplitPath(const std::string& path, bool alsoSlash) {
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : path) {
+        if (c == '\\' || (alsoSlash && c == '/')) {
+            if (!cur.empty())
+                parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty())
+        parts.push_back(cur);
+    return parts;
+}
+
+std::string JoinPath(const std::vector<std::string>& parts, char separator) {
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i)
+            out += separator;
+        out += parts[i];
+    }
+    return out;
+}
+
+void PackDosTime(std::time_t t, std::uint16_t* date, std::uint16_t* time) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    int year = tm.tm_year + 1900 - 1980;
+    if (year < 0) {
+        *date = (1 << 5) | 1;  // 1980-01-01, the earliest DOS date
+        *time = 0;
+        return;
+    }
+    if (year > 127)
+        year = 127;
+    *date = static_cast<std::uint16_t>((year << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);
+    *time = static_cast<std::uint16_t>((tm.tm_hour << 11) | (tm.tm_min << 5) | (tm.tm_sec / 2));
+}
+
+std::time_t UnpackDosTime(std::uint16_t date, std::uint16_t time) {
+    std::tm tm{};
+    tm.tm_year = (date >> 9) + 1980 - 1900;
+    tm.tm_mon = ((date >> 5) & 0x0F) - 1;
+    tm.tm_mday = date & 0x1F;
+    tm.tm_hour = time >> 11;
+    tm.tm_min = (time >> 5) & 0x3F;
+    tm.tm_sec = (time & 0x1F) * 2;
+    tm.tm_isdst = -1;
+    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_hour > 23 || tm.tm_min > 59 ||
+        tm.tm_sec > 59)
+        return -1;
+    std::tm check = tm;
+    std::time_t t = std::mktime(&check);
+    if (t == -1 || check.tm_mday != tm.tm_mday)
+        return -1;  // e.g. February 30th
+    return t;
+}
+
+void CopyOut(char* out, std::size_t size, const std::string& text) {
+    if (!out || size == 0)
+        return;
+    std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+}
+
+}  // namespace sim

@@ -1,0 +1,47 @@
+#pragma once
+// Name rules of the simulated NetWare volumes: case folding, which Linux file names can be
+// NetWare names, DOS 8.3 names and their aliases, wildcard matching, and DOS packed times.
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// ASCII upper case (NetWare folds only the ASCII letters for name comparison).
+std::string Upper(std::string text);
+bool SameName(const std::string& a, const std::string& b);
+
+// A Linux file name that can stand for a NetWare entry: 1 to 255 characters, no backslash,
+// no control character, not "." or "..".
+bool IsNetWareName(const std::string& name);
+
+// A valid DOS 8.3 name in any case (base of 1-8 characters, optional extension of 1-3).
+bool IsDosName(const std::string& name);
+// A valid DOS name that is also all upper case, as a DOS-only volume holds them.
+bool IsUpperDosName(const std::string& name);
+
+// The two halves of an alias "BASE~N.EXT": the cleaned base (at most 6 characters) and the
+// extension (at most 3), both upper case, from a long name.
+void AliasParts(const std::string& longName, std::string* base, std::string* ext);
+std::string AliasCandidate(const std::string& base, const std::string& ext, unsigned n);
+
+// Wildcard match ignoring case: '*' any run of characters, '?' one character. DOS style "*.*"
+// matches every name, with or without a dot.
+bool WildcardMatch(const std::string& pattern, const std::string& text);
+bool HasWildcard(const std::string& text);
+
+// Splits on '\' (and '/' when alsoSlash), dropping empty parts.
+std::vector<std::string> SplitPath(const std::string& path, bool alsoSlash);
+std::string JoinPath(const std::vector<std::string>& parts, char separator);
+
+// DOS packed date and time of a local time, and back (seconds in two-second steps).
+void PackDosTime(std::time_t t, std::uint16_t* date, std::uint16_t* time);
+// -1 when the date and time are not a valid calendar time.
+std::time_t UnpackDosTime(std::uint16_t date, std::uint16_t time);
+
+// Copies text into a fixed buffer of size bytes, always terminated.
+void CopyOut(char* out, std::size_t size, const std::string& text);
+
+}  // namespace sim

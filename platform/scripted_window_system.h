@@ -1,0 +1,236 @@
+#pragma once
+// A window system without a screen: every message box, dialog, field, bar and enable state is
+// recorded, and the questions are answered from a script. Tests drive the engine through it
+// and farcast-run uses it to run a copy unattended by a person.
+//
+// Answers: a message box with more than one button takes the next entry of `answers`; when
+// none is left it takes the answer that goes on (Yes when the box has a Yes button, else OK).
+// A box with only an OK button never consumes an answer. The login dialog takes the next
+// entry of `logins` ("USER:PASSWORD"), and is cancelled when none is left. The options sheet
+// is shown and confirmed with OK on its first page unless `optionsSheetResult` says otherwise.
+//
+// With `echo` set, boxes and the login dialog are printed as farcast-run prints them:
+//   [box] CAPTION | style=0x10010
+//   each line of the text
+//   [answer] OK
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "netware/login_dialog.h"
+#include "platform/window_system.h"
+#include "settings/options_sheet.h"
+
+namespace win {
+
+struct RecordedBox {
+    WindowId owner = kNoWindow;
+    std::string caption;
+    std::string text;
+    unsigned style = 0;
+    int answer = 0;
+};
+
+// One progress or synchronisation dialog, with the history of everything written into it.
+struct RecordedDialog {
+    DialogKind kind = DialogKind::ReadDir;
+    WindowId owner = kNoWindow;
+    WindowId id = kNoWindow;
+    std::string title;                // the title it has now (or had when it was destroyed)
+    std::vector<std::string> titles;  // every title, the initial one first
+    bool open = true;
+    bool cancelled = false;                          // closed by CancelDialog, as the user's Cancel
+    WindowId disabledWindow = kNoWindow;             // the window it disabled while open
+    std::map<int, std::vector<std::string>> fields;  // every text per control, in order
+    std::map<int, std::vector<int>> bars;            // every position per bar, in order
+
+    // The latest text of a control ("" when never set) and the latest bar position (-1).
+    std::string Field(int control) const;
+    int Bar(int control) const;
+    const std::vector<std::string>& FieldHistory(int control) const;
+    const std::vector<int>& BarHistory(int control) const;
+};
+
+struct RecordedLogin {
+    WindowId owner = kNoWindow;
+    std::string prompt;
+    std::string initialUserName;
+    std::vector<std::string> usersTried;  // user names entered with OK, in order
+    int result = 0;                       // IDOK or IDCANCEL
+};
+
+struct RecordedHelpCall {
+    WindowId owner = kNoWindow;
+    std::string helpFile;
+    unsigned command = 0;
+    std::uintptr_t data = 0;
+};
+
+class ScriptedWindowSystem;
+
+// The engine's dialog rules (login dialog, options sheet) are driven by functions that the
+// constructor below picks up. They are inline in this header, so that they are compiled into
+// the program or test that makes the scripted system: the platform library sits below the
+// engine and does not link it.
+namespace scripted {
+int DriveLoginDialog(ScriptedWindowSystem& ui, WindowId owner);
+int DriveOptionsSheet(ScriptedWindowSystem& ui, WindowId owner);
+}  // namespace scripted
+
+class ScriptedWindowSystem : public WindowSystem {
+  public:
+    using DialogDriver = int (*)(ScriptedWindowSystem& ui, WindowId owner);
+
+    // Drives the engine's login dialog and options sheet rules.
+    ScriptedWindowSystem();
+    // Drives them with the given functions instead (either may be null: the login dialog is
+    // then cancelled, the options sheet confirmed without rules).
+    ScriptedWindowSystem(DialogDriver login, DialogDriver optionsSheet);
+
+    // ---- the script ----
+    std::deque<int> answers;         // IDOK, IDCANCEL, IDYES, IDNO
+    std::deque<std::string> logins;  // "USER:PASSWORD"
+    std::function<void()> onPump;    // called by every PumpMessages
+    // Called with the sheet's model after its first page was shown, before OK is pressed.
+    std::function<void(OptionsSheetModel&)> onOptionsSheet;
+    int optionsSheetResult = IDOK;    // IDOK confirms, IDCANCEL cancels, -1: cannot be created
+    bool failDialogCreation = false;  // CreateProgressDialog returns kNoWindow
+    std::ostream* echo = nullptr;
+
+    // ---- what happened ----
+    std::vector<RecordedBox> boxes;
+    std::vector<RecordedDialog> dialogs;  // in creation order
+    std::vector<RecordedLogin> loginDialogs;
+    std::vector<RecordedHelpCall> helpCalls;
+    std::vector<std::pair<WindowId, bool>> enableHistory;  // every EnableWindow, in order
+    std::vector<bool> waitCursorHistory;
+    std::vector<unsigned> beeps;
+    int optionsSheetsShown = 0;
+    int pumps = 0;
+    int writesToMissingDialogs = 0;  // field or bar writes to a dialog that is not open
+
+    // ---- queries and actions for tests ----
+    bool IsEnabled(WindowId window) const;
+    bool WaitCursorOn() const { return waitCursorOn_; }
+    RecordedDialog* FindDialog(WindowId id);
+    // The latest dialog of that kind, or null.
+    RecordedDialog* LastDialog(DialogKind kind);
+    int DialogCount(DialogKind kind) const;
+    // What the user's Cancel does: destroys the dialog, then tells the engine.
+    void CancelDialog(WindowId id);
+    // Boxes whose text contains the given text.
+    int CountBoxes(const std::string& textPart) const;
+
+    // The server list: sorted case-insensitively as the list box does.
+    const std::vector<std::string>& Servers() const { return servers_; }
+    void SelectServer(int index, bool selected = true);
+    bool SelectServerByName(const std::string& name, bool selected = true);  // any case
+    void ClearServerSelection();
+
+    // Takes the next scripted answer for a box of this style.
+    int NextAnswer(unsigned style);
+    void Echo(const std::string& line);
+    static const char* AnswerName(int answer);
+    // A new window identifier (for modal dialogs the drivers open).
+    WindowId NewWindowId() { return nextId_++; }
+
+    // ---- WindowSystem ----
+    int MessageBox(WindowId owner, const std::string& text, const std::string& caption,
+                   unsigned style) override;
+    WindowId CreateProgressDialog(DialogKind kind, WindowId owner) override;
+    void DestroyDialog(WindowId dialog) override;
+    bool IsWindow(WindowId window) override;
+    void SetDlgItemText(WindowId dialog, int control, const std::string& text) override;
+    void SetProgressPos(WindowId dialog, int control, int percent) override;
+    void SendServerName(WindowId dialog, const std::string& serverName) override;
+    void EnableWindow(WindowId window, bool enable) override;
+    void PumpMessages() override;
+    bool MeasureControlText(WindowId dialog, int control, const std::string& text, int* textWidth,
+                            int* clientWidth) override;
+    void SetWaitCursor(bool on) override;
+    void MessageBeep(unsigned type) override;
+    void ServerListReset() override;
+    void ServerListAdd(const std::string& name) override;
+    std::vector<int> ServerListSelection() override;
+    std::string ServerListText(int index) override;
+    int ShowLoginDialog(WindowId owner) override;
+    int RunOptionsSheet(WindowId owner) override;
+    void WinHelp(WindowId owner, const char* helpFile, unsigned command,
+                 std::uintptr_t data) override;
+
+    // Pixels per character of the measured text; controls are 1.5 pixels per dialog unit.
+    static constexpr int kCharWidth = 6;
+
+  private:
+    DialogDriver loginDriver_ = nullptr;
+    DialogDriver sheetDriver_ = nullptr;
+    std::map<WindowId, bool> enabled_;
+    std::vector<std::string> servers_;
+    std::vector<bool> selected_;
+    bool waitCursorOn_ = false;
+    WindowId nextId_ = 100;
+};
+
+// ---- the engine's dialog rules, driven from the script ----
+
+namespace scripted {
+
+// The login dialog: shows LoginDialogInit's prompt, presses OK with each scripted login until
+// the rules close the dialog, and Cancel when the script has none left.
+inline int DriveLoginDialog(ScriptedWindowSystem& ui, WindowId owner) {
+    const WindowId dialog = ui.NewWindowId();
+    RecordedLogin record;
+    record.owner = owner;
+    const LoginDialogStart start = LoginDialogInit();
+    record.prompt = start.prompt;
+    record.initialUserName = start.userName;
+    ui.Echo("[dialog] Login | " + start.prompt);
+    for (;;) {
+        if (ui.logins.empty()) {
+            LoginDialogCancel();
+            ui.Echo("[answer] Cancel");
+            record.result = IDCANCEL;
+            break;
+        }
+        const std::string entry = ui.logins.front();
+        ui.logins.pop_front();
+        const auto colon = entry.find(':');
+        const std::string user = entry.substr(0, colon);
+        const std::string password = colon == std::string::npos ? "" : entry.substr(colon + 1);
+        record.usersTried.push_back(user);
+        ui.Echo("[answer] OK " + user);
+        if (LoginDialogOk(dialog, user, password) == LoginDialogOutcome::Close) {
+            record.result = IDOK;
+            break;
+        }
+    }
+    ui.loginDialogs.push_back(record);
+    return record.result;
+}
+
+// The options sheet: its first page is shown and OK pressed; a page that refuses OK keeps the
+// sheet open, which a script cannot answer, so the sheet is then cancelled.
+inline int DriveOptionsSheet(ScriptedWindowSystem& ui, WindowId /*owner*/) {
+    if (ui.optionsSheetResult < 0)
+        return -1;
+    OptionsSheetModel model;
+    model.ShowPage(kCopyingPage);
+    if (ui.onOptionsSheet)
+        ui.onOptionsSheet(model);
+    if (ui.optionsSheetResult == IDOK && model.Apply(kCopyingPage))
+        return 1;
+    model.Reset();
+    return 0;
+}
+
+}  // namespace scripted
+
+inline ScriptedWindowSystem::ScriptedWindowSystem()
+    : ScriptedWindowSystem(&scripted::DriveLoginDialog, &scripted::DriveOptionsSheet) {}
+
+}  // namespace win

@@ -1,0 +1,130 @@
+// Deleting destination entries that the source no longer holds, with the questions, reports
+// and counts that go with each deletion.
+#include "sync/deletion.h"
+
+#include "copy/copy_run.h"
+#include "copy/path_utils.h"
+#include "copy/progress_dialogs.h"
+#include "netware/netware_client.h"
+#include "report/log_file.h"
+#include "report/messages.h"
+#include "resources/string_ids.h"
+#include "settings/copy_options.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
+
+namespace {
+
+bool Prompting() {
+    return CopyOptions.PromptOnDeletion && !CopyOptions.UnattendedMode;
+}
+
+}  // namespace
+
+bool PassedOver(const std::string& name) {
+    return name.empty() || name[0] == '.' || name.find_first_of("\\/") != std::string::npos;
+}
+
+int AskDelete(const std::string& path) {
+    const std::string text = FormatText(LoadResString(IDS_ASK_DELETE), path.c_str());
+    const int answer =
+        win::Ui().MessageBox(win::kMainWindow, text, LoadResString(IDS_CAPTION_FARCAST),
+                             win::MB_SETFOREGROUND | win::MB_ICONQUESTION | win::MB_YESNOCANCEL);
+    if (answer == win::IDCANCEL)
+        CancelRequested = true;
+    return answer;
+}
+
+bool ReportDeleteFailure(const std::string& path) {
+    const unsigned format = CopyOptions.UnattendedMode ? IDS_ERR_DELETE : IDS_ASK_DELETE_FAILED;
+    const std::string text = FormatText(LoadResString(format), path.c_str());
+    const int answer =
+        LogAndShow(win::kMainWindow, text.c_str(), LoadResString(IDS_CAPTION_FARCAST),
+                   win::MB_ICONQUESTION | win::MB_YESNOCANCEL, true);
+    if (CopyOptions.UnattendedMode || answer == win::IDYES || answer == win::IDOK)
+        return true;
+    if (answer == win::IDCANCEL)
+        CancelRequested = true;
+    return false;
+}
+
+void CountDeletedFile(const std::string& path, std::uint64_t size) {
+    const ByteCount bytes = ByteCount::From(size);
+    CopyRun.RunBytesDeleted += bytes;
+    ++CopyRun.RunFilesDeleted;
+    CopyRun.ServerBytesDeleted += bytes;
+    ++CopyRun.ServerFilesDeleted;
+    SetDialogCount(SyncDialog, kSyncFilesDeletedField, CopyRun.ServerFilesDeleted);
+    SetDialogCount(SyncDialog, kSyncBytesDeletedField, CopyRun.ServerBytesDeleted);
+    if (CopyOptions.VerboseLogging)
+        WriteVerboseRecord(IDS_LOG_DELETED_FILE, path);
+}
+
+void CountDeletedDirectory(const std::string& path) {
+    ++CopyRun.ServerDirectoriesDeleted;
+    ++CopyRun.RunDirectoriesDeleted;
+    SetDialogCount(SyncDialog, kSyncDirsDeletedField, CopyRun.ServerDirectoriesDeleted);
+    if (CopyOptions.VerboseLogging)
+        WriteVerboseRecord(IDS_LOG_DELETED_DIR, path);
+}
+
+bool DeleteDestinationFile(const std::string& path, std::uint64_t size) {
+    if (Prompting()) {
+        const int answer = AskDelete(path);
+        if (answer == win::IDCANCEL)
+            return false;
+        if (answer != win::IDYES)
+            return true;  // kept
+    }
+    // Normal attributes first: a read-only file cannot be deleted.
+    if (win::Files().SetFileAttributes(path.c_str(), win::FILE_ATTRIBUTE_NORMAL) &&
+        win::Files().DeleteFile(path.c_str())) {
+        CountDeletedFile(path, size);
+        return true;
+    }
+    return ReportDeleteFailure(path);
+}
+
+bool DeleteDestinationTree(const std::string& directory) {
+    {
+        win::FindData entry;
+        const win::ScopedFind find(
+            win::Files().FindFirstFile(JoinPath(directory, "*.*").c_str(), &entry));
+        if (find.Valid()) {
+            do {
+                win::PumpMessages();
+                if (CancelRequested)
+                    return false;
+                if (PassedOver(entry.fileName))
+                    continue;
+                const std::string entryPath = JoinPath(directory, entry.fileName);
+                if (entry.attributes & win::FILE_ATTRIBUTE_DIRECTORY) {
+                    if (!DeleteDestinationTree(entryPath))
+                        return false;
+                    continue;
+                }
+                SetDialogField(SyncDialog, kSyncCheckingField,
+                               FitPathToControl(SyncDialog, kSyncCheckingField, entryPath));
+                if (!DeleteDestinationFile(entryPath, entry.size))
+                    return false;
+            } while (win::Files().FindNextFile(find.Get(), &entry));
+        }
+    }  // the enumeration ends before the directory itself goes
+
+    if (Prompting()) {
+        const int answer = AskDelete(directory);
+        if (answer == win::IDCANCEL)
+            return false;
+        if (answer != win::IDYES)
+            return true;
+    }
+    NWCONN_HANDLE conn = 0;
+    NWDIR_HANDLE dirHandle = 0;
+    char relativePath[win::MAX_PATH] = {};
+    if (NetWare().NWParseNetWarePath(directory.c_str(), &conn, &dirHandle, relativePath) == 0 &&
+        NetWare().NWDeleteDirectory(conn, dirHandle, relativePath) == 0) {
+        CountDeletedDirectory(directory);
+        return true;
+    }
+    return ReportDeleteFailure(directory);
+}

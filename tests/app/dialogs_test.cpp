@@ -1,0 +1,349 @@
+// The run's progress dialogs, the synchronisation dialog, the login dialog, dialog placement
+// and the help viewer's pages.
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "app/login_dialog.h"
+#include "app/main_window.h"
+#include "app/progress_dialog.h"
+#include "app/window_placement.h"
+#include "app_fixture.h"
+#include "netware/login_dialog.h"
+#include "netware/target_server.h"
+
+namespace {
+
+class DialogTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        main_ = std::make_unique<MainWindow>(WindowPlacement{});
+        ui_.SetMainWindow(main_.get(), main_->ServerList());
+        main_->show();
+    }
+    void TearDown() override {
+        main_.reset();
+        AppTest::TearDown();
+    }
+    win::WindowId Open(win::DialogKind kind, win::WindowId owner = win::kMainWindow) {
+        const win::WindowId id = ui_.CreateProgressDialog(kind, owner);
+        if (kind != win::DialogKind::SyncDir)
+            ProgressDialog = id;
+        return id;
+    }
+    std::unique_ptr<MainWindow> main_;
+};
+
+enum class CancelWay { Button, Escape, Close };
+
+class ProgressCancelTest
+    : public DialogTest,
+      public testing::WithParamInterface<std::tuple<win::DialogKind, CancelWay>> {};
+
+TEST_P(ProgressCancelTest, CancelSetsTheFlagDestroysTheDialogAndEnablesTheMainWindow) {
+    const auto [kind, way] = GetParam();
+    const win::WindowId id = Open(kind);
+    RunDialog* dialog = ui_.Dialog(id);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(main_->isEnabled());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(CancelRequested);
+
+    switch (way) {
+        case CancelWay::Button:
+            QTest::mouseClick(qobject_cast<QPushButton*>(DialogControl(dialog, 2)), Qt::LeftButton);
+            break;
+        case CancelWay::Escape:
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            break;
+        case CancelWay::Close:
+            dialog->close();
+            break;
+    }
+    EXPECT_TRUE(CancelRequested);
+    EXPECT_EQ(ProgressDialog, win::kNoWindow);
+    EXPECT_FALSE(ui_.IsWindow(id));
+    EXPECT_TRUE(main_->isEnabled());
+    // Later writes of the run find no dialog and do nothing.
+    ui_.SetDlgItemText(id, 201, "x");
+    ui_.SetProgressPos(id, 204, 50);
+    ui_.DestroyDialog(id);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllWays, ProgressCancelTest,
+    testing::Combine(testing::Values(win::DialogKind::ReadDir, win::DialogKind::CopyFiles),
+                     testing::Values(CancelWay::Button, CancelWay::Escape, CancelWay::Close)));
+
+TEST_F(DialogTest, DestroyedByTheRunTheDialogEnablesItsOwnerWithoutCancelling) {
+    const win::WindowId id = Open(win::DialogKind::ReadDir);
+    ui_.DestroyDialog(id);
+    EXPECT_FALSE(CancelRequested);
+    EXPECT_TRUE(main_->isEnabled());
+    EXPECT_FALSE(ui_.IsWindow(id));
+}
+
+TEST_F(DialogTest, DialogsHaveTheirControlsAndCancelHasTheFocus) {
+    const win::WindowId counting = Open(win::DialogKind::ReadDir);
+    RunDialog* view = ui_.Dialog(counting);
+    EXPECT_EQ(view->windowTitle(), "Counting Source Files and Directories...");
+    for (int id : {225, 226, 221, 223, 2})
+        EXPECT_NE(DialogControl(view, id), nullptr) << id;
+    EXPECT_TRUE(qobject_cast<QLabel*>(DialogControl(view, 226))->alignment() & Qt::AlignRight);
+    EXPECT_EQ(QApplication::focusWidget() == DialogControl(view, 2) ||
+                  view->focusWidget() == DialogControl(view, 2),
+              true);
+    ui_.SetDlgItemText(counting, 225, R"(\\HQ\DATA\<b>&x)");
+    EXPECT_EQ(view->Field(225), R"(\\HQ\DATA\<b>&x)");
+    EXPECT_EQ(qobject_cast<QLabel*>(DialogControl(view, 225))->textFormat(), Qt::PlainText);
+    ui_.DestroyDialog(counting);
+
+    const win::WindowId copying = Open(win::DialogKind::CopyFiles);
+    view = ui_.Dialog(copying);
+    EXPECT_EQ(view->windowTitle(), "Copying...");
+    for (int id : {201, 202, 223, 233, 203, 2})
+        EXPECT_NE(DialogControl(view, id), nullptr) << id;
+    for (int id : {204, 205, 224}) {
+        auto* bar = qobject_cast<QProgressBar*>(DialogControl(view, id));
+        ASSERT_NE(bar, nullptr) << id;
+        EXPECT_EQ(bar->minimum(), 0);
+        EXPECT_EQ(bar->maximum(), 100);
+    }
+    ui_.SetProgressPos(copying, 205, 37);
+    EXPECT_EQ(view->Bar(205), 37);
+    ui_.DestroyDialog(copying);
+}
+
+TEST_F(DialogTest, ServerNameSetsTheCopyCaptionWithinItsBuffer) {
+    const win::WindowId id = Open(win::DialogKind::CopyFiles);
+    const std::string name47(47, 'S');
+    ui_.SendServerName(id, name47);
+    EXPECT_EQ(ui_.Dialog(id)->windowTitle().toStdString(), "Copying Files To " + name47 + "...");
+    EXPECT_EQ(ui_.Dialog(id)->Field(203).toStdString(), name47);
+
+    // A longer name is cut to the 67 characters the caption holds, never overrunning it.
+    const std::string name60(60, 'L');
+    ui_.SendServerName(id, name60);
+    const std::string caption = ui_.Dialog(id)->windowTitle().toStdString();
+    EXPECT_EQ(caption.size(), 67u);
+    EXPECT_EQ(caption, ("Copying Files To " + name60).substr(0, 67));
+    EXPECT_EQ(ui_.Dialog(id)->Field(203).toStdString(), name60);
+    ui_.DestroyDialog(id);
+}
+
+TEST_F(DialogTest, SyncDialogDisablesTheCopyDialogAndSitsAboveTheCentre) {
+    const win::WindowId copy = Open(win::DialogKind::CopyFiles);
+    const win::WindowId sync = Open(win::DialogKind::SyncDir, copy);
+    RunDialog* syncView = ui_.Dialog(sync);
+    EXPECT_EQ(syncView->windowTitle(), "Synchronizing...");
+    EXPECT_FALSE(ui_.Dialog(copy)->isEnabled());
+    EXPECT_TRUE(syncView->isEnabled());
+    EXPECT_LT(syncView->frameGeometry().center().y(),
+              ui_.Dialog(copy)->frameGeometry().center().y());
+    for (int id : {216, 226, 221, 223, 2})
+        EXPECT_NE(DialogControl(syncView, id), nullptr) << id;
+
+    ui_.SendServerName(sync, "ACME_SALES");
+    EXPECT_EQ(syncView->windowTitle(), "Synchronizing Directories On ACME_SALES...");
+
+    QTest::keyClick(syncView, Qt::Key_Escape);
+    EXPECT_TRUE(CancelRequested);
+    EXPECT_FALSE(ui_.IsWindow(sync));
+    EXPECT_TRUE(ui_.Dialog(copy)->isEnabled());
+    EXPECT_FALSE(main_->isEnabled());  // the copy dialog is still open
+    ui_.DestroyDialog(copy);
+    EXPECT_TRUE(main_->isEnabled());
+}
+
+TEST_F(DialogTest, MeasuresTextWithTheControlsFont) {
+    const win::WindowId id = Open(win::DialogKind::CopyFiles);
+    int text = 0, client = 0;
+    ASSERT_TRUE(ui_.MeasureControlText(id, 201, "\\\\HQ\\DATA\\A.TXT", &text, &client));
+    const QWidget* field = DialogControl(ui_.Dialog(id), 201);
+    EXPECT_EQ(text, QFontMetrics(field->font()).horizontalAdvance("\\\\HQ\\DATA\\A.TXT"));
+    EXPECT_EQ(client, field->contentsRect().width());
+    int longer = 0;
+    ui_.MeasureControlText(id, 201, "\\\\HQ\\DATA\\A LONGER NAME.TXT", &longer, &client);
+    EXPECT_GT(longer, text);
+    EXPECT_FALSE(ui_.MeasureControlText(id, 999, "x", &text, &client));
+    ui_.DestroyDialog(id);
+}
+
+TEST(DialogPlacement, CentresOnTheScreenWithSignedHalves) {
+    EXPECT_EQ(CentredOnScreenAt(QSize(1280, 800), QSize(301, 101), 0, 800 / 4), QPoint(490, 550));
+    EXPECT_EQ(CentredOnScreenAt(QSize(1280, 800), QSize(300, 100), 0, -(801 / 4)),
+              QPoint(490, 150));
+    // A window larger than the screen gets a negative position, halves rounding toward zero.
+    EXPECT_EQ(CentredOnScreenAt(QSize(100, 100), QSize(301, 301), 0, 0), QPoint(-100, -100));
+}
+
+TEST(DialogPlacement, CentresOnTheCursorInsideTheScreen) {
+    const QSize screen(1000, 700);
+    const QSize box(200, 100);
+    EXPECT_EQ(CentredOnPointAt(screen, box, QPoint(500, 350)), QPoint(400, 300));
+    EXPECT_EQ(CentredOnPointAt(screen, box, QPoint(10, 5)), QPoint(0, 0));
+    EXPECT_EQ(CentredOnPointAt(screen, box, QPoint(995, 695)), QPoint(800, 600));
+    // Wider than the screen: the right-edge clamp wins.
+    EXPECT_EQ(CentredOnPointAt(QSize(150, 700), box, QPoint(75, 350)), QPoint(-50, 300));
+}
+
+class LoginDialogTest : public DialogTest {
+  protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        LoginName.clear();
+        LoginPassword.clear();
+        LoginDialogForServer = false;
+        PrimaryLoginName = "SUPERVISOR";
+    }
+    void TearDown() override {
+        LoginName.clear();
+        LoginPassword.clear();
+        DialogTest::TearDown();
+    }
+};
+
+TEST_F(LoginDialogTest, StartsWithThePrimaryLoginNameAndTheRunPrompt) {
+    LoginDialogView dialog(42);
+    dialog.Start();
+    EXPECT_EQ(dialog.windowTitle(), "Login");
+    EXPECT_EQ(dialog.UserField()->text(), "SUPERVISOR");
+    EXPECT_EQ(dialog.PasswordField()->text(), "");
+    EXPECT_EQ(dialog.PasswordField()->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(dialog.Prompt().startsWith("If you are copying files to any 3.x servers"));
+}
+
+TEST_F(LoginDialogTest, EmptyUserNameIsRefusedAndTheDialogStaysOpen) {
+    LoginDialogView dialog(42);
+    dialog.Start();
+    dialog.show();
+    dialog.UserField()->clear();
+    QTest::mouseClick(qobject_cast<QPushButton*>(DialogControl(&dialog, 1)), Qt::LeftButton);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "A userid is required.");
+    EXPECT_EQ(boxes_[0].owner, 42);
+    EXPECT_EQ(boxes_[0].style, 0x10030u);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 0);
+}
+
+TEST_F(LoginDialogTest, TypedCredentialsAreUpperCasedAndKept) {
+    LoginDialogView dialog(42);
+    dialog.Start();
+    dialog.show();
+    dialog.UserField()->clear();
+    QTest::keyClicks(dialog.UserField(), "jsmith");
+    QTest::keyClicks(dialog.PasswordField(), "secret");
+    EXPECT_EQ(dialog.UserField()->text(), "JSMITH");
+    EXPECT_EQ(dialog.PasswordField()->text(), "SECRET");
+    QTest::keyClicks(dialog.UserField(), QString(60, 'x'));
+    EXPECT_EQ(dialog.UserField()->text().size(), 47);
+    dialog.UserField()->setText("JSMITH");
+
+    QTest::mouseClick(qobject_cast<QPushButton*>(DialogControl(&dialog, 1)), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(LoginName, "JSMITH");
+    EXPECT_EQ(LoginPassword, "SECRET");
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(LoginDialogTest, CancelForgetsTheNameButKeepsThePassword) {
+    LoginName = "JSMITH";
+    LoginPassword = "SECRET";
+    LoginDialogView dialog(42);
+    dialog.Start();
+    EXPECT_EQ(dialog.UserField()->text(), "JSMITH");
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(LoginName, "");
+    EXPECT_EQ(LoginPassword, "SECRET");
+}
+
+TEST_F(LoginDialogTest, FieldHelpOpensTheFieldsTopic) {
+    LoginDialogView dialog(42);
+    dialog.Start();
+    dialog.show();
+    QTest::keyClick(dialog.UserField(), Qt::Key_F1);
+    EXPECT_EQ(OpenHelpTopic(), "ctx_3070");
+    QEvent whatsThis(QEvent::WhatsThis);
+    QApplication::sendEvent(dialog.PasswordField(), &whatsThis);
+    EXPECT_EQ(OpenHelpTopic(), "ctx_3080");
+}
+
+class HelpPagesTest : public AppTest {};
+
+TEST_F(HelpPagesTest, EveryTopicTheProgramAsksForExists) {
+    const int contexts[] = {100,  990,  3070, 3080, 3090, 3100, 3110, 3120, 3130,
+                            3140, 3150, 3160, 3170, 3180, 3190, 3200, 3210, 3220,
+                            3230, 3240, 3260, 3270, 3280, 3470, 3500, 3520};
+    for (int context : contexts)
+        EXPECT_FALSE(HelpTopicFile("", QStringLiteral("ctx_%1").arg(context)).isEmpty()) << context;
+    EXPECT_FALSE(HelpTopicFile("", "contents").isEmpty());
+    EXPECT_FALSE(HelpTopicFile("", "using_help").isEmpty());
+}
+
+TEST_F(HelpPagesTest, EveryLinkOfEveryPageLeadsToAPage) {
+    const QDir pages(":/help");
+    const QStringList files = pages.entryList({"*.html"});
+    ASSERT_GT(files.size(), 25);
+    const QRegularExpression href(R"re(href="([^"#]+)")re");
+    for (const QString& file : files) {
+        QFile page(pages.filePath(file));
+        ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll());
+        for (auto it = href.globalMatch(text); it.hasNext();) {
+            const QString target = it.next().captured(1);
+            EXPECT_TRUE(pages.exists(target))
+                << file.toStdString() << " -> " << target.toStdString();
+        }
+    }
+}
+
+TEST_F(HelpPagesTest, InstalledPagesComeBeforeTheCompiledOnes) {
+    QDir base(QString::fromStdString(Dir("install/bin")));
+    ASSERT_TRUE(base.mkpath("."));
+    ASSERT_TRUE(base.mkpath("../share/farcast/help"));
+    QFile shared(base.filePath("../share/farcast/help/ctx_100.html"));
+    ASSERT_TRUE(shared.open(QIODevice::WriteOnly));
+    shared.write("<p>installed</p>");
+    shared.close();
+    const QString dir = base.path();
+    EXPECT_EQ(QDir::cleanPath(HelpTopicFile(dir, "ctx_100")),
+              QDir::cleanPath(base.filePath("../share/farcast/help/ctx_100.html")));
+    // A page missing from the installation still comes from the program itself.
+    EXPECT_EQ(HelpTopicFile(dir, "ctx_990"), ":/help/ctx_990.html");
+
+    ASSERT_TRUE(base.mkpath("help"));
+    QFile local(base.filePath("help/ctx_100.html"));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly));
+    local.close();
+    EXPECT_EQ(QDir::cleanPath(HelpTopicFile(dir, "ctx_100")),
+              QDir::cleanPath(base.filePath("help/ctx_100.html")));
+    EXPECT_TRUE(HelpTopicFile(dir, "no_such_topic").isEmpty());
+}
+
+TEST_F(HelpPagesTest, HelpEngineCommandsDriveTheViewer) {
+    ui_.WinHelp(win::kMainWindow, "FARCAST.HLP", win::HELP_CONTEXT, 990);
+    EXPECT_EQ(OpenHelpTopic(), "ctx_990");
+    EXPECT_TRUE(HelpViewerWindow()->Browser()->toPlainText().contains("options sheet"));
+    ui_.WinHelp(win::kMainWindow, "FARCAST.HLP", win::HELP_WM_HELP, 3140);
+    EXPECT_EQ(OpenHelpTopic(), "ctx_3140");
+    ui_.WinHelp(win::kMainWindow, "FARCAST.HLP", win::HELP_FINDER, 0);
+    EXPECT_EQ(OpenHelpTopic(), "contents");
+    ui_.WinHelp(win::kMainWindow, nullptr, win::HELP_HELPONHELP, 0);
+    EXPECT_EQ(OpenHelpTopic(), "using_help");
+    ui_.WinHelp(win::kMainWindow, "FARCAST.HLP", win::HELP_QUIT, 0);
+    EXPECT_EQ(OpenHelpTopic(), "");
+    EXPECT_EQ(HelpViewerWindow(), nullptr);
+}
+
+}  // namespace

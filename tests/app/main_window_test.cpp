@@ -1,0 +1,288 @@
+// The main window: the server list, menus and accelerators, the right-click menu, drops, and
+// what exit writes to the settings.
+
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "app/main_window.h"
+#include "app/progress_dialog.h"
+#include "app_fixture.h"
+#include "tests/support/test_network.h"
+
+namespace {
+
+const char* kNetwork = R"(
+[workstation]
+primary_server = "HQ"
+login_name = "ADMIN"
+
+[[server]]
+name = "HQ"
+connection = "logged_in"
+  [[server.volume]]
+  name = "DATA"
+)";
+
+class MainWindowTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        window_ = std::make_unique<MainWindow>(WindowPlacement{100, 120, 300, 500});
+        ui_.SetMainWindow(window_.get(), window_->ServerList());
+        window_->InstallAccelerators();
+    }
+    void TearDown() override {
+        window_.reset();
+        AppTest::TearDown();
+    }
+
+    void ShowActive() {
+        window_->ShowAtPlacement();
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+
+    void Drop(const QStringList& localPaths) {
+        QList<QUrl> urls;
+        for (const QString& path : localPaths)
+            urls << QUrl::fromLocalFile(path);
+        QMimeData mime;
+        mime.setUrls(urls);
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &drop);
+        // The run starts once the drop event has been answered.
+        QApplication::processEvents();
+    }
+
+    std::vector<std::string> Texts() {
+        std::vector<std::string> texts;
+        for (int i = 0; i < window_->ServerList()->count(); ++i)
+            texts.push_back(ui_.ServerListText(i));
+        return texts;
+    }
+
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(MainWindowTest, ServerListSortsIgnoringCaseAndReportsSelectionInListOrder) {
+    for (const char* name : {"sales", "ACME_HQ", "Zeta", "acme_branch", "MARKETING"})
+        ui_.ServerListAdd(name);
+    EXPECT_EQ(Texts(),
+              (std::vector<std::string>{"acme_branch", "ACME_HQ", "MARKETING", "sales", "Zeta"}));
+
+    QListWidget* list = window_->ServerList();
+    EXPECT_EQ(list->objectName(), "id_150");
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(window_->centralWidget(), list);
+
+    list->item(4)->setSelected(true);
+    list->item(1)->setSelected(true);
+    list->item(3)->setSelected(true);
+    EXPECT_EQ(ui_.ServerListSelection(), (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(ui_.ServerListText(99), "");
+
+    ui_.ServerListReset();
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_TRUE(ui_.ServerListSelection().empty());
+}
+
+TEST_F(MainWindowTest, MenusCarryTheCommands) {
+    auto commands = [](QMenu* menu) {
+        std::vector<std::pair<QString, int>> items;
+        for (QAction* action : menu->actions())
+            items.emplace_back(action->isSeparator() ? QString("-") : action->text(),
+                               action->isSeparator() ? 0 : action->data().toInt());
+        return items;
+    };
+    const QList<QAction*> bar = window_->menuBar()->actions();
+    ASSERT_EQ(bar.size(), 2);
+    EXPECT_EQ(bar[0]->text(), "&File");
+    EXPECT_EQ(bar[1]->text(), "&Help");
+    using Items = std::vector<std::pair<QString, int>>;
+    EXPECT_EQ(commands(bar[0]->menu()),
+              (Items{{"&Options...\tCtrl+O", 1001}, {"-", 0}, {"E&xit\tCtrl+X", 1000}}));
+    EXPECT_EQ(commands(bar[1]->menu()),
+              (Items{{"&Topics\tF1", 24341}, {"&Using help", 24345}, {"-", 0}, {"&About", 24346}}));
+    EXPECT_EQ(commands(window_->PopupMenu()), (Items{{"&Options...", 1001},
+                                                     {"-", 0},
+                                                     {"&Help", 24341},
+                                                     {"&About", 24346},
+                                                     {"-", 0},
+                                                     {"E&xit", 1000}}));
+}
+
+TEST_F(MainWindowTest, HelpCommandsOpenTheirTopics) {
+    window_->Command(kCmdHelpTopics);
+    EXPECT_EQ(OpenHelpTopic(), "contents");
+    // "Using help" is the viewer's own instructions, not a topic of the program.
+    window_->Command(kCmdUsingHelp);
+    EXPECT_EQ(OpenHelpTopic(), "using_help");
+}
+
+TEST_F(MainWindowTest, AcceleratorsReachTheMainWindowFromTheList) {
+    ShowActive();
+    QSignalSpy exited(window_.get(), &MainWindow::exited);
+    QTest::keyClick(window_->ServerList(), Qt::Key_F1);
+    EXPECT_EQ(OpenHelpTopic(), "contents");
+    QTest::keyClick(window_->ServerList(), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(exited.count(), 1);
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, AProgressDialogTakesTheKeysItself) {
+    ShowActive();
+    const win::WindowId dialog =
+        ui_.CreateProgressDialog(win::DialogKind::CopyFiles, win::kMainWindow);
+    QWidget* view = ui_.Widget(dialog);
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view));
+    QSignalSpy exited(window_.get(), &MainWindow::exited);
+    QTest::keyClick(view, Qt::Key_F1);
+    QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(OpenHelpTopic(), "");
+    EXPECT_EQ(exited.count(), 0);
+    ui_.DestroyDialog(dialog);
+}
+
+TEST_F(MainWindowTest, RightClickMenuOnlyForMouseClicksInsideTheClientArea) {
+    ShowActive();
+    QWidget* viewport = window_->ServerList()->viewport();
+    const QPoint inside(5, 5);
+
+    QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, inside, viewport->mapToGlobal(inside));
+    QApplication::sendEvent(viewport, &keyboard);
+    EXPECT_FALSE(window_->PopupMenu()->isVisible());
+
+    QMenuBar* bar = window_->menuBar();
+    const QPoint onBar(2, 2);
+    QContextMenuEvent outside(QContextMenuEvent::Mouse, onBar, bar->mapToGlobal(onBar));
+    QApplication::sendEvent(bar, &outside);
+    EXPECT_FALSE(window_->PopupMenu()->isVisible());
+
+    QContextMenuEvent mouse(QContextMenuEvent::Mouse, inside, viewport->mapToGlobal(inside));
+    QApplication::sendEvent(viewport, &mouse);
+    EXPECT_TRUE(window_->PopupMenu()->isVisible());
+    window_->PopupMenu()->hide();
+}
+
+TEST_F(MainWindowTest, DroppedPathsUnderTheNetworkRootBecomeNetWarePaths) {
+    TestNetwork net(kNetwork);
+    net.WriteFile("HQ/DATA/proj/a.txt", "a");
+    net.MakeDir("HQ/DATA/proj/tree");
+    net.Install();
+    std::vector<std::vector<std::string>> runs;
+    window_->SetDropHandler([&](const std::vector<std::string>& names) { runs.push_back(names); });
+
+    const QString outside = QString::fromStdString(Dir("local.txt"));
+    Drop({QString::fromStdString(net.LocalPath("HQ/DATA/proj/a.txt")),
+          QString::fromStdString(net.LocalPath("HQ/DATA/proj/tree")) + "/", outside});
+
+    ASSERT_EQ(runs.size(), 1u);
+    ASSERT_EQ(runs[0].size(), 3u);
+    EXPECT_EQ(QString::fromStdString(runs[0][0]).toUpper(), R"(\\HQ\DATA\PROJ\A.TXT)");
+    EXPECT_EQ(QString::fromStdString(runs[0][1]).toUpper(), R"(\\HQ\DATA\PROJ\TREE)");
+    // A path off the network is handed on unchanged, for the run to refuse.
+    EXPECT_EQ(runs[0][2], outside.toStdString());
+}
+
+TEST_F(MainWindowTest, ADropReachesTheCopyRun) {
+    TestNetwork net(kNetwork);
+    net.WriteFile("HQ/DATA/a.txt", "a");
+    net.Install();
+    ui_.ServerListAdd("HQ");  // nothing selected
+    Drop({QString::fromStdString(net.LocalPath("HQ/DATA/a.txt"))});
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text,
+              "You must select one or more servers in the Farcast\r\nwindow before dragging "
+              "files onto the window.");
+    EXPECT_FALSE(RunInProgress());
+}
+
+TEST_F(MainWindowTest, ADropDuringARunIsRefusedAndStartsNothing) {
+    TestNetwork net(kNetwork);
+    net.WriteFile("HQ/DATA/a.txt", "a");
+    net.Install();
+    const QString file = QString::fromStdString(net.LocalPath("HQ/DATA/a.txt"));
+    int runs = 0;
+    window_->SetDropHandler([&](const std::vector<std::string>&) {
+        ++runs;
+        if (runs == 1)
+            Drop({file});  // arrives while the first run pumps messages
+    });
+    Drop({file});
+    EXPECT_EQ(runs, 1);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text,
+              "A copy run is still finishing. Drop the files again when it has ended.");
+    EXPECT_EQ(boxes_[0].style, win::MB_OK | win::MB_ICONEXCLAMATION | win::MB_SETFOREGROUND);
+
+    // Once the run has returned, drops start runs again.
+    Drop({file});
+    EXPECT_EQ(runs, 2);
+}
+
+TEST_F(MainWindowTest, ExitWritesOptionsAndTheWindowPlacement) {
+    ShowActive();
+    CopyOptions.BufferSize = 0;
+    QSignalSpy exited(window_.get(), &MainWindow::exited);
+    window_->Command(kCmdHelpTopics);
+    window_->Command(kCmdExit);
+    EXPECT_EQ(exited.count(), 1);
+    EXPECT_EQ(StoredDword("Left"), 100);
+    EXPECT_EQ(StoredDword("Top"), 120);
+    EXPECT_EQ(StoredDword("Width"), 300);
+    EXPECT_EQ(StoredDword("Height"), 500);
+    EXPECT_EQ(StoredDword("AlreadyRun"), 1);
+    EXPECT_EQ(StoredDword("BufferSize"), 16);
+    // The help viewer closes with the program.
+    EXPECT_EQ(OpenHelpTopic(), "");
+}
+
+TEST_F(MainWindowTest, ClosingMovedWindowStoresItsNewFrame) {
+    ShowActive();
+    window_->move(210, 220);
+    window_->resize(320, 410);
+    const QRect frame = window_->frameGeometry();
+    window_->close();
+    EXPECT_EQ(StoredDword("Left"), frame.x());
+    EXPECT_EQ(StoredDword("Top"), frame.y());
+    EXPECT_EQ(StoredDword("Width"), frame.width());
+    EXPECT_EQ(StoredDword("Height"), frame.height());
+}
+
+TEST_F(MainWindowTest, AMinimisedWindowKeepsTheStoredPlacement) {
+    SaveWindowPlacement(WindowPlacement{10, 20, 200, 300}, false);
+    ShowActive();
+    window_->showMinimized();
+    window_->close();
+    EXPECT_EQ(StoredDword("AlreadyRun"), 1);
+    EXPECT_EQ(StoredDword("Left"), 10);
+    EXPECT_EQ(StoredDword("Top"), 20);
+    EXPECT_EQ(StoredDword("Width"), 200);
+    EXPECT_EQ(StoredDword("Height"), 300);
+}
+
+TEST_F(MainWindowTest, CloseDuringARunEndsTheProgramWhenTheRunReturns) {
+    ShowActive();
+    QSignalSpy exited(window_.get(), &MainWindow::exited);
+    window_->SetDropHandler([&](const std::vector<std::string>&) {
+        window_->close();  // e.g. the window manager's close button during the run
+        EXPECT_EQ(exited.count(), 0);
+        EXPECT_TRUE(window_->isVisible());
+        EXPECT_EQ(StoredDword("AlreadyRun"), -1);
+    });
+    window_->HandleDrop({"\\\\HQ\\DATA\\A.TXT"});
+    EXPECT_EQ(exited.count(), 1);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_EQ(StoredDword("AlreadyRun"), 1);
+}
+
+}  // namespace

@@ -1,0 +1,342 @@
+// Synchronisation through the simulated network: what is deleted, what is kept, the questions
+// and their answers, failures, totals, cancel, and that deleting never strays.
+#include "sync/synchronise.h"
+
+#include <filesystem>
+
+#include "copy/path_utils.h"
+#include "report/log_file.h"
+#include "tests/copy/copy_fixture.h"
+#include "util/format_text.h"
+
+namespace {
+
+const std::string kSource = R"(\\HQ\DATA\SRC\PROJ)";
+const std::string kCopy = R"(\\HQ\DATA\DST\PROJ)";
+
+class SyncTest : public CopyTest {
+  protected:
+    // Source PROJ with a.txt and sub/b.txt; its copy in DST with the same plus extras.
+    void PrepareTrees(const std::string& extraToml = "") {
+        Net(extraToml);
+        Write("HQ/DATA/SRC/PROJ/a.txt", "a");
+        Write("HQ/DATA/SRC/PROJ/sub/b.txt", "b");
+        Write("HQ/DATA/DST/PROJ/a.txt", "a");
+        Write("HQ/DATA/DST/PROJ/sub/b.txt", "b");
+    }
+    void Start(bool sourceLongNames = true, bool destinationLongNames = true) {
+        Install(sourceLongNames, destinationLongNames);
+        CopyRun.DroppedDirectories = {kSource};
+        CopyRun.DestinationRoot = R"(\\HQ\DATA\DST)";
+        CopyOptions.SyncDirs = 1;
+    }
+    bool Has(const std::string& relative) { return Net().Exists(relative); }
+};
+
+TEST_F(SyncTest, ExtraFilesAndTreesGoDepthFirst) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/extra.txt", "0123456789");
+    Write("HQ/DATA/DST/PROJ/sub/extra2.txt", "01234");
+    Write("HQ/DATA/DST/PROJ/old/x/deep.txt", "012");
+    Write("HQ/DATA/DST/PROJ/old/y.txt", "0");
+    Start();
+    CopyOptions.CopySubDirs = 1;
+    OpenLog(true);
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/a.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/sub/b.txt"));
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/extra.txt"));
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/sub/extra2.txt"));
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/old"));
+    EXPECT_TRUE(Has("HQ/DATA/SRC/PROJ/a.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/SRC/PROJ/sub/b.txt"));
+    EXPECT_TRUE(ui.boxes.empty());
+
+    EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), 4u);
+    EXPECT_EQ(CopyRun.ServerDirectoriesDeleted.ToU64(), 2u);
+    EXPECT_EQ(CopyRun.ServerBytesDeleted.ToU64(), 19u);
+    EXPECT_EQ(CopyRun.RunFilesDeleted.ToU64(), 4u);
+    EXPECT_EQ(CopyRun.RunDirectoriesDeleted.ToU64(), 2u);
+    EXPECT_EQ(CopyRun.RunBytesDeleted.ToU64(), 19u);
+
+    const auto* dialog = ui.LastDialog(win::DialogKind::SyncDir);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(dialog->open);
+    EXPECT_NE(dialog->title.find("HQ"), std::string::npos);
+    EXPECT_EQ(dialog->Field(226), "4");
+    EXPECT_EQ(dialog->Field(221), "2");
+    EXPECT_EQ(dialog->Field(223), "19");
+    EXPECT_EQ(SyncDialog, win::kNoWindow);
+
+    const std::string log = LogText();
+    const auto deep = log.find("Deleted file " + kCopy + R"(\old\x\deep.txt)");
+    const auto inner = log.find("Deleted directory " + kCopy + R"(\old\x)" + "\r\n");
+    const auto outer = log.find("Deleted directory " + kCopy + R"(\old)" + "\r\n");
+    ASSERT_NE(deep, std::string::npos) << log;
+    ASSERT_NE(inner, std::string::npos) << log;
+    ASSERT_NE(outer, std::string::npos) << log;
+    EXPECT_LT(deep, inner);
+    EXPECT_LT(inner, outer);
+}
+
+TEST_F(SyncTest, DotNamesAreKeptAtEveryDepth) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/.keep", "k");
+    Write("HQ/DATA/DST/PROJ/sub/.hidden", "h");
+    Write("HQ/DATA/DST/PROJ/old/.dot", "d");
+    Start();
+    CopyOptions.CopySubDirs = 1;
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/.keep"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/sub/.hidden"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/old/.dot"));
+    // The extra directory cannot go while its dot file stays; that is reported.
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              FormatText(LoadResString(IDS_ASK_DELETE_FAILED), (kCopy + R"(\old)").c_str()));
+    EXPECT_EQ(ui.boxes[0].style, 0x10023u);
+}
+
+TEST_F(SyncTest, WithoutSubdirectoriesTheyAreLeftAlone) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Write("HQ/DATA/DST/PROJ/old/y.txt", "y");
+    Write("HQ/DATA/DST/PROJ/sub/extra2.txt", "e");
+    Start();
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/extra.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/old/y.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/sub/extra2.txt"));
+}
+
+TEST_F(SyncTest, NamesUsedForTheOtherKindAreKept) {
+    PrepareTrees();
+    Write("HQ/DATA/SRC/PROJ/thing", "a file in the source");
+    Write("HQ/DATA/DST/PROJ/thing/inner.txt", "below a directory the source has as a file");
+    Net().MakeDir("HQ/DATA/SRC/PROJ/stuff");
+    Write("HQ/DATA/DST/PROJ/stuff", "a file where the source has a directory");
+    Start();
+    CopyOptions.CopySubDirs = 1;
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/thing/inner.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/stuff"));
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SyncTest, ReadOnlyExtraFileIsDeleted) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/locked.txt", "ro");
+    Start();
+    SetAttributes(kCopy + R"(\locked.txt)", 0x00000001);
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/locked.txt"));
+    EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), 1u);
+}
+
+TEST_F(SyncTest, PromptNoKeepsTheFile) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Start();
+    CopyOptions.PromptOnDeletion = 1;
+    ui.answers = {win::IDNO};
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/extra.txt"));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Do you want to delete " + kCopy + R"(\extra.txt?)");
+    EXPECT_EQ(ui.boxes[0].style, 0x10023u);
+    EXPECT_EQ(ui.boxes[0].owner, win::kMainWindow);
+    EXPECT_FALSE(CancelRequested);
+}
+
+// No for the file inside an extra directory, Yes for the directory: its removal fails and
+// is reported; Cancel there ends the run.
+TEST_F(SyncTest, PromptNoInsideThenYesForTheDirectory) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/old/f.txt", "f");
+    Start();
+    CopyOptions.CopySubDirs = 1;
+    CopyOptions.PromptOnDeletion = 1;
+    OpenLog();
+    ui.answers = {win::IDNO, win::IDYES, win::IDCANCEL};
+
+    EXPECT_FALSE(SynchroniseServer("HQ"));
+
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/old/f.txt"));
+    ASSERT_EQ(ui.boxes.size(), 3u);
+    EXPECT_EQ(ui.boxes[0].text, "Do you want to delete " + kCopy + R"(\old\f.txt?)");
+    EXPECT_EQ(ui.boxes[1].text, "Do you want to delete " + kCopy + R"(\old?)");
+    const std::string failure =
+        FormatText(LoadResString(IDS_ASK_DELETE_FAILED), (kCopy + R"(\old)").c_str());
+    EXPECT_EQ(ui.boxes[2].text, failure);
+    EXPECT_TRUE(CancelRequested);
+    // Only the failure is logged, never the questions.
+    const std::string log = LogText();
+    EXPECT_NE(log.find(failure), std::string::npos);
+    EXPECT_EQ(log.find("Do you want to delete"), std::string::npos);
+}
+
+TEST_F(SyncTest, PromptCancelStopsBeforeDeleting) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Write("HQ/DATA/DST/PROJ/extra2.txt", "e");
+    Start();
+    CopyOptions.PromptOnDeletion = 1;
+    ui.answers = {win::IDCANCEL};
+    EXPECT_FALSE(SynchroniseServer("HQ"));
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/extra.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/extra2.txt"));
+}
+
+TEST_F(SyncTest, UnattendedFailuresAreLoggedAndPassedOver) {
+    PrepareTrees("\n[[fault]]\ncall = \"DeleteFile\"\ncode = 5\n");
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Write("HQ/DATA/DST/PROJ/extra2.txt", "e");
+    Start();
+    CopyOptions.PromptOnDeletion = 1;  // not asked when unattended
+    CopyOptions.UnattendedMode = 1;
+    OpenLog();
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_TRUE(ui.boxes.empty());
+    const std::string log = LogText();
+    EXPECT_NE(log.find("ERROR - Unable to delete " + kCopy + R"(\extra.txt)" + "\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("ERROR - Unable to delete " + kCopy + R"(\extra2.txt)" + "\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), 0u);
+}
+
+TEST_F(SyncTest, FailureAnsweredNoEndsThisServerOnly) {
+    PrepareTrees("\n[[fault]]\ncall = \"DeleteFile\"\ncode = 5\n");
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Write("HQ/DATA/DST/PROJ/extra2.txt", "e");
+    Start();
+    ui.answers = {win::IDNO};
+    EXPECT_TRUE(SynchroniseServer("HQ"));  // the next server follows
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_FALSE(CancelRequested);
+}
+
+TEST_F(SyncTest, MissingDestinationDirectoryIsSkippedSilently) {
+    Net();
+    Write("HQ/DATA/SRC/PROJ/a.txt", "a");
+    Net().MakeDir("HQ/DATA/DST");
+    Write("HQ/DATA/DST/unrelated.txt", "stays");
+    Start();
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(Has("HQ/DATA/DST/unrelated.txt"));
+}
+
+TEST_F(SyncTest, NothingOutsideTheDroppedDirectoryCopyIsTouched) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/sibling.txt", "not part of the drop");
+    Write("HQ/DATA/DST/OTHER/file.txt", "not part of the drop");
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Start();
+    CopyOptions.CopySubDirs = 1;
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/extra.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/sibling.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/OTHER/file.txt"));
+}
+
+TEST_F(SyncTest, LinksAreNeverFollowed) {
+    PrepareTrees();
+    // Outside the network and inside the source: what the links point to must survive.
+    const std::filesystem::path outside = std::filesystem::path(Net().Root()).parent_path() /
+                                          ("farcast-sync-outside-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(outside / "dir");
+    {
+        std::FILE* f = std::fopen((outside / "dir" / "precious.txt").c_str(), "w");
+        std::fclose(f);
+    }
+    Write("HQ/DATA/DST/PROJ/old/y.txt", "y");
+    std::filesystem::create_directory_symlink(outside / "dir",
+                                              Net().LocalPath("HQ/DATA/DST/PROJ/dirlink"));
+    std::filesystem::create_symlink(outside / "dir" / "precious.txt",
+                                    Net().LocalPath("HQ/DATA/DST/PROJ/filelink"));
+    std::filesystem::create_directory_symlink(Net().LocalPath("HQ/DATA/SRC/PROJ/sub"),
+                                              Net().LocalPath("HQ/DATA/DST/PROJ/old/srclink"));
+    Start();
+    CopyOptions.CopySubDirs = 1;
+    CopyOptions.UnattendedMode = 1;
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_TRUE(std::filesystem::exists(outside / "dir" / "precious.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/SRC/PROJ/sub/b.txt"));
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/old/y.txt"));
+    std::filesystem::remove_all(outside);
+}
+
+TEST_F(SyncTest, CancelFromTheDialogEndsTheRun) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Start();
+    ui.onPump = [&] {
+        if (SyncDialog != win::kNoWindow)
+            ui.CancelDialog(SyncDialog);
+    };
+    EXPECT_FALSE(SynchroniseServer("HQ"));
+    EXPECT_TRUE(CancelRequested);
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/extra.txt"));
+    EXPECT_EQ(SyncDialog, win::kNoWindow);
+}
+
+// A long-named dropped directory copied to a volume without long names lives under its 8.3
+// alias there; synchronisation finds it under that name.
+TEST_F(SyncTest, LongNamedDirectoryOnADosVolumeIsFoundByItsAlias) {
+    Net();
+    Write("HQ/DATA/SRC/Project Files/Annual Summary.txt", "sum");
+    Net().MakeDir("HQ/DOS/DST");
+    Start(true, false);
+    const std::string source = R"(\\HQ\DATA\SRC\Project Files)";
+    char shortDir[win::MAX_PATH] = {};
+    char shortFile[win::MAX_PATH] = {};
+    ASSERT_GT(win::Files().GetShortPathName(source.c_str(), shortDir, sizeof shortDir), 0u);
+    ASSERT_GT(win::Files().GetShortPathName((source + R"(\Annual Summary.txt)").c_str(), shortFile,
+                                            sizeof shortFile),
+              0u);
+    const std::string dir = "HQ/DOS/DST/" + LastComponent(shortDir);
+    Write(dir + "/" + LastComponent(shortFile), "sum");
+    Write(dir + "/EXTRA.TXT", "e");
+    CopyRun.DroppedDirectories = {source};
+    CopyRun.DestinationRoot = R"(\\HQ\DOS\DST)";
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_FALSE(Has(dir + "/EXTRA.TXT"));
+    EXPECT_TRUE(Has(dir + "/" + LastComponent(shortFile)));
+}
+
+TEST_F(SyncTest, SummaryCarriesTheDeletedTotals) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/extra.txt", "0123456789");
+    Write("HQ/DATA/DST/PROJ/old/y.txt", "01234");
+    Start();
+    CopyOptions.CopySubDirs = 1;
+    ASSERT_TRUE(SynchroniseServer("HQ"));
+    ui.boxes.clear();
+    ShowRunSummary();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              "Updated or created 0 files totalling 0 bytes\r\nDeleted 2 files and 1 "
+              "directories totalling 15 bytes");
+}
+
+}  // namespace
