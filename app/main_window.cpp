@@ -90,20 +90,32 @@ void MainWindow::InstallAccelerators() {
 
 void MainWindow::ShowAtPlacement() {
     show();
-    // The stored rectangle is the outer frame; take the frame off the client size.
-    const QSize extra = frameGeometry().size() - geometry().size();
-    resize(placement_.width - extra.width(), placement_.height - extra.height());
-    move(placement_.left, placement_.top);
+    FitFrameToPlacement();
 }
 
-WindowPlacement MainWindow::CurrentPlacement() const {
-    const QRect frame = frameGeometry();
-    WindowPlacement placement;
-    placement.left = frame.x();
-    placement.top = frame.y();
-    placement.width = frame.width();
-    placement.height = frame.height();
-    return placement;
+bool MainWindow::FitFrameToPlacement() {
+    const QSize extra = frameGeometry().size() - geometry().size();
+    if (extra.width() <= 0 && extra.height() <= 0)
+        return false;  // no frame, or not known yet
+    frameFitted_ = true;
+    // The stored rectangle is the outer frame; take the frame off the client size.
+    resize(placement_.width - extra.width(), placement_.height - extra.height());
+    move(placement_.left, placement_.top);
+    return true;
+}
+
+bool MainWindow::event(QEvent* event) {
+    // The frame becomes known once the window manager has framed the window, at the latest
+    // when the window is first activated; later moves are the user's.
+    if (!frameFitted_ && isVisible()) {
+        if (event->type() == QEvent::Move) {
+            FitFrameToPlacement();
+        } else if (event->type() == QEvent::WindowActivate) {
+            FitFrameToPlacement();
+            frameFitted_ = true;
+        }
+    }
+    return QMainWindow::event(event);
 }
 
 void MainWindow::Command(int id) {

@@ -59,6 +59,7 @@ class MainWindow : public QMainWindow {
     void exited();
 
   protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -69,6 +70,9 @@ class MainWindow : public QMainWindow {
     void BuildMenus();
     void AddCommand(QMenu* menu, unsigned text, int command);
     void ShowAbout();
+    // Fits the client size so that the outer frame has the stored size, once the frame is
+    // known (a window manager reports it only after the window has been mapped).
+    bool FitFrameToPlacement();
 
     QListWidget* list_ = nullptr;
     QMenu* popup_ = nullptr;
@@ -77,4 +81,5 @@ class MainWindow : public QMainWindow {
     bool runActive_ = false;
     bool quitPending_ = false;
     bool exited_ = false;
+    bool frameFitted_ = false;
 };

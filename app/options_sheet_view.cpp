@@ -174,7 +174,8 @@ OptionsSheetView::OptionsSheetView(QWidget* owner)
     setObjectName(QStringLiteral("OptionsSheet"));
     setWindowTitle(ResText(IDS_OPTIONS_CAPTION));
     setFont(DialogUnits::DialogFont());
-    setModal(true);
+    // Modal to the program's window only, so that the help viewer stays usable beside it.
+    setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
 
     tabs_ = new QTabWidget(this);
     for (int page = 0; page < kOptionsPageCount; ++page) {

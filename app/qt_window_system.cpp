@@ -160,8 +160,8 @@ win::WindowId QtWindowSystem::CreateProgressDialog(win::DialogKind kind, win::Wi
         ownerWidget->setEnabled(false);
         SetOwnerWindow(view, ownerWidget);
     }
-    CentreOnScreen(view, 0, view->VerticalOffset(ScreenHeight(view)));
     view->show();
+    CentreOnScreen(view, 0, view->VerticalOffset(ScreenHeight(view)));
     FocusDialogControl(view, win::IDCANCEL);
     return id;
 }

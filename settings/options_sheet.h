@@ -16,7 +16,7 @@ enum OptionsPage { kCopyingPage = 0, kErrorsPage, kOverwritesPage, kAttributesPa
 constexpr int kOptionsPageCount = 5;
 
 class OptionsSheetModel {
-public:
+  public:
     OptionsSheetModel();
 
     // A page is initialised from CopyOptions the first time it is shown; pages never shown
@@ -37,7 +37,7 @@ public:
 
     // Combo box 216: the destination history, most recent first.
     const std::vector<std::string>& ComboItems() const;
-    int ComboSelection() const;  // -1 when nothing is selected
+    int ComboSelection() const;       // -1 when nothing is selected
     void SelectComboItem(int index);  // CBN_SELCHANGE
     // The Copying page's "&Select..." picked this folder (a path as the file manager gives
     // it). Rewrites it to \VOLUME\path and puts it at the front of the history, or shows
@@ -80,7 +80,7 @@ public:
     using PathCanonicaliser = bool (*)(std::string& path, bool withServer);
     static void SetPathCanonicaliser(PathCanonicaliser canonicaliser);
 
-private:
+  private:
     struct Control {
         bool checked = false;
         bool enabled = true;

@@ -125,10 +125,14 @@ bool OpenSettingsKeyAtStartup(WindowPlacement* placement, std::uint32_t* errorCo
     return true;
 }
 
+// Opens the key without creating it: start-up has created it already, and a program that only
+// reads the settings (farcast-run) then never writes the hive. Without a key nothing is read,
+// as when it cannot be opened, and the options keep their defaults.
 void LoadOptions() {
     RecordHelpFileLocation();
     win::ScopedKey key;
-    if (!OpenSettingsKey(key))
+    if (win::RegOpenKeyEx(win::HKEY_CURRENT_USER, LoadResString(IDS_REG_SETTINGS_KEY),
+                          key.Receive()) != win::ERROR_SUCCESS)
         return;
     win::HKEY k = key.Get();
     CopyOptionsRecord& o = CopyOptions;

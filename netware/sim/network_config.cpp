@@ -1,7 +1,7 @@
 #include "netware/sim/network_config.h"
 
 #include <set>
-#include <toml++/toml.hpp>
+#include <toml++/toml.h>
 
 #include "netware/sim/sim_names.h"
 #include "resources/string_ids.h"

@@ -1,6 +1,7 @@
 // The NetWare client of the simulated network. Every operation stores its completion code in
 // LastNetWareError. A [[fault]] of the operation's name is looked at first, with the server
 // the call concerns and its path in the \\SERVER\VOLUME\path form.
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -958,6 +959,20 @@ NWCCODE SimClient::NWDeleteDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
 bool SimClient::LocalPathToNetWarePath(const std::string& localPath, std::string* netPath) {
     if (localPath.empty() || localPath[0] != '/')
         return false;
+    // Each name of the local path must be a NetWare name; a backslash inside a Linux name is
+    // part of that name, never a separator.
+    {
+        std::string name;
+        for (char c : localPath + "/") {
+            if (c == '/') {
+                if (!name.empty() && !IsNetWareName(name))
+                    return false;
+                name.clear();
+            } else {
+                name += c;
+            }
+        }
+    }
     NetLoc loc;
     std::string local;
     if (core_.Classify(localPath, &loc, &local) != Where::Network)

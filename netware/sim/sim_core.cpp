@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -328,6 +329,7 @@ void Core::NoteAdded(Volume& v, const std::string& dirRel, const std::string& na
     auto it = indexes_.find(localDir);
     if (it == indexes_.end())
         return;
+    it->second.aliasesComplete = false;
     std::vector<std::string>& names = it->second.names[Upper(name)];
     if (std::find(names.begin(), names.end(), name) == names.end()) {
         names.push_back(name);
@@ -384,8 +386,18 @@ bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& na
         return false;
     EntryKey dirKey{v.server->cfg.name, v.cfg.name, dirRel, ""};
     std::string owner;
-    if (!store_.FindAlias(dirKey, Upper(name), &owner))
-        return false;
+    if (!store_.FindAlias(dirKey, Upper(name), &owner)) {
+        // Aliases are made when first needed; a name in alias form asks for them all, once
+        // per state of the directory.
+        if (name.find('~') == std::string::npos)
+            return false;
+        DirIndex* index = Index(localDir);
+        if (!index || index->aliasesComplete)
+            return false;
+        CompleteAliases(v, dirRel);
+        if (!store_.FindAlias(dirKey, Upper(name), &owner))
+            return false;
+    }
     DiskStat s = StatPath(localDir + "/" + owner);
     MetaRow row;
     EntryKey key{dirKey.server, dirKey.volume, dirRel, owner};
@@ -407,6 +419,19 @@ bool Core::NewEntryName(const Volume& v, const std::string& given, std::string* 
         return false;
     *onDisk = Upper(given);
     return true;
+}
+
+void Core::CompleteAliases(Volume& v, const std::string& dirRel) {
+    store_.Begin();
+    for (const Listed& l : List(v, dirRel)) {
+        Entry e = ChildEntry(v, dirRel, l.name, l.st);
+        MetaRow row = Meta(e);
+        Alias(e, &row);
+    }
+    store_.Commit();
+    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    if (DirIndex* index = Index(localDir))
+        index->aliasesComplete = true;
 }
 
 std::vector<Core::Listed> Core::List(Volume& v, const std::string& dirRel) {

@@ -117,6 +117,8 @@ struct OpenFile {
 struct FindState {
     std::vector<win::FindData> items;
     std::size_t next = 0;
+    Server* server = nullptr;
+    std::string faultPath;
 };
 
 class Core {
@@ -230,8 +232,10 @@ private:
         std::int64_t mtime = 0;
         long mtimeNs = 0;
         std::unordered_map<std::string, std::vector<std::string>> names;  // upper -> on disk
+        bool aliasesComplete = false;  // every entry has its alias in the store
     };
     DirIndex* Index(const std::string& localDir);
+    void CompleteAliases(Volume& v, const std::string& dirRel);
     bool AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
                    const std::string& owner);
     win::HANDLE NewHandle() { return nextHandle_++; }

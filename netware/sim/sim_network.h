@@ -68,6 +68,9 @@ public:
     virtual std::string Root() const = 0;
 };
 
+// File services for local paths only, for a program or test that has no network open.
+win::FileServices& LocalFileServices();
+
 // Creates the demo network in dir (which must not hold a network yet).
 bool CreateDemoNetwork(const std::string& dir, std::string* error);
 

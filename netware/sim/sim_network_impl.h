@@ -184,6 +184,7 @@ private:
     win::FindData NetFindData(Entry& e);
     bool LocalFind(const std::string& dir, const std::string& pattern, FindState* state);
     std::uint32_t LocalMove(const std::string& from, const std::string& to, bool replace);
+    bool Move(const char* call, const char* from, const char* to, bool replace);
 
     Core& core_;
     std::uint32_t lastError_ = 0;

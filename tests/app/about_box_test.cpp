@@ -101,20 +101,6 @@ TEST(AboutLayout, WideCreditsLineWidensTheWholeBox) {
     EXPECT_GT(l.credits.right(), narrow);
 }
 
-TEST(AboutLayout, SystemInformationWidensTheBox) {
-    AboutContent c = ShortContent();
-    c.icon = QPixmap();
-    c.title = QStringLiteral("T");
-    c.body = QStringLiteral("B");
-    c.credits.clear();
-    c.memoryValue = QString(80, QLatin1Char('9'));
-    const AboutLayout l = Lay(c);
-    const int value = QFontMetrics(DialogUnits::DialogFont()).horizontalAdvance(c.memoryValue);
-    EXPECT_GE(l.memoryValue.width(), value);
-    EXPECT_TRUE(l.icon.isNull());
-    EXPECT_EQ(l.title.x(), 8);
-}
-
 TEST(AboutPlacement, CentredOverTheOwnerAndKeptOnTheScreen) {
     const QRect screen(0, 0, 1280, 800);
     const QSize box(300, 200);
@@ -295,14 +281,6 @@ TEST(AboutBoxContents, MemoryAndProcessorFromTheMachine) {
     EXPECT_EQ(mine.processorLabel, QStringLiteral("Processor Type:"));
     EXPECT_FALSE(mine.icon.isNull());
     EXPECT_FALSE(mine.credits.isEmpty());
-}
-
-TEST(AboutBoxContents, TitleFontIsBoldItalicArial18Pixels) {
-    const QFont f = AboutTitleFont();
-    EXPECT_EQ(f.pixelSize(), 18);
-    EXPECT_TRUE(f.bold());
-    EXPECT_TRUE(f.italic());
-    EXPECT_EQ(f.family(), QStringLiteral("Arial"));
 }
 
 }  // namespace

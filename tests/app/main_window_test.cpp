@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "app_fixture.h"
+#include "copy/run_driver.h"
 #include "tests/support/test_network.h"
 
 namespace {

@@ -117,6 +117,7 @@ TEST_F(TreeWalkTest, OverLongPathsAreReportedAndSkipped) {
     EXPECT_EQ(Net().ReadFile("HQ/DATA/" + longName + "/T/A.TXT"), "short enough");
     EXPECT_FALSE(Net().Exists("HQ/DATA/" + longName + "/T/ABCDEFGHIJ.TXT"));
     const std::string tooLong = R"(\\HQ\DATA\)" + longName + R"(\T\ABCDEFGHIJ.TXT)";
+    for (auto& b : ui.boxes) ADD_FAILURE() << b.text;
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, AskText(IDS_ERR_PATH_TOO_LONG, tooLong.c_str()));
     EXPECT_FALSE(CancelRequested);

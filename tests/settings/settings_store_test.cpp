@@ -239,6 +239,7 @@ TEST_F(SettingsStoreTest, SettingsKeyThatCannotBeCreated) {
 TEST_F(SettingsStoreTest, HelpFileLocationIsRecordedOnceAndNeverChanged) {
     EXPECT_EQ(HelpFileDirectory(), "");
     LoadOptions();  // records it first
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "user.reg")) << "loading writes no settings";
     EXPECT_EQ(Stored("FARCAST.HLP", HKEY_LOCAL_MACHINE, kHelpKey),
               std::make_pair(REG_SZ, Text(ExecutableDirectory())));
     EXPECT_EQ(HelpFileDirectory(), ExecutableDirectory());

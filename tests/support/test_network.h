@@ -44,10 +44,19 @@ public:
     sim::SimNetwork& Net();
     // Opens the network if needed and installs it as NetWare() and win::Files().
     void Install();
-    // Closes the network, so that the next Net() reopens it from disk.
+    // Closes the network, so that the next Net() reopens it from disk (and installs it again
+    // when it was installed).
     void Close();
+
+    // The entry's metadata as `farcast-netsim stat` prints it (key=value lines); the test fails
+    // when path names no entry.
+    std::string Stat(const std::string& path);
+    // The entry's metadata for assertions (attributes, rights mask, trustees...); the test fails
+    // when path names no entry.
+    sim::EntryMeta Meta(const std::string& path);
 
 private:
     std::string root_;
     std::unique_ptr<sim::SimNetwork> net_;
+    bool installed_ = false;
 };

@@ -1,0 +1,342 @@
+// Opening a simulated network, and its administration: stat, attributes, rights masks,
+// trustees, compression and the consistency check.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <map>
+
+#include "netware/sim/sim_names.h"
+#include "netware/sim/sim_network_impl.h"
+#include "resources/string_ids.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
+
+namespace sim {
+
+std::unique_ptr<SimNetwork> SimNetwork::Open(const std::string& root, std::string* error) {
+    auto network = std::make_unique<NetworkImpl>();
+    std::string ignored;
+    if (!network->Load(root, error ? error : &ignored))
+        return nullptr;
+    return network;
+}
+
+std::string SimNetwork::DefaultRoot() {
+    const char* env = std::getenv("FARCAST_NETWORK");
+    if (env && *env)
+        return env;
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && *data)
+        return std::string(data) + "/farcast/network";
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.local/share/farcast/network";
+}
+
+namespace {
+
+std::string Printable(const std::string& name) {
+    std::string out;
+    for (unsigned char c : name)
+        out += c < 0x20 || c == 0x7F ? '?' : static_cast<char>(c);
+    return out;
+}
+
+std::string NetDir(const Volume& v, const std::string& dirRel) {
+    std::string out = "\\\\" + v.server->cfg.name + "\\" + v.cfg.name;
+    for (const std::string& p : SplitPath(dirRel, true))
+        out += "\\" + p;
+    return out;
+}
+
+}  // namespace
+
+bool NetworkImpl::Locate(const std::string& path, Entry* entry, std::string* error) {
+    NetLoc loc;
+    std::string local;
+    if (core_.Classify(path, &loc, &local) != Where::Network) {
+        *error = FormatText(LoadResString(IDS_SIM_NOT_ON_NETWORK), path.c_str());
+        return false;
+    }
+    *entry = core_.Resolve(loc);
+    if (!entry->exists) {
+        *error = FormatText(LoadResString(IDS_SIM_NO_SUCH_ENTRY), path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool NetworkImpl::GetEntryMeta(const std::string& path, EntryMeta* meta, std::string* error) {
+    Entry e;
+    std::string ignored;
+    if (!Locate(path, &e, error ? error : &ignored))
+        return false;
+    *meta = EntryMeta();
+    meta->directory = e.st.isDir;
+    meta->modified = e.st.mtime;
+    if (e.isRoot) {
+        meta->name = meta->shortName = e.volume->cfg.name;
+        meta->attributes = nw::A_DIRECTORY;
+        meta->inheritedRightsMask = 0x00FF;
+        meta->nameSpace = e.volume->cfg.longNames ? nw::NS_LONG : nw::NS_DOS;
+        return true;
+    }
+    MetaRow row = core_.Meta(e);
+    meta->name = e.name;
+    meta->shortName = core_.Alias(e, &row);
+    meta->attributes = core_.Attributes(e, row);
+    meta->inheritedRightsMask = row.irm;
+    meta->nameSpace = row.nameSpace;
+    meta->compressed = row.compressed;
+    meta->size = core_.DataSize(e, row);
+    meta->storedSize = e.st.isDir ? 0 : e.st.size;
+    meta->trustees = core_.Store().Trustees(row.id);
+    return true;
+}
+
+bool NetworkImpl::Stat(const std::string& path, std::string* out, std::string* error) {
+    EntryMeta m;
+    if (!GetEntryMeta(path, &m, error))
+        return false;
+    Entry e;
+    std::string ignored;
+    Locate(path, &e, &ignored);
+    std::time_t t = static_cast<std::time_t>(m.modified);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char when[32];
+    std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &tm);
+    char line[64];
+    std::string text;
+    text += "name=" + m.name + "\n";
+    text += "short=" + m.shortName + "\n";
+    text += std::string("directory=") + (m.directory ? "1" : "0") + "\n";
+    std::snprintf(line, sizeof line, "attributes=0x%08X\n", m.attributes);
+    text += line;
+    std::snprintf(line, sizeof line, "irm=0x%04X\n", m.inheritedRightsMask);
+    text += line;
+    text += "size=" + std::to_string(m.size) + "\n";
+    text += std::string("compressed=") + (m.compressed ? "1" : "0") + "\n";
+    text += std::string("modified=") + when + "\n";
+    const std::string& server = e.volume->server->cfg.name;
+    for (const auto& [id, rights] : m.trustees) {
+        std::string name;
+        for (const ObjectConfig& o : core_.Config().objects) {
+            auto it = o.ids.find(server);
+            if (it != o.ids.end() && it->second == id)
+                name = o.name;
+        }
+        if (name.empty()) {
+            std::snprintf(line, sizeof line, "0x%08X", id);
+            name = line;
+        }
+        std::snprintf(line, sizeof line, " 0x%04X\n", rights);
+        text += "trustee=" + name + line;
+    }
+    *out = text;
+    return true;
+}
+
+bool NetworkImpl::SetAttributes(const std::string& path, std::uint32_t attributes,
+                                std::string* error) {
+    Entry e;
+    if (!Locate(path, &e, error))
+        return false;
+    if (e.isRoot) {
+        *error = FormatText(LoadResString(IDS_SIM_NOT_A_FILE), path.c_str());
+        return false;
+    }
+    MetaRow row = core_.Meta(e);
+    core_.SetAttributeWord(e, &row, attributes);
+    return true;
+}
+
+bool NetworkImpl::SetInheritedRightsMask(const std::string& path, std::uint16_t mask,
+                                         std::string* error) {
+    Entry e;
+    if (!Locate(path, &e, error))
+        return false;
+    if (e.isRoot) {
+        *error = FormatText(LoadResString(IDS_SIM_NOT_A_FILE), path.c_str());
+        return false;
+    }
+    MetaRow row = core_.Meta(e);
+    row.irm = mask;
+    core_.SaveMeta(row);
+    return true;
+}
+
+bool NetworkImpl::SetTrustee(const std::string& path, const std::string& objectName,
+                             std::uint16_t rights, std::string* error) {
+    Entry e;
+    if (!Locate(path, &e, error))
+        return false;
+    if (e.isRoot) {
+        *error = FormatText(LoadResString(IDS_SIM_NOT_A_FILE), path.c_str());
+        return false;
+    }
+    const Server& s = *e.volume->server;
+    std::uint32_t id = 0;
+    for (const ObjectConfig& o : core_.Config().objects) {
+        auto it = o.ids.find(s.cfg.name);
+        if (SameName(o.name, objectName) && it != o.ids.end())
+            id = it->second;
+    }
+    for (std::size_t i = 0; id == 0 && i < s.cfg.users.size(); ++i) {
+        if (SameName(s.cfg.users[i].name, objectName))
+            id = 0x02000001 + static_cast<std::uint32_t>(i);
+    }
+    if (id == 0) {
+        *error = FormatText(LoadResString(IDS_SIM_NO_OBJECT_ID), objectName.c_str(),
+                            s.cfg.name.c_str());
+        return false;
+    }
+    MetaRow row = core_.Meta(e);
+    core_.Store().SetTrustee(row.id, id, rights);
+    return true;
+}
+
+bool NetworkImpl::Compress(const std::string& path, std::string* error) {
+    Entry e;
+    if (!Locate(path, &e, error))
+        return false;
+    if (!e.st.isFile) {
+        *error = FormatText(LoadResString(IDS_SIM_NOT_A_FILE), path.c_str());
+        return false;
+    }
+    const Volume& v = *e.volume;
+    if (!v.cfg.compression || v.server->cfg.majorVersion < 4) {
+        *error = FormatText(LoadResString(IDS_SIM_NO_COMPRESSION), path.c_str());
+        return false;
+    }
+    MetaRow row = core_.Meta(e);
+    if (row.compressed)
+        return true;
+    if (core_.IsOpen(e.st) || core_.ShareConflict(e.st, true, true, 0)) {
+        *error = FormatText(LoadResString(IDS_SIM_FILE_OPEN), path.c_str());
+        return false;
+    }
+    // Rewritten in place, so that the file keeps its identity (and so its metadata) and its
+    // modification time.
+    int fd = ::open(e.local.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    std::string data(e.st.size, '\0'), stream;
+    bool ok = fd >= 0 && ::pread(fd, data.data(), data.size(), 0) ==
+                             static_cast<ssize_t>(data.size());
+    ok = ok && Core::Compress(data, &stream);
+    ok = ok && ::ftruncate(fd, 0) == 0 &&
+         ::pwrite(fd, stream.data(), stream.size(), 0) == static_cast<ssize_t>(stream.size());
+    if (ok) {
+        struct timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = e.st.mtime;
+        times[1].tv_nsec = e.st.mtimeNs;
+        ::futimens(fd, times);
+    } else if (fd >= 0) {
+        // Put the data back as it was.
+        if (::ftruncate(fd, 0) == 0)
+            (void)!::pwrite(fd, data.data(), data.size(), 0);
+    }
+    int err = errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (!ok) {
+        *error = FormatText(LoadResString(IDS_SIM_CANNOT_CHANGE), path.c_str(), std::strerror(err));
+        return false;
+    }
+    core_.AdjustUsage(e.volume, data.size(), stream.size());
+    row.compressed = true;
+    row.size = data.size();
+    core_.SaveMeta(row);
+    return true;
+}
+
+void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
+                                 std::vector<std::string>* out) {
+    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    std::string netDir = NetDir(v, dirRel);
+    DIR* d = opendir(localDir.c_str());
+    if (!d) {
+        out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_UNREADABLE_DIR), netDir.c_str()));
+        return;
+    }
+    std::vector<std::string> names;
+    while (dirent* de = readdir(d)) {
+        std::string name = de->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    std::map<std::string, std::string> seen;  // upper-case name -> first name
+    std::vector<std::string> subdirs;
+    for (const std::string& name : names) {
+        if (!IsNetWareName(name)) {
+            out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_BAD_NAME), netDir.c_str(),
+                                      Printable(name).c_str()));
+            continue;
+        }
+        std::string netPath = netDir + "\\" + name;
+        DiskStat st = StatPath(localDir + "/" + name);
+        if (!st.ok)
+            continue;
+        if (st.special) {
+            out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_SPECIAL_FILE), netPath.c_str()));
+            continue;
+        }
+        auto [it, inserted] = seen.emplace(Upper(name), name);
+        if (!inserted)
+            out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_CASE_TWINS), netDir.c_str(),
+                                      it->second.c_str(), name.c_str()));
+        if (!v.cfg.longNames && !IsUpperDosName(name))
+            out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_NOT_DOS_NAME), netDir.c_str(),
+                                      name.c_str()));
+        if (st.isDir) {
+            subdirs.push_back(dirRel.empty() ? name : dirRel + "/" + name);
+            continue;
+        }
+        MetaRow row;
+        EntryKey key{v.server->cfg.name, v.cfg.name, dirRel, name};
+        if (core_.Store().Find(key, {st.inode, st.birth}, &row) && row.compressed) {
+            int fd = ::open((localDir + "/" + name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            std::string stream(st.size, '\0'), data;
+            bool ok = fd >= 0 && ::pread(fd, stream.data(), stream.size(), 0) ==
+                                     static_cast<ssize_t>(stream.size());
+            if (fd >= 0)
+                ::close(fd);
+            if (!ok || !Core::Decompress(stream, &data) || data.size() != row.size)
+                out->push_back(
+                    FormatText(LoadResString(IDS_SIM_CHECK_BAD_COMPRESSED), netPath.c_str()));
+        }
+    }
+    for (const std::string& sub : subdirs)
+        CheckDirectory(v, sub, out);
+}
+
+std::vector<std::string> NetworkImpl::Check() {
+    std::vector<std::string> problems;
+    for (auto& s : core_.Servers()) {
+        for (Volume& v : s->volumes)
+            CheckDirectory(v, "", &problems);
+    }
+    return problems;
+}
+
+}  // namespace sim
+
+namespace sim {
+
+win::FileServices& LocalFileServices() {
+    // A core without a network serves every path as a local one.
+    static Core core;
+    static SimFiles files(core);
+    return files;
+}
+
+}  // namespace sim
