@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/resource_text.h"
+#include "app/window_placement.h"
 #include "resources/string_ids.h"
 #include "settings/settings_store.h"
 #include "util/format_text.h"
@@ -105,10 +106,13 @@ bool HelpViewer::ShowTopic(const QString& name) {
 
 void ShowHelpTopic(const QString& name) {
     auto& viewer = Viewer();
-    if (!viewer)
+    const bool opening = !viewer;
+    if (opening)
         viewer = std::make_unique<HelpViewer>();
     viewer->ShowTopic(name);
     viewer->show();
+    if (opening)
+        CentreOnScreen(viewer.get(), 0, 0);
     viewer->raise();
     viewer->activateWindow();
 }

@@ -118,6 +118,16 @@ bool MainWindow::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+WindowPlacement MainWindow::CurrentPlacement() const {
+    const QRect frame = frameGeometry();
+    WindowPlacement placement;
+    placement.left = frame.x();
+    placement.top = frame.y();
+    placement.width = frame.width();
+    placement.height = frame.height();
+    return placement;
+}
+
 void MainWindow::Command(int id) {
     switch (id) {
         case kCmdExit:

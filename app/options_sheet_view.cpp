@@ -35,7 +35,7 @@ enum class Kind { Check, Radio, Label, Combo, Button, Edit, Group, Static };
 
 // One control of a page: identifier (0 for a label), kind, caption, position and size in
 // dialog units, and for a label the control its mnemonic moves to.
-struct ControlSpec {
+struct ControlEntry {
     int page;
     int id;
     Kind kind;
@@ -44,7 +44,7 @@ struct ControlSpec {
     int buddy = 0;
 };
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlEntry kControls[] = {
     // Copying
     {kCopyingPage, 242, Kind::Check, IDS_OPT_TRACK_DIRECTORY, 12, 16, 216, 12},
     {kCopyingPage, 0, Kind::Label, IDS_OPT_DESTINATION_LABEL, 12, 32, 156, 12, 216},
@@ -234,34 +234,34 @@ void OptionsSheetView::BuildPage(int page) {
     frame->setObjectName(QStringLiteral("frame_%1").arg(page));
     units_.Place(frame, 4, 4, 232, 140);
 
-    for (const ControlSpec& spec : kControls) {
-        if (spec.page != page)
+    for (const ControlEntry& entry : kControls) {
+        if (entry.page != page)
             continue;
         QWidget* widget = nullptr;
-        switch (spec.kind) {
+        switch (entry.kind) {
             case Kind::Check:
             case Kind::Radio: {
                 QAbstractButton* button = nullptr;
-                if (spec.kind == Kind::Check) {
-                    button = new QCheckBox(ResText(spec.caption), parent);
+                if (entry.kind == Kind::Check) {
+                    button = new QCheckBox(ResText(entry.caption), parent);
                 } else {
-                    auto* radio = new QRadioButton(ResText(spec.caption), parent);
+                    auto* radio = new QRadioButton(ResText(entry.caption), parent);
                     // The rules decide which button is checked, including none of them.
                     radio->setAutoExclusive(false);
                     button = radio;
                 }
-                const int id = spec.id;
+                const int id = entry.id;
                 connect(button, &QAbstractButton::clicked, this, [this, id] { Clicked(id); });
                 widget = button;
                 break;
             }
             case Kind::Label: {
-                auto* label = new QLabel(ResText(spec.caption), parent);
+                auto* label = new QLabel(ResText(entry.caption), parent);
                 widget = label;
                 break;
             }
             case Kind::Group:
-                widget = new QGroupBox(ResText(spec.caption), parent);
+                widget = new QGroupBox(ResText(entry.caption), parent);
                 break;
             case Kind::Static: {
                 auto* label = new QLabel(parent);
@@ -282,9 +282,9 @@ void OptionsSheetView::BuildPage(int page) {
                 break;
             }
             case Kind::Button: {
-                auto* button = new QPushButton(ResText(spec.caption), parent);
+                auto* button = new QPushButton(ResText(entry.caption), parent);
                 button->setAutoDefault(false);
-                if (spec.id == 200)
+                if (entry.id == 200)
                     connect(button, &QPushButton::clicked, this, &OptionsSheetView::SelectFolder);
                 else
                     connect(button, &QPushButton::clicked, this, &OptionsSheetView::SelectLogFile);
@@ -293,7 +293,7 @@ void OptionsSheetView::BuildPage(int page) {
             }
             case Kind::Edit: {
                 auto* edit = new QLineEdit(parent);
-                const int id = spec.id;
+                const int id = entry.id;
                 connect(edit, &QLineEdit::textEdited, this, [this, id](const QString& text) {
                     model_.SetText(id, text.toStdString());
                 });
@@ -301,30 +301,30 @@ void OptionsSheetView::BuildPage(int page) {
                 break;
             }
         }
-        if (spec.id != 0) {
-            SetControlId(widget, spec.id);
-            if (OptionsSheetModel::HelpContext(spec.id) != 0)
+        if (entry.id != 0) {
+            SetControlId(widget, entry.id);
+            if (OptionsSheetModel::HelpContext(entry.id) != 0)
                 widget->installEventFilter(this);
         }
-        if (spec.kind == Kind::Combo) {
+        if (entry.kind == Kind::Combo) {
             // The table's height includes the drop-down list; the closed box is one line.
             const int closed = std::min(widget->sizeHint().height(), units_.Y(14));
-            widget->setGeometry(units_.X(spec.x), units_.Y(spec.y), units_.X(spec.w), closed);
+            widget->setGeometry(units_.X(entry.x), units_.Y(entry.y), units_.X(entry.w), closed);
             const int line = std::max(1, widget->fontMetrics().height() + 2);
             static_cast<QComboBox*>(widget)->setMaxVisibleItems(
-                std::max(1, (units_.Y(spec.h) - closed) / line));
+                std::max(1, (units_.Y(entry.h) - closed) / line));
         } else {
-            units_.Place(widget, spec.x, spec.y, spec.w, spec.h);
+            units_.Place(widget, entry.x, entry.y, entry.w, entry.h);
         }
         widget->show();
     }
     // Mnemonics of the labels move to their fields.
-    for (const ControlSpec& spec : kControls) {
-        if (spec.page != page || spec.kind != Kind::Label)
+    for (const ControlEntry& entry : kControls) {
+        if (entry.page != page || entry.kind != Kind::Label)
             continue;
         for (QLabel* label : parent->findChildren<QLabel*>()) {
-            if (label->text() == ResText(spec.caption))
-                label->setBuddy(DialogControl(parent, spec.buddy));
+            if (label->text() == ResText(entry.caption))
+                label->setBuddy(DialogControl(parent, entry.buddy));
         }
     }
     // The group box lies under its radio buttons.
@@ -334,28 +334,28 @@ void OptionsSheetView::BuildPage(int page) {
 }
 
 void OptionsSheetView::Refresh() {
-    for (const ControlSpec& spec : kControls) {
-        if (spec.id == 0 || !model_.PageCreated(spec.page))
+    for (const ControlEntry& entry : kControls) {
+        if (entry.id == 0 || !model_.PageCreated(entry.page))
             continue;
-        QWidget* widget = DialogControl(tabs_->widget(spec.page), spec.id);
+        QWidget* widget = DialogControl(tabs_->widget(entry.page), entry.id);
         if (!widget)
             continue;
-        widget->setEnabled(model_.Enabled(spec.id));
-        widget->setVisible(model_.Visible(spec.id));
-        switch (spec.kind) {
+        widget->setEnabled(model_.Enabled(entry.id));
+        widget->setVisible(model_.Visible(entry.id));
+        switch (entry.kind) {
             case Kind::Check:
             case Kind::Radio:
-                static_cast<QAbstractButton*>(widget)->setChecked(model_.Checked(spec.id));
+                static_cast<QAbstractButton*>(widget)->setChecked(model_.Checked(entry.id));
                 break;
             case Kind::Edit: {
                 auto* edit = static_cast<QLineEdit*>(widget);
-                const QString text = FromEngine(model_.Text(spec.id));
+                const QString text = FromEngine(model_.Text(entry.id));
                 if (edit->text() != text)
                     edit->setText(text);
                 break;
             }
             case Kind::Static:
-                static_cast<QLabel*>(widget)->setText(FromEngine(model_.Text(spec.id)));
+                static_cast<QLabel*>(widget)->setText(FromEngine(model_.Text(entry.id)));
                 break;
             case Kind::Combo: {
                 auto* combo = static_cast<QComboBox*>(widget);

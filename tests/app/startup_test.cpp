@@ -60,13 +60,15 @@ class StartupTest : public AppTest {
         return names;
     }
 
+    std::string LastBox() const { return boxes_.empty() ? "" : boxes_.back().text; }
+
     std::unique_ptr<FarcastSession> session_;
 };
 
 TEST_F(StartupTest, FirstStartShowsTheFirstRunHelpUntilTheProgramHasOnceEnded) {
     TestNetwork net(kServers);
     setenv("FARCAST_NETWORK", net.Root().c_str(), 1);
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Start()) << LastBox();
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(Listed(), (std::vector<std::string>{"BRANCH", "HQ"}));
     EXPECT_EQ(session_->window->windowTitle(), "Farcast");
@@ -77,7 +79,7 @@ TEST_F(StartupTest, FirstStartShowsTheFirstRunHelpUntilTheProgramHasOnceEnded) {
     EXPECT_EQ(OpenHelpTopic(), "");
 
     win::ResetRegistry();
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Start()) << LastBox();
     EXPECT_EQ(OpenHelpTopic(), "");
 }
 
@@ -86,7 +88,7 @@ TEST_F(StartupTest, OpensTheMainWindowAtTheStoredPlacement) {
     setenv("FARCAST_NETWORK", net.Root().c_str(), 1);
     SaveWindowPlacement(WindowPlacement{70, 80, 260, 420}, false);
     win::ResetRegistry();
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Start()) << LastBox();
     const QRect frame = session_->window->frameGeometry();
     EXPECT_EQ(frame, QRect(70, 80, 260, 420));
 }
@@ -142,7 +144,7 @@ TEST_F(StartupTest, AnUnusableNetworkEndsStartUpWithItsMessage) {
 }
 
 TEST_F(StartupTest, WithoutANetworkTheDemoNetworkIsCreatedAndAnnouncedOnce) {
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Start()) << LastBox();
     const std::string root = Dir("data") + "/farcast/network";
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_NE(boxes_[0].text.find(root), std::string::npos) << boxes_[0].text;
@@ -153,7 +155,7 @@ TEST_F(StartupTest, WithoutANetworkTheDemoNetworkIsCreatedAndAnnouncedOnce) {
 
     boxes_.clear();
     win::ResetRegistry();
-    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Start()) << LastBox();
     EXPECT_TRUE(boxes_.empty());
 }
 

@@ -89,7 +89,7 @@ TEST_F(PerServerPassTest, NetWare4xOnlyPassesOverABinderyServerInSilence) {
     Select({"AAOLD", "ALPHA"});
     CopyOptions.Netware4xServers = 1;
     DropFile();
-    EXPECT_TRUE(OtherBoxTexts().empty());
+    EXPECT_TRUE(OtherBoxTexts().empty()) << ::testing::PrintToString(OtherBoxTexts());
     EXPECT_TRUE(ui.loginDialogs.empty());
     EXPECT_TRUE(Net().Exists("ALPHA/DATA/DEST/A.TXT"));
     EXPECT_FALSE(Net().Exists("AAOLD/DATA/DEST/A.TXT"));
