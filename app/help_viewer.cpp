@@ -16,7 +16,9 @@
 #include "util/format_text.h"
 
 // The compiled-in pages live in a static library, whose resources are registered by hand.
-static void RegisterCompiledPages() { Q_INIT_RESOURCE(farcast); }
+static void RegisterCompiledPages() {
+    Q_INIT_RESOURCE(farcast);
+}
 
 namespace {
 

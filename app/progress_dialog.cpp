@@ -30,6 +30,15 @@ RunDialog::RunDialog(const QString& title, int widthDlu, int heightDlu)
 
 void RunDialog::AddGroupBox(const QString& title, int x, int y, int w, int h) {
     auto* box = new QGroupBox(title, this);
+    // The title sits on the frame's top line, the frame starting half a text line down, as
+    // the dialog-unit rectangles expect.
+    box->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); "
+                                      "border-radius: 2px; margin-top: %1px; }"
+                                      "QGroupBox::title { subcontrol-origin: margin; "
+                                      "subcontrol-position: top left; left: %2px; "
+                                      "padding: 0 2px; }")
+                           .arg(box->fontMetrics().height() / 2)
+                           .arg(units_.X(2)));
     units_.Place(box, x, y, w, h);
     box->lower();
 }

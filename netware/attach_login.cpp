@@ -61,6 +61,8 @@ bool BinderyLogin(NWCONN_HANDLE conn, const std::string& serverName) {
 bool AttachAndLogin(const std::string& serverName) {
     NetWareClient& nw = NetWare();
     AttachSkippedAsBindery = false;
+    // The per-server login dialog names the server in its messages.
+    TargetServer.name = serverName;
     TargetServer.wasLoggedIn = false;
     TargetServer.statusRead = false;
     TargetServer.isDirectoryServicesServer = false;

@@ -406,7 +406,6 @@ enum AppStringId : unsigned {
     IDS_DEMO_NETWORK_CREATED = 6000,  // "Farcast found no NetWare network ... set up ... in\r\n%s ..."
     IDS_ERR_NETWORK_UNUSABLE = 6001,  // "ERROR - The NetWare network in %s cannot be used.\r\n%s"
     IDS_ERR_DEMO_NETWORK = 6002,      // "ERROR - Unable to create the demonstration network in %s..."
-    IDS_ABOUT_UNAVAILABLE = 6003,     // "The about box is not available yet."
     IDS_RUN_STILL_ENDING = 6004,      // "A copy run is still finishing. Drop the files again ..."
     IDS_HELP_VIEWER_TITLE = 6005,     // "Farcast Help"
     IDS_HELP_CONTENTS = 6006,         // "&Contents"

@@ -63,8 +63,8 @@ bool MetadataStore::Exec(const char* sql) {
 }
 
 bool MetadataStore::Open(const std::string& file, std::string* error) {
-    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
         *error = db_ ? sqlite3_errmsg(db_) : "out of memory";
         return false;
     }
@@ -82,8 +82,8 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
     update_ = Prepare(
         "UPDATE entry SET attributes=?2, irm=?3, namespace=?4, compressed=?5, size=?6, alias=?7 "
         "WHERE id=?1");
-    removeKey_ = Prepare(
-        "SELECT id FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
+    removeKey_ =
+        Prepare("SELECT id FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
     removeId_ = Prepare("DELETE FROM entry WHERE id=?1");
     removeTrustees_ = Prepare("DELETE FROM trustee WHERE entry=?1");
     move_ = Prepare(
@@ -93,8 +93,8 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         "UPDATE entry SET dir=?4 || substr(dir, length(?3) + 1) "
         "WHERE server=?1 AND volume=?2 AND (dir=?3 OR substr(dir, 1, length(?3) + 1)=?3 || '/')");
     identity_ = Prepare("UPDATE entry SET inode=?2, birth=?3 WHERE id=?1");
-    alias_ = Prepare(
-        "SELECT name FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND alias=?4");
+    alias_ =
+        Prepare("SELECT name FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND alias=?4");
     trustees_ = Prepare("SELECT object, rights FROM trustee WHERE entry=?1 ORDER BY object");
     setTrustee_ = Prepare("INSERT OR REPLACE INTO trustee(entry, object, rights) VALUES(?1,?2,?3)");
     for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
@@ -216,8 +216,7 @@ void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity
     RunOnce(identity_);
 }
 
-bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias,
-                              std::string* name) {
+bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name) {
     sqlite3_bind_text(alias_, 1, dirKey.server.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(alias_, 2, dirKey.volume.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(alias_, 3, dirKey.dir.c_str(), -1, SQLITE_TRANSIENT);

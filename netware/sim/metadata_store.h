@@ -39,7 +39,7 @@ struct MetaRow {
 };
 
 class MetadataStore {
-public:
+  public:
     MetadataStore() = default;
     ~MetadataStore();
     MetadataStore(const MetadataStore&) = delete;
@@ -69,7 +69,7 @@ public:
     void Begin();
     void Commit();
 
-private:
+  private:
     sqlite3_stmt* Prepare(const char* sql);
     bool Exec(const char* sql);
     void RemoveById(std::int64_t id);

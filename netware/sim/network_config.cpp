@@ -1,7 +1,7 @@
 #include "netware/sim/network_config.h"
 
-#include <set>
 #include <toml++/toml.h>
+#include <set>
 
 #include "netware/sim/sim_names.h"
 #include "resources/string_ids.h"
@@ -18,17 +18,16 @@ const std::set<std::string>& FaultableCalls() {
         "NWCallsInit", "NWGetPrimaryConnectionID", "NWGetConnectionNumber",
         "NWGetConnectionInformation", "NWGetConnectionStatus", "NWScanObject",
         "NWGetConnectionHandle", "NWAttachToFileServer", "NWGetFileServerName",
-        "NWLoginToFileServer", "NWLogoutFromFileServer", "NWDetachFromFileServer",
-        "NWIsDSServer", "NWIsDSAuthenticated", "NWDSAuthenticate", "NWDSLockConnection",
-        "NWDSUnlockConnection", "NWFreeConnectionSlot", "NWDSCreateContext", "NWDSFreeContext",
-        "NWDSMapIDToName", "NWDSMapNameToID", "NWIntScanForTrustees", "NWAddTrustee",
-        "NWLlocaleconv", "NWInitUnicodeTables", "NWFreeUnicodeTables", "NWParsePath",
-        "NWParseNetWarePath", "NWGetVolumeNumber", "NWGetVolumeInfoWithNumber",
-        "NWGetFileServerInformation", "NWGetExtendedVolumeInfo",
-        "NWAllocTemporaryDirectoryHandle", "NWGetOwningNameSpace", "NWGetNSEntryInfo",
-        "NWIntScanDirectoryInformation2", "NWCreateDirectory", "NWSetNSEntryDOSInfo",
-        "NWOpenNSEntry", "NWSetCompressedFileSize", "NWGetLongName", "NWUnpackDateTime",
-        "NWDeleteDirectory",
+        "NWLoginToFileServer", "NWLogoutFromFileServer", "NWDetachFromFileServer", "NWIsDSServer",
+        "NWIsDSAuthenticated", "NWDSAuthenticate", "NWDSLockConnection", "NWDSUnlockConnection",
+        "NWFreeConnectionSlot", "NWDSCreateContext", "NWDSFreeContext", "NWDSMapIDToName",
+        "NWDSMapNameToID", "NWIntScanForTrustees", "NWAddTrustee", "NWLlocaleconv",
+        "NWInitUnicodeTables", "NWFreeUnicodeTables", "NWParsePath", "NWParseNetWarePath",
+        "NWGetVolumeNumber", "NWGetVolumeInfoWithNumber", "NWGetFileServerInformation",
+        "NWGetExtendedVolumeInfo", "NWAllocTemporaryDirectoryHandle", "NWGetOwningNameSpace",
+        "NWGetNSEntryInfo", "NWIntScanDirectoryInformation2", "NWCreateDirectory",
+        "NWSetNSEntryDOSInfo", "NWOpenNSEntry", "NWSetCompressedFileSize", "NWGetLongName",
+        "NWUnpackDateTime", "NWDeleteDirectory",
         // file services
         "FindFirstFile", "FindNextFile", "FindClose", "GetFileAttributes", "SetFileAttributes",
         "GetShortPathName", "GetTempFileName", "MoveFile", "MoveFileEx", "DeleteFile",
@@ -39,7 +38,7 @@ const std::set<std::string>& FaultableCalls() {
 
 // Collects the first problem with its line; later problems are not looked at.
 class Reader {
-public:
+  public:
     explicit Reader(std::string file) : file_(std::move(file)) {}
 
     bool Failed() const { return !problem_.empty(); }
@@ -157,7 +156,7 @@ public:
         return out;
     }
 
-private:
+  private:
     std::string file_;
     std::string problem_;
     unsigned line_ = 0;
@@ -166,8 +165,7 @@ private:
 bool ValidObjectName(const std::string& name) {
     if (name.empty() || name.size() > 47 || Upper(name) != name)
         return false;
-    return name.find_first_of("\\/:*?. \t") == std::string::npos &&
-           IsNetWareName(name);
+    return name.find_first_of("\\/:*?. \t") == std::string::npos && IsNetWareName(name);
 }
 
 void ReadVolume(Reader& r, const toml::table& t, ServerConfig* server) {
@@ -213,8 +211,8 @@ void ReadUser(Reader& r, const toml::table& t, ServerConfig* server) {
 }
 
 void ReadServer(Reader& r, const toml::table& t, NetworkConfig* config) {
-    r.OnlyKeys(t, {"name", "version", "directory_services", "connection", "listed", "volume",
-                   "user"});
+    r.OnlyKeys(t,
+               {"name", "version", "directory_services", "connection", "listed", "volume", "user"});
     ServerConfig s;
     if (r.Name(t, "name", &s.name, true) && !ValidObjectName(s.name))
         r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_BAD_SERVER_NAME), s.name.c_str()));
@@ -340,8 +338,8 @@ void CheckReferences(Reader& r, const toml::table& root, NetworkConfig* config) 
     if (!w)
         return;
     if (!config->primaryServer.empty() && !FindServerConfig(*config, config->primaryServer))
-        r.Fail(w->get("primary_server"), FormatText(LoadResString(IDS_SIM_UNKNOWN_PRIMARY),
-                                                    config->primaryServer.c_str()));
+        r.Fail(w->get("primary_server"),
+               FormatText(LoadResString(IDS_SIM_UNKNOWN_PRIMARY), config->primaryServer.c_str()));
     const toml::table* d = w->get_as<toml::table>("drives");
     for (const auto& [letter, target] : config->drives) {
         std::vector<std::string> parts = SplitPath(target, false);
@@ -365,7 +363,9 @@ void CheckReferences(Reader& r, const toml::table& root, NetworkConfig* config) 
 
 }  // namespace
 
-bool IsFaultableCall(const std::string& name) { return FaultableCalls().count(name) != 0; }
+bool IsFaultableCall(const std::string& name) {
+    return FaultableCalls().count(name) != 0;
+}
 
 bool LoadNetworkConfig(const std::string& file, NetworkConfig* config, std::string* error) {
     *config = NetworkConfig();

@@ -43,8 +43,8 @@ struct ObjectConfig {
 
 struct FaultConfig {
     std::string call;
-    std::string server;    // empty: any server
-    std::string path;      // empty: any path; else a wildcard pattern
+    std::string server;  // empty: any server
+    std::string path;    // empty: any path; else a wildcard pattern
     std::uint32_t code = 0;
     std::int64_t times = -1;  // -1: every matching call
 };

@@ -116,8 +116,8 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
             return win::ERROR_ACCESS_DENIED;
         if (ShareConflict(e.st, r.read, r.write || r.truncate, r.share))
             return win::ERROR_SHARING_VIOLATION;
-        fd = ::open(e.local.c_str(), (r.write || r.truncate ? O_RDWR : O_RDONLY) | O_NOFOLLOW |
-                                         O_CLOEXEC);
+        fd = ::open(e.local.c_str(),
+                    (r.write || r.truncate ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             return WinError(errno);
         if (r.truncate && e.st.size > 0) {
@@ -141,8 +141,8 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
             return win::ERROR_INVALID_NAME;
         std::string dirLocal =
             e.parentRel.empty() ? e.volume->local : e.volume->local + "/" + e.parentRel;
-        fd = ::open((dirLocal + "/" + name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW |
-                                                         O_CLOEXEC, 0644);
+        fd = ::open((dirLocal + "/" + name).c_str(),
+                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0)
             return errno == EEXIST ? win::ERROR_FILE_EXISTS : WinError(errno);
         e.name = name;
@@ -248,8 +248,7 @@ std::uint32_t Core::Read(OpenFile& f, void* buffer, std::uint32_t n, std::uint32
     return 0;
 }
 
-std::uint32_t Core::Write(OpenFile& f, const void* buffer, std::uint32_t n,
-                          std::uint32_t* done) {
+std::uint32_t Core::Write(OpenFile& f, const void* buffer, std::uint32_t n, std::uint32_t* done) {
     *done = 0;
     if (!f.write)
         return win::ERROR_ACCESS_DENIED;
@@ -387,7 +386,9 @@ FindState* Core::Find(win::HANDLE h) {
     return it == finds_.end() ? nullptr : &it->second;
 }
 
-bool Core::CloseFind(win::HANDLE h) { return finds_.erase(h) != 0; }
+bool Core::CloseFind(win::HANDLE h) {
+    return finds_.erase(h) != 0;
+}
 
 std::uint32_t Core::DeleteFileEntry(Entry& e) {
     if (!e.parentExists)

@@ -24,32 +24,34 @@ constexpr std::uint32_t kFirstUserId = 0x02000001;
 // The NetWare completion code for a Windows error of the shared operations.
 NWCCODE NetWareCode(std::uint32_t winError) {
     switch (winError) {
-    case 0:
-        return nw::SUCCESSFUL;
-    case win::ERROR_FILE_NOT_FOUND:
-        return nw::NO_FILES_FOUND;
-    case win::ERROR_PATH_NOT_FOUND:
-    case win::ERROR_INVALID_NAME:
-    case kErrorDirectory:
-        return nw::INVALID_PATH;
-    case win::ERROR_ACCESS_DENIED:
-        return nw::ACCESS_DENIED;
-    case win::ERROR_SHARING_VIOLATION:
-        return kFileInUse;
-    case win::ERROR_FILE_EXISTS:
-    case win::ERROR_ALREADY_EXISTS:
-        return nw::FILE_EXISTS;
-    case win::ERROR_DIR_NOT_EMPTY:
-        return nw::DIRECTORY_NOT_EMPTY;
-    case win::ERROR_DISK_FULL:
-    case win::ERROR_HANDLE_DISK_FULL:
-        return kInsufficientSpace;
-    default:
-        return nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD;
+        case 0:
+            return nw::SUCCESSFUL;
+        case win::ERROR_FILE_NOT_FOUND:
+            return nw::NO_FILES_FOUND;
+        case win::ERROR_PATH_NOT_FOUND:
+        case win::ERROR_INVALID_NAME:
+        case kErrorDirectory:
+            return nw::INVALID_PATH;
+        case win::ERROR_ACCESS_DENIED:
+            return nw::ACCESS_DENIED;
+        case win::ERROR_SHARING_VIOLATION:
+            return kFileInUse;
+        case win::ERROR_FILE_EXISTS:
+        case win::ERROR_ALREADY_EXISTS:
+            return nw::FILE_EXISTS;
+        case win::ERROR_DIR_NOT_EMPTY:
+            return nw::DIRECTORY_NOT_EMPTY;
+        case win::ERROR_DISK_FULL:
+        case win::ERROR_HANDLE_DISK_FULL:
+            return kInsufficientSpace;
+        default:
+            return nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD;
     }
 }
 
-std::string ServerPath(const Server* s) { return s ? "\\\\" + s->cfg.name : ""; }
+std::string ServerPath(const Server* s) {
+    return s ? "\\\\" + s->cfg.name : "";
+}
 
 std::string VolumePath(const Volume* v) {
     return v ? "\\\\" + v->server->cfg.name + "\\" + v->cfg.name : "";
@@ -122,9 +124,9 @@ NWCCODE SimClient::NWGetConnectionNumber(NWCONN_HANDLE conn, std::uint16_t* conn
     return Done(0);
 }
 
-NWCCODE SimClient::NWGetConnectionInformation(NWCONN_HANDLE conn, std::uint16_t,
-                                              char* objectName, std::uint16_t* objectType,
-                                              std::uint32_t* objectID, std::uint8_t* loginTime) {
+NWCCODE SimClient::NWGetConnectionInformation(NWCONN_HANDLE conn, std::uint16_t, char* objectName,
+                                              std::uint16_t* objectType, std::uint32_t* objectID,
+                                              std::uint8_t* loginTime) {
     Server* s = core_.ServerOfConnection(conn);
     NWCCODE code = 0;
     if (Fault("NWGetConnectionInformation", s, "", &code))
@@ -173,10 +175,9 @@ NWCCODE SimClient::NWGetConnectionStatus(NWCONN_HANDLE conn, NWCCConnStatus* sta
 }
 
 NWCCODE SimClient::NWScanObject(NWCONN_HANDLE conn, const char* searchName,
-                                std::uint16_t searchType, std::uint32_t* objectID,
-                                char* objectName, std::uint16_t* objectType,
-                                std::uint8_t* hasProperties, std::uint8_t* objectFlags,
-                                std::uint8_t* objectSecurity) {
+                                std::uint16_t searchType, std::uint32_t* objectID, char* objectName,
+                                std::uint16_t* objectType, std::uint8_t* hasProperties,
+                                std::uint8_t* objectFlags, std::uint8_t* objectSecurity) {
     Server* s = core_.ServerOfConnection(conn);
     NWCCODE code = 0;
     if (Fault("NWScanObject", s, "", &code))
@@ -218,8 +219,8 @@ NWCCODE SimClient::NWScanObject(NWCONN_HANDLE conn, const char* searchName,
     return Done(nw::NO_SUCH_OBJECT);
 }
 
-NWCCODE SimClient::NWGetConnectionHandle(const char* serverName, std::uint16_t,
-                                         NWCONN_HANDLE* conn, std::uint16_t* connScope) {
+NWCCODE SimClient::NWGetConnectionHandle(const char* serverName, std::uint16_t, NWCONN_HANDLE* conn,
+                                         std::uint16_t* connScope) {
     Server* s = core_.FindServer(serverName ? serverName : "");
     NWCCODE code = 0;
     if (Fault("NWGetConnectionHandle", s, "", &code))
@@ -614,9 +615,8 @@ NWCCODE SimClient::NWGetVolumeNumber(NWCONN_HANDLE conn, const char* volumeName,
 
 NWCCODE SimClient::NWGetVolumeInfoWithNumber(
     NWCONN_HANDLE conn, std::uint16_t volumeNumber, char* volumeName, std::uint32_t* totalBlocks,
-    std::uint16_t* sectorsPerBlock, std::uint32_t* availableBlocks,
-    std::uint32_t* totalDirEntries, std::uint32_t* availableDirEntries,
-    std::uint16_t* volumeIsRemovable) {
+    std::uint16_t* sectorsPerBlock, std::uint32_t* availableBlocks, std::uint32_t* totalDirEntries,
+    std::uint32_t* availableDirEntries, std::uint16_t* volumeIsRemovable) {
     Server* s = core_.ServerOfConnection(conn);
     Volume* v = s && volumeNumber < s->volumes.size() ? &s->volumes[volumeNumber] : nullptr;
     NWCCODE code = 0;
@@ -628,13 +628,13 @@ NWCCODE SimClient::NWGetVolumeInfoWithNumber(
         return Done(nw::VOLUME_DOES_NOT_EXIST);
     CopyOut(volumeName, nw::kNameSize, v->cfg.name);
     if (totalBlocks)
-        *totalBlocks = static_cast<std::uint32_t>(std::min<std::uint64_t>(v->cfg.totalBlocks,
-                                                                          0xFFFFFFFFu));
+        *totalBlocks =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(v->cfg.totalBlocks, 0xFFFFFFFFu));
     if (sectorsPerBlock)
         *sectorsPerBlock = static_cast<std::uint16_t>(v->cfg.blockSize / 512);
     if (availableBlocks)
-        *availableBlocks = static_cast<std::uint32_t>(std::min<std::uint64_t>(
-            core_.FreeBlocks(*v), 0xFFFFFFFFu));
+        *availableBlocks =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(core_.FreeBlocks(*v), 0xFFFFFFFFu));
     if (totalDirEntries)
         *totalDirEntries = 0x00FFFFFF;
     if (availableDirEntries)
@@ -646,8 +646,7 @@ NWCCODE SimClient::NWGetVolumeInfoWithNumber(
 
 NWCCODE SimClient::NWGetFileServerInformation(NWCONN_HANDLE conn, char* serverName,
                                               std::uint8_t* majorVersion,
-                                              std::uint8_t* minorVersion,
-                                              std::uint8_t* revision) {
+                                              std::uint8_t* minorVersion, std::uint8_t* revision) {
     Server* s = core_.ServerOfConnection(conn);
     NWCCODE code = 0;
     if (Fault("NWGetFileServerInformation", s, "", &code))
@@ -684,8 +683,8 @@ NWCCODE SimClient::NWGetExtendedVolumeInfo(NWCONN_HANDLE conn, std::uint16_t vol
         info->sectorsPerCluster = v->cfg.blockSize / 512;
         info->volSizeInClusters =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(v->cfg.totalBlocks, 0xFFFFFFFFu));
-        info->freedClusters = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(core_.FreeBlocks(*v), 0xFFFFFFFFu));
+        info->freedClusters =
+            static_cast<std::uint32_t>(std::min<std::uint64_t>(core_.FreeBlocks(*v), 0xFFFFFFFFu));
     }
     return Done(0);
 }
@@ -695,8 +694,7 @@ NWCCODE SimClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HAN
                                                    std::uint8_t* rightsMask) {
     Entry e;
     Server* s = nullptr;
-    NWCCODE code =
-        EntryOf("NWAllocTemporaryDirectoryHandle", conn, base, path, true, &e, &s);
+    NWCCODE code = EntryOf("NWAllocTemporaryDirectoryHandle", conn, base, path, true, &e, &s);
     if (code)
         return Done(code);
     if (!e.exists || !e.st.isDir)
@@ -769,11 +767,10 @@ NWCCODE SimClient::NWGetNSEntryInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, 
 }
 
 NWCCODE SimClient::NWIntScanDirectoryInformation2(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                                                  const char* searchPath,
-                                                  std::uint32_t* sequence, char* dirName,
-                                                  std::uint32_t* dirDateTime,
-                                                  std::uint32_t* ownerID,
-                                                  std::uint8_t* rightsMask, std::uint16_t) {
+                                                  const char* searchPath, std::uint32_t* sequence,
+                                                  char* dirName, std::uint32_t* dirDateTime,
+                                                  std::uint32_t* ownerID, std::uint8_t* rightsMask,
+                                                  std::uint16_t) {
     Entry e;
     NWCCODE code =
         EntryOf("NWIntScanDirectoryInformation2", conn, dirHandle, searchPath, true, &e, nullptr);
@@ -813,9 +810,8 @@ NWCCODE SimClient::NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
     return Done(NetWareCode(core_.MakeDirectory(e)));
 }
 
-NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                                       const char* path, std::uint8_t, std::uint16_t,
-                                       std::uint32_t modifyDOSMask,
+NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                       std::uint8_t, std::uint16_t, std::uint32_t modifyDOSMask,
                                        const NWEntryDOSInfo* dosInfo) {
     Entry e;
     NWCCODE code = EntryOf("NWSetNSEntryDOSInfo", conn, dirHandle, path, true, &e, nullptr);
@@ -894,8 +890,7 @@ NWCCODE SimClient::NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std
 }
 
 NWCCODE SimClient::NWSetCompressedFileSize(NWCONN_HANDLE conn, win::HANDLE fileHandle,
-                                           std::uint64_t requestedSize,
-                                           std::uint64_t* resultSize) {
+                                           std::uint64_t requestedSize, std::uint64_t* resultSize) {
     Server* s = core_.ServerOfConnection(conn);
     OpenFile* f = core_.File(fileHandle);
     NWCCODE code = 0;
@@ -944,8 +939,7 @@ NWCCODE SimClient::NWUnpackDateTime(std::uint32_t dateTime, NW_DATE* date, NW_TI
     return Done(0);
 }
 
-NWCCODE SimClient::NWDeleteDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                                     const char* path) {
+NWCCODE SimClient::NWDeleteDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path) {
     Entry e;
     NWCCODE code = EntryOf("NWDeleteDirectory", conn, dirHandle, path, true, &e, nullptr);
     if (code)

@@ -31,8 +31,8 @@ DiskStat StatPath(const std::string& local) {
     d.inode = sx.stx_ino;
     // Without a birth time the inode alone identifies the file.
     if (sx.stx_mask & STATX_BTIME)
-        d.birth = static_cast<std::int64_t>(sx.stx_btime.tv_sec) * 1000000000LL +
-                  sx.stx_btime.tv_nsec;
+        d.birth =
+            static_cast<std::int64_t>(sx.stx_btime.tv_sec) * 1000000000LL + sx.stx_btime.tv_nsec;
     d.size = sx.stx_size;
     d.mtime = sx.stx_mtime.tv_sec;
     d.mtimeNs = sx.stx_mtime.tv_nsec;
@@ -42,31 +42,31 @@ DiskStat StatPath(const std::string& local) {
 
 std::uint32_t WinError(int err) {
     switch (err) {
-    case ENOENT:
-        return win::ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-        return win::ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-        return win::ERROR_ACCESS_DENIED;
-    case EEXIST:
-        return win::ERROR_ALREADY_EXISTS;
-    case ENOTEMPTY:
-        return win::ERROR_DIR_NOT_EMPTY;
-    case ENOSPC:
-        return win::ERROR_DISK_FULL;
-    case ENAMETOOLONG:
-        return win::ERROR_FILENAME_EXCED_RANGE;
-    case EXDEV:
-        return kErrorNotSameDevice;
-    case ENOMEM:
-        return win::ERROR_NOT_ENOUGH_MEMORY;
-    case EBADF:
-        return win::ERROR_INVALID_HANDLE;
-    default:
-        return win::ERROR_ACCESS_DENIED;
+        case ENOENT:
+            return win::ERROR_FILE_NOT_FOUND;
+        case ENOTDIR:
+            return win::ERROR_PATH_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+            return win::ERROR_ACCESS_DENIED;
+        case EEXIST:
+            return win::ERROR_ALREADY_EXISTS;
+        case ENOTEMPTY:
+            return win::ERROR_DIR_NOT_EMPTY;
+        case ENOSPC:
+            return win::ERROR_DISK_FULL;
+        case ENAMETOOLONG:
+            return win::ERROR_FILENAME_EXCED_RANGE;
+        case EXDEV:
+            return kErrorNotSameDevice;
+        case ENOMEM:
+            return win::ERROR_NOT_ENOUGH_MEMORY;
+        case EBADF:
+            return win::ERROR_INVALID_HANDLE;
+        default:
+            return win::ERROR_ACCESS_DENIED;
     }
 }
 
@@ -128,8 +128,8 @@ bool Core::Load(const std::string& root, std::string* error) {
     ::mkdir(storeDir.c_str(), 0755);
     std::string storeError;
     if (!store_.Open(storeDir + "/metadata.db", &storeError)) {
-        *error = FormatText(LoadResString(IDS_SIM_STORE_UNUSABLE), (storeDir + "/metadata.db").c_str(),
-                            storeError.c_str());
+        *error = FormatText(LoadResString(IDS_SIM_STORE_UNUSABLE),
+                            (storeDir + "/metadata.db").c_str(), storeError.c_str());
         return false;
     }
     return true;
@@ -209,8 +209,7 @@ Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPat
     return Where::Local;
 }
 
-bool Core::ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* path,
-                           NetLoc* loc) {
+bool Core::ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* path, NetLoc* loc) {
     *loc = NetLoc();
     if (!server || !path)
         return false;
@@ -599,8 +598,8 @@ void Core::AdjustUsage(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes
     if (!v || !v->usageKnown)
         return;
     std::uint64_t oldBlocks = Blocks(*v, oldBytes), newBlocks = Blocks(*v, newBytes);
-    v->usedBlocks = v->usedBlocks + newBlocks >= oldBlocks ? v->usedBlocks + newBlocks - oldBlocks
-                                                           : 0;
+    v->usedBlocks =
+        v->usedBlocks + newBlocks >= oldBlocks ? v->usedBlocks + newBlocks - oldBlocks : 0;
 }
 
 bool Core::HasRoom(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes) {

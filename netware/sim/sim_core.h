@@ -122,7 +122,7 @@ struct FindState {
 };
 
 class Core {
-public:
+  public:
     bool Load(const std::string& root, std::string* error);
 
     const std::string& Root() const { return root_; }
@@ -188,17 +188,17 @@ public:
         bool write = false;
         std::uint32_t share = 0;
         bool compressedMode = false;
-        bool create = false;    // create when missing
-        bool mustBeNew = false; // fail when it exists
-        bool truncate = false;  // empty an existing file
+        bool create = false;     // create when missing
+        bool mustBeNew = false;  // fail when it exists
+        bool truncate = false;   // empty an existing file
         bool mustExist = false;
     };
     // Opens a network entry; returns a Windows error code (0 on success). *created tells
     // whether the file was made.
     std::uint32_t OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE* handle,
                                   bool* created);
-    std::uint32_t OpenLocalFile(const std::string& path, const OpenRequest& r,
-                                win::HANDLE* handle, bool* created);
+    std::uint32_t OpenLocalFile(const std::string& path, const OpenRequest& r, win::HANDLE* handle,
+                                bool* created);
     OpenFile* File(win::HANDLE h);
     std::uint32_t Read(OpenFile& f, void* buffer, std::uint32_t n, std::uint32_t* done);
     std::uint32_t Write(OpenFile& f, const void* buffer, std::uint32_t n, std::uint32_t* done);
@@ -227,7 +227,7 @@ public:
     static bool Decompress(const std::string& stream, std::string* data);
     static bool Compress(const std::string& data, std::string* stream);
 
-private:
+  private:
     struct DirIndex {
         std::int64_t mtime = 0;
         long mtimeNs = 0;

@@ -426,8 +426,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
     return 0;
 }
 
-std::uint32_t SimFiles::LocalMove(const std::string& from, const std::string& to,
-                                  bool replace) {
+std::uint32_t SimFiles::LocalMove(const std::string& from, const std::string& to, bool replace) {
     DiskStat fs = StatPath(from);
     if (!fs.ok)
         return win::ERROR_FILE_NOT_FOUND;
@@ -459,6 +458,10 @@ bool SimFiles::Move(const char* call, const char* from, const char* to, bool rep
         return Fail(win::ERROR_PATH_NOT_FOUND);
     if (a.where != b.where)
         return Fail(kErrorNotSameDevice);
+    // Renaming an entry to its own name in another case changes the case of its name.
+    if (a.where == Where::Network && b.entry.exists && !b.loc.parts.empty() &&
+        b.entry.st.inode == a.entry.st.inode && b.entry.st.device == a.entry.st.device)
+        b.entry.name = b.loc.parts.back();
     std::uint32_t err = a.where == Where::Local ? LocalMove(a.local, b.local, replace)
                                                 : core_.Rename(a.entry, b.entry, replace);
     return err ? Fail(err) : Succeed();
@@ -486,8 +489,8 @@ bool SimFiles::DeleteFile(const char* path) {
     if (!st.ok)
         return Fail(errno == ENOTDIR ? win::ERROR_PATH_NOT_FOUND : win::ERROR_FILE_NOT_FOUND);
     struct stat sb {};
-    if (st.isDir || (::lstat(t.local.c_str(), &sb) == 0 && !S_ISLNK(sb.st_mode) &&
-                     !(sb.st_mode & S_IWUSR)))
+    if (st.isDir ||
+        (::lstat(t.local.c_str(), &sb) == 0 && !S_ISLNK(sb.st_mode) && !(sb.st_mode & S_IWUSR)))
         return Fail(win::ERROR_ACCESS_DENIED);
     if (core_.IsOpen(st))
         return Fail(win::ERROR_SHARING_VIOLATION);
@@ -548,27 +551,27 @@ win::HANDLE SimFiles::CreateFile(const char* path, std::uint32_t access, std::ui
     r.write = access & win::GENERIC_WRITE;
     r.share = shareMode;
     switch (creation) {
-    case win::CREATE_NEW:
-        r.create = r.mustBeNew = true;
-        break;
-    case win::CREATE_ALWAYS:
-        r.create = r.truncate = true;
-        break;
-    case win::OPEN_EXISTING:
-        break;
-    case win::OPEN_ALWAYS:
-        r.create = true;
-        break;
-    case win::TRUNCATE_EXISTING:
-        if (!r.write) {
+        case win::CREATE_NEW:
+            r.create = r.mustBeNew = true;
+            break;
+        case win::CREATE_ALWAYS:
+            r.create = r.truncate = true;
+            break;
+        case win::OPEN_EXISTING:
+            break;
+        case win::OPEN_ALWAYS:
+            r.create = true;
+            break;
+        case win::TRUNCATE_EXISTING:
+            if (!r.write) {
+                Fail(win::ERROR_INVALID_PARAMETER);
+                return win::INVALID_HANDLE_VALUE;
+            }
+            r.truncate = true;
+            break;
+        default:
             Fail(win::ERROR_INVALID_PARAMETER);
             return win::INVALID_HANDLE_VALUE;
-        }
-        r.truncate = true;
-        break;
-    default:
-        Fail(win::ERROR_INVALID_PARAMETER);
-        return win::INVALID_HANDLE_VALUE;
     }
     win::HANDLE h = win::INVALID_HANDLE_VALUE;
     bool created = false;
@@ -584,8 +587,7 @@ win::HANDLE SimFiles::CreateFile(const char* path, std::uint32_t access, std::ui
     return h;
 }
 
-bool SimFiles::ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead,
-                        std::uint32_t* read) {
+bool SimFiles::ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
     if (read)
         *read = 0;
     OpenFile* f = core_.File(file);

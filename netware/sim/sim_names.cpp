@@ -55,7 +55,9 @@ bool IsDosName(const std::string& name) {
     return true;
 }
 
-bool IsUpperDosName(const std::string& name) { return IsDosName(name) && Upper(name) == name; }
+bool IsUpperDosName(const std::string& name) {
+    return IsDosName(name) && Upper(name) == name;
+}
 
 void AliasParts(const std::string& longName, std::string* base, std::string* ext) {
     std::string name = longName;
@@ -128,7 +130,9 @@ bool WildcardMatch(const std::string& pattern, const std::string& text) {
     return MatchFrom(pattern.c_str(), text.c_str());
 }
 
-bool HasWildcard(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
+bool HasWildcard(const std::string& text) {
+    return text.find_first_of("*?") != std::string::npos;
+}
 
 std::vector<std::string> SplitPath(const std::string& path, bool alsoSlash) {
     std::vector<std::string> parts;

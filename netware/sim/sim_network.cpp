@@ -193,8 +193,8 @@ bool NetworkImpl::SetTrustee(const std::string& path, const std::string& objectN
             id = 0x02000001 + static_cast<std::uint32_t>(i);
     }
     if (id == 0) {
-        *error = FormatText(LoadResString(IDS_SIM_NO_OBJECT_ID), objectName.c_str(),
-                            s.cfg.name.c_str());
+        *error =
+            FormatText(LoadResString(IDS_SIM_NO_OBJECT_ID), objectName.c_str(), s.cfg.name.c_str());
         return false;
     }
     MetaRow row = core_.Meta(e);
@@ -226,8 +226,8 @@ bool NetworkImpl::Compress(const std::string& path, std::string* error) {
     // modification time.
     int fd = ::open(e.local.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
     std::string data(e.st.size, '\0'), stream;
-    bool ok = fd >= 0 && ::pread(fd, data.data(), data.size(), 0) ==
-                             static_cast<ssize_t>(data.size());
+    bool ok =
+        fd >= 0 && ::pread(fd, data.data(), data.size(), 0) == static_cast<ssize_t>(data.size());
     ok = ok && Core::Compress(data, &stream);
     ok = ok && ::ftruncate(fd, 0) == 0 &&
          ::pwrite(fd, stream.data(), stream.size(), 0) == static_cast<ssize_t>(stream.size());

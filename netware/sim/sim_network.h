@@ -2,6 +2,21 @@
 // The simulated NetWare network: a directory (the network root) holding network.toml and one
 // folder per server and volume, with NetWare metadata in a store of its own. It implements the
 // NetWare client and the Windows file services over that directory.
+//
+// Choices the simulator makes where NetWare leaves room:
+// - The metadata store is ROOT/.netsim/metadata.db (SQLite), outside every volume's tree.
+// - An entry found by hand gets default metadata: attributes 0x20 (needs archiving) for files,
+//   none for directories; inherited rights mask 0x00FF; owning name space 4 on long-name
+//   volumes and 0 on DOS-only ones; not compressed.
+// - A DOS-only volume takes upper-case 8.3 names only: a lower-case 8.3 name is upper-cased as
+//   the entry is made, any other name is refused (ERROR_INVALID_NAME, NetWare 0x899C).
+// - Entries are reached through a logged-in connection; an attached one reaches none (0x8994).
+// - Search attributes are accepted and not used for filtering; NWCreateDirectory's access mask
+//   is accepted and the new directory gets the default rights mask.
+// - A volume's space is counted once, when it is first asked for, and from then on kept up to
+//   date by every change the simulator makes (files changed by hand meanwhile are not seen).
+// - Faults of CloseHandle and FindClose report failure but still release the handle.
+// - NWAllocTemporaryDirectoryHandle gives a directory already held the same handle again.
 
 #include <cstdint>
 #include <memory>
@@ -23,14 +38,14 @@ struct EntryMeta {
     std::uint16_t inheritedRightsMask = 0;
     std::uint8_t nameSpace = 0;
     bool compressed = false;
-    std::uint64_t size = 0;  // uncompressed size
+    std::uint64_t size = 0;        // uncompressed size
     std::uint64_t storedSize = 0;  // bytes on disk (the compressed size of a compressed file)
-    std::int64_t modified = 0;  // seconds since the epoch
+    std::int64_t modified = 0;     // seconds since the epoch
     std::vector<std::pair<std::uint32_t, std::uint16_t>> trustees;  // object ID, rights
 };
 
 class SimNetwork {
-public:
+  public:
     virtual ~SimNetwork() = default;
 
     // Opens the network at root. Returns null and sets *error (one clear message naming the

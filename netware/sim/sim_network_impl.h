@@ -11,7 +11,7 @@
 namespace sim {
 
 class SimClient : public NetWareClient {
-public:
+  public:
     explicit SimClient(Core& core) : core_(core) {}
 
     NWCCODE NWCallsInit(void* in, void* out) override;
@@ -43,10 +43,10 @@ public:
     NWCCODE NWFreeConnectionSlot(NWCONN_HANDLE conn, std::uint8_t disconnectType) override;
     NWDSContextHandle NWDSCreateContext() override;
     NWCCODE NWDSFreeContext(NWDSContextHandle context) override;
-    NWCCODE NWDSMapIDToName(NWDSContextHandle context, NWCONN_HANDLE conn,
-                            std::uint32_t objectID, char* objectName) override;
-    NWCCODE NWDSMapNameToID(NWDSContextHandle context, NWCONN_HANDLE conn,
-                            const char* objectName, std::uint32_t* objectID) override;
+    NWCCODE NWDSMapIDToName(NWDSContextHandle context, NWCONN_HANDLE conn, std::uint32_t objectID,
+                            char* objectName) override;
+    NWCCODE NWDSMapNameToID(NWDSContextHandle context, NWCONN_HANDLE conn, const char* objectName,
+                            std::uint32_t* objectID) override;
     NWCCODE NWIntScanForTrustees(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                  std::uint32_t* sequence, std::uint16_t* numberOfEntries,
                                  NWET_INFO* info, std::uint16_t augmentFlag) override;
@@ -73,8 +73,8 @@ public:
                                        std::uint8_t* revision) override;
     NWCCODE NWGetExtendedVolumeInfo(NWCONN_HANDLE conn, std::uint16_t volumeNumber,
                                     NWVolExtendedInfo* info) override;
-    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE base,
-                                            const char* path, NWDIR_HANDLE* newHandle,
+    NWCCODE NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE base, const char* path,
+                                            NWDIR_HANDLE* newHandle,
                                             std::uint8_t* rightsMask) override;
     NWCCODE NWGetOwningNameSpace(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                  std::uint8_t* nameSpace) override;
@@ -107,7 +107,7 @@ public:
                               const char* path) override;
     bool LocalPathToNetWarePath(const std::string& localPath, std::string* netPath) override;
 
-private:
+  private:
     // Stores and returns the code (every operation ends here).
     NWCCODE Done(NWCCODE code) {
         LastNetWareError = code;
@@ -117,8 +117,8 @@ private:
         return core_.Faulted(call, server, path, code);
     }
     // The entry a (connection, directory handle, path) names; the code when it cannot be.
-    NWCCODE EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                    const char* path, bool needLogin, Entry* entry, Server** server);
+    NWCCODE EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                    bool needLogin, Entry* entry, Server** server);
 
     Core& core_;
     std::set<NWDSContextHandle> contexts_;
@@ -127,7 +127,7 @@ private:
 };
 
 class SimFiles : public win::FileServices {
-public:
+  public:
     explicit SimFiles(Core& core) : core_(core) {}
 
     win::HANDLE FindFirstFile(const char* pattern, win::FindData* data) override;
@@ -154,14 +154,14 @@ public:
                         std::uint64_t* newPosition) override;
     bool SetEndOfFile(win::HANDLE file) override;
     bool CloseHandle(win::HANDLE handle) override;
-    bool GetVolumeInformation(const char* rootPath, char* volumeName,
-                              std::uint32_t volumeNameSize, std::uint32_t* serialNumber,
-                              std::uint32_t* maxComponentLength, std::uint32_t* fileSystemFlags,
-                              char* fileSystemName, std::uint32_t fileSystemNameSize) override;
+    bool GetVolumeInformation(const char* rootPath, char* volumeName, std::uint32_t volumeNameSize,
+                              std::uint32_t* serialNumber, std::uint32_t* maxComponentLength,
+                              std::uint32_t* fileSystemFlags, char* fileSystemName,
+                              std::uint32_t fileSystemNameSize) override;
     std::uint32_t GetLastError() override { return lastError_; }
     void SetLastError(std::uint32_t code) override { lastError_ = code; }
 
-private:
+  private:
     // A call's path: where it lies, its entry when on the network, and the fault check.
     struct Target {
         Where where = Where::Nowhere;
@@ -192,7 +192,7 @@ private:
 };
 
 class NetworkImpl : public SimNetwork {
-public:
+  public:
     NetworkImpl() : client_(core_), files_(core_) {}
     bool Load(const std::string& root, std::string* error) { return core_.Load(root, error); }
 
@@ -210,7 +210,7 @@ public:
     bool GetEntryMeta(const std::string& path, EntryMeta* meta, std::string* error) override;
     std::string Root() const override { return core_.Root(); }
 
-private:
+  private:
     bool Locate(const std::string& path, Entry* entry, std::string* error);
     void CheckDirectory(Volume& v, const std::string& dirRel, std::vector<std::string>* out);
 

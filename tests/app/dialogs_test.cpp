@@ -5,11 +5,13 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include "app/login_dialog.h"
 #include "app/main_window.h"
@@ -175,6 +177,84 @@ TEST_F(DialogTest, MeasuresTextWithTheControlsFont) {
     EXPECT_GT(longer, text);
     EXPECT_FALSE(ui_.MeasureControlText(id, 999, "x", &text, &client));
     ui_.DestroyDialog(id);
+}
+
+// Runs check on the modal window that the next call opens, once it is up.
+template <typename Check>
+void WhenModalOpens(Check check) {
+    QTimer::singleShot(0, [check] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        check(modal);
+    });
+}
+
+class MessageBoxTest : public DialogTest {
+  protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        ui_.SetBoxAnswerer(nullptr);  // real boxes
+    }
+};
+
+TEST_F(MessageBoxTest, StyleGivesIconButtonsAndAnswerCodes) {
+    QStringList buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString text, title;
+    WhenModalOpens([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        icon = box->icon();
+        text = box->text();
+        title = box->windowTitle();
+        for (QAbstractButton* button : box->buttons())
+            buttons << button->text();
+        box->button(QMessageBox::No)->click();
+    });
+    const int answer =
+        ui_.MessageBox(win::kMainWindow, "Do you want to delete X?\r\nReally?", "Farcast", 0x10023);
+    EXPECT_EQ(answer, win::IDNO);
+    EXPECT_EQ(icon, QMessageBox::Question);
+    EXPECT_EQ(text, "Do you want to delete X?\nReally?");
+    EXPECT_EQ(title, "Farcast");
+    EXPECT_EQ(buttons.size(), 3) << buttons.join(",").toStdString();
+
+    WhenModalOpens([&](QWidget* modal) {
+        icon = qobject_cast<QMessageBox*>(modal)->icon();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    EXPECT_EQ(ui_.MessageBox(win::kMainWindow, "Continue?", "Farcast", 0x23), win::IDCANCEL);
+
+    WhenModalOpens([&](QWidget* modal) {
+        icon = qobject_cast<QMessageBox*>(modal)->icon();
+        QTest::keyClick(modal, Qt::Key_Return);
+    });
+    EXPECT_EQ(ui_.MessageBox(win::kMainWindow, "Stop", "Farcast", 0x10010), win::IDOK);
+    EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST_F(MessageBoxTest, ABoxOwnedByTheDisabledMainWindowCanBeAnswered) {
+    const win::WindowId dialog = Open(win::DialogKind::CopyFiles);
+    ASSERT_FALSE(main_->isEnabled());
+    bool enabled = false;
+    WhenModalOpens([&](QWidget* modal) {
+        enabled = modal->isEnabled();
+        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(ui_.MessageBox(win::kMainWindow, "Go on?", "Farcast", 0x10024), win::IDYES);
+    EXPECT_TRUE(enabled);
+    ui_.DestroyDialog(dialog);
+}
+
+TEST_F(DialogTest, OptionsCommandOpensTheSheetModally) {
+    QString title;
+    WhenModalOpens([&](QWidget* modal) {
+        title = modal->windowTitle();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    main_->Command(kCmdOptions);
+    EXPECT_EQ(title, "Farcast Options");
+    EXPECT_TRUE(CancelRequested);
 }
 
 TEST(DialogPlacement, CentresOnTheScreenWithSignedHalves) {

@@ -250,18 +250,6 @@ TEST_F(MainWindowTest, ExitWritesOptionsAndTheWindowPlacement) {
     EXPECT_EQ(OpenHelpTopic(), "");
 }
 
-TEST_F(MainWindowTest, ClosingMovedWindowStoresItsNewFrame) {
-    ShowActive();
-    window_->move(210, 220);
-    window_->resize(320, 410);
-    const QRect frame = window_->frameGeometry();
-    window_->close();
-    EXPECT_EQ(StoredDword("Left"), frame.x());
-    EXPECT_EQ(StoredDword("Top"), frame.y());
-    EXPECT_EQ(StoredDword("Width"), frame.width());
-    EXPECT_EQ(StoredDword("Height"), frame.height());
-}
-
 TEST_F(MainWindowTest, AMinimisedWindowKeepsTheStoredPlacement) {
     SaveWindowPlacement(WindowPlacement{10, 20, 200, 300}, false);
     ShowActive();

@@ -71,6 +71,7 @@ TEST_F(PerServerPassTest, AnsweringNoToTheNextServerQuestionEndsTheRun) {
 
 TEST_F(PerServerPassTest, LoginAfterTheDialogCopiesAndTheRunsLoginIsUndone) {
     Start(kFirstBinderyServer);
+    Net().MakeDir("AAOLD/DATA/DEST");
     Select({"AAOLD"});
     ui.logins = {"admin:secret"};
     DropFile("abc");
@@ -85,14 +86,25 @@ TEST_F(PerServerPassTest, LoginAfterTheDialogCopiesAndTheRunsLoginIsUndone) {
 }
 
 TEST_F(PerServerPassTest, NetWare4xOnlyPassesOverABinderyServerInSilence) {
-    Start(kFirstBinderyServer);
-    Select({"AAOLD", "ALPHA"});
+    Start(std::string(kFirstBinderyServer) + R"(
+[[server]]
+name = "NDS"
+directory_services = true
+connection = "logged_in"
+  [[server.volume]]
+  name = "DATA"
+)",
+          "tree = \"ACME_TREE\"\n");
+    Net().MakeDir("AAOLD/DATA/DEST");
+    Net().MakeDir("NDS/DATA/DEST");
+    Select({"AAOLD", "ALPHA", "NDS"});
     CopyOptions.Netware4xServers = 1;
     DropFile();
     EXPECT_TRUE(OtherBoxTexts().empty()) << ::testing::PrintToString(OtherBoxTexts());
     EXPECT_TRUE(ui.loginDialogs.empty());
-    EXPECT_TRUE(Net().Exists("ALPHA/DATA/DEST/A.TXT"));
     EXPECT_FALSE(Net().Exists("AAOLD/DATA/DEST/A.TXT"));
+    EXPECT_FALSE(Net().Exists("ALPHA/DATA/DEST/A.TXT")) << "not a Directory Services server";
+    EXPECT_TRUE(Net().Exists("NDS/DATA/DEST/A.TXT"));
 }
 
 TEST_F(PerServerPassTest, UnattendedMissingPathIsLoggedAndTheRunGoesOn) {

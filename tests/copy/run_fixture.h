@@ -86,8 +86,9 @@ class RunFixture : public ::testing::Test {
     // Builds the network (with extra TOML appended), installs it and the scripted window
     // system, starts the client and fills the server list. Options: subdirectories on,
     // destination \DATA\DEST first in the history.
-    void Start(const std::string& extraToml = "") {
-        net_ = std::make_unique<TestNetwork>(std::string(kRunNetworkToml) + extraToml);
+    // topToml goes before the tables (the tree name, for instance).
+    void Start(const std::string& extraToml = "", const std::string& topToml = "") {
+        net_ = std::make_unique<TestNetwork>(topToml + kRunNetworkToml + extraToml);
         for (const char* server : {"ALPHA", "BETA", "DOS", "GAMMA", "OLD"})
             net_->MakeDir(std::string(server) + "/DATA/DEST");
         net_->MakeDir("HQ/DATA/SRC");

@@ -5,7 +5,7 @@
 namespace {
 
 class CompressionTest : public SimTest {
-protected:
+  protected:
     void SetUp() override {
         SimTest::SetUp();
         text_ = std::string(20000, 'a') + "tail";
@@ -40,11 +40,10 @@ TEST_F(CompressionTest, StoredCompressedAndReadPlainly) {
     EXPECT_EQ(meta.size, text_.size());
     EXPECT_LT(meta.storedSize, text_.size());
     EXPECT_NE(net_.ReadFile("HQ/COMP/SRC/PACK.DAT"), text_);  // the disk holds the stream
-    EXPECT_EQ(meta.modified, 1700000000);                       // compressing keeps the time
+    EXPECT_EQ(meta.modified, 1700000000);                     // compressing keeps the time
     EntryInfo info;
-    ASSERT_EQ(NetWare().NWGetNSEntryInfo(hq(), 0, R"(COMP:SRC\PACK.DAT)", 4, 4, 0xFB, 0x098E,
-                                         &info),
-              0u);
+    ASSERT_EQ(
+        NetWare().NWGetNSEntryInfo(hq(), 0, R"(COMP:SRC\PACK.DAT)", 4, 4, 0xFB, 0x098E, &info), 0u);
     EXPECT_EQ(info.attributes & nw::A_FILE_COMPRESSED, nw::A_FILE_COMPRESSED);
     EXPECT_EQ(info.dataStreamSize, text_.size());
     EXPECT_EQ(info.spaceAllocated, meta.storedSize);
@@ -61,11 +60,11 @@ TEST_F(CompressionTest, CompressedStreamCopyBecomesACompressedFile) {
     std::string stream = ReadAll(src.Get());
     EXPECT_EQ(stream.size(), net_.Meta(R"(\\HQ\COMP\SRC\PACK.DAT)").storedSize);
     net_.WriteFile("HQ/COMP/DST/FCT1.TMP", "");
-    win::HANDLE tmp = Open(R"(COMP:DST\FCT1.TMP)", nw::OC_MODE_REPLACE,
-                           0x000F | nw::AR_OPEN_COMPRESSED);
+    win::HANDLE tmp =
+        Open(R"(COMP:DST\FCT1.TMP)", nw::OC_MODE_REPLACE, 0x000F | nw::AR_OPEN_COMPRESSED);
     std::uint32_t n = 0;
-    ASSERT_TRUE(win::Files().WriteFile(tmp, stream.data(), static_cast<std::uint32_t>(stream.size()),
-                                       &n));
+    ASSERT_TRUE(
+        win::Files().WriteFile(tmp, stream.data(), static_cast<std::uint32_t>(stream.size()), &n));
     ASSERT_TRUE(win::Files().SetFilePointer(tmp, static_cast<std::int64_t>(text_.size()),
                                             win::FILE_BEGIN, nullptr));
     ASSERT_TRUE(win::Files().SetEndOfFile(tmp));
@@ -84,8 +83,8 @@ TEST_F(CompressionTest, CompressedStreamCopyBecomesACompressedFile) {
 
 TEST_F(CompressionTest, StreamsThatDoNotMatchTheirDeclaredSizeAreRefused) {
     net_.WriteFile("HQ/COMP/DST/BAD.TMP", "");
-    win::ScopedHandle tmp(Open(R"(COMP:DST\BAD.TMP)", nw::OC_MODE_REPLACE,
-                               0x000F | nw::AR_OPEN_COMPRESSED));
+    win::ScopedHandle tmp(
+        Open(R"(COMP:DST\BAD.TMP)", nw::OC_MODE_REPLACE, 0x000F | nw::AR_OPEN_COMPRESSED));
     std::uint32_t n = 0;
     ASSERT_TRUE(win::Files().WriteFile(tmp.Get(), "not a stream", 12, &n));
     std::uint64_t result = 0;

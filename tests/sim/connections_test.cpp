@@ -18,9 +18,8 @@ TEST_F(ConnectionsTest, PrimaryIsLoggedInThroughDirectoryServices) {
     char name[nw::kNameSize];
     std::uint16_t type = 0;
     std::uint8_t loginTime[7];
-    ASSERT_EQ(NetWare().NWGetConnectionInformation(primary, number, name, &type, nullptr,
-                                                   loginTime),
-              0u);
+    ASSERT_EQ(
+        NetWare().NWGetConnectionInformation(primary, number, name, &type, nullptr, loginTime), 0u);
     EXPECT_STREQ(name, "ADMIN");
     EXPECT_EQ(type, nw::OT_USER);
 }
@@ -28,7 +27,7 @@ TEST_F(ConnectionsTest, PrimaryIsLoggedInThroughDirectoryServices) {
 TEST_F(ConnectionsTest, StartStatesFollowTheFile) {
     EXPECT_EQ(Connection("OLD"), 0u);  // "none": no connection yet
     NWCONN_HANDLE sales = Connection("SALES");
-    ASSERT_NE(sales, 0u);              // "attached"
+    ASSERT_NE(sales, 0u);  // "attached"
     EXPECT_EQ(Flags(sales), 0u);
     NWCONN_HANDLE conn = 0;
     EXPECT_EQ(NetWare().NWGetConnectionHandle("NOSUCH", 0, &conn, nullptr), 0x880Fu);
@@ -51,7 +50,8 @@ TEST_F(ConnectionsTest, BinderyLoginChecksNameAndPassword) {
     EXPECT_EQ(NetWare().NWDetachFromFileServer(conn), 0u);
     EXPECT_EQ(Connection("OLD"), 0u);
     NWCCConnStatus status;
-    EXPECT_EQ(NetWare().NWGetConnectionStatus(conn, &status, sizeof status), nw::INVALID_CONNECTION);
+    EXPECT_EQ(NetWare().NWGetConnectionStatus(conn, &status, sizeof status),
+              nw::INVALID_CONNECTION);
 }
 
 TEST_F(ConnectionsTest, ExpiredPasswordLogsInWithItsCode) {

@@ -10,7 +10,7 @@
 namespace {
 
 class EntriesTest : public SimTest {
-protected:
+  protected:
     NWCONN_HANDLE hq() { return Connection("HQ"); }
     EntryInfo Info(const char* path, std::uint8_t ns = nw::NS_LONG) {
         EntryInfo info;
@@ -55,8 +55,8 @@ TEST_F(EntriesTest, FreeBlocksAreCapacityMinusContentKeptAsFilesChange) {
     EXPECT_EQ(spb, 8u);
     EXPECT_EQ(avail, 997u);
     {
-        win::ScopedHandle h(win::Files().CreateFile(R"(\\HQ\COMP\more.dat)", win::GENERIC_WRITE,
-                                                    0, win::CREATE_NEW, 0));
+        win::ScopedHandle h(win::Files().CreateFile(R"(\\HQ\COMP\more.dat)", win::GENERIC_WRITE, 0,
+                                                    win::CREATE_NEW, 0));
         std::string data(4097, 'y');
         std::uint32_t n = 0;
         ASSERT_TRUE(win::Files().WriteFile(h.Get(), data.data(), 4097, &n));
@@ -119,11 +119,10 @@ TEST_F(EntriesTest, DosInfoSetsAttributesModifyTimeAndRevokesRights) {
     std::time_t when = 1700000000;
     sim::PackDosTime(when, &dos.modifyDate, &dos.modifyTime);
     dos.inheritanceRevokeMask = 0x0014;
-    ASSERT_EQ(NetWare().NWSetNSEntryDOSInfo(
-                  hq(), 0, R"(DATA:PROJ\a.txt)", nw::NS_LONG, 0x06,
-                  nw::DM_ATTRIBUTES | nw::DM_MODIFY_DATE | nw::DM_MODIFY_TIME |
-                      nw::DM_INHERITED_RIGHTS_MASK,
-                  &dos),
+    ASSERT_EQ(NetWare().NWSetNSEntryDOSInfo(hq(), 0, R"(DATA:PROJ\a.txt)", nw::NS_LONG, 0x06,
+                                            nw::DM_ATTRIBUTES | nw::DM_MODIFY_DATE |
+                                                nw::DM_MODIFY_TIME | nw::DM_INHERITED_RIGHTS_MASK,
+                                            &dos),
               0u);
     EntryInfo info = Info(R"(DATA:PROJ\a.txt)");
     EXPECT_EQ(info.attributes, 0x00010021u);
@@ -216,9 +215,9 @@ TEST_F(EntriesTest, TrusteeScansGiveTwentyACallThenEnd) {
     std::uint32_t sequence = 0;
     std::uint16_t count = 99;
     NWET_INFO info;
-    EXPECT_EQ(NetWare().NWIntScanForTrustees(hq(), 0, R"(DATA:PROJ\a.txt)", &sequence, &count,
-                                             &info, 0),
-              nw::NO_MORE_TRUSTEES);
+    EXPECT_EQ(
+        NetWare().NWIntScanForTrustees(hq(), 0, R"(DATA:PROJ\a.txt)", &sequence, &count, &info, 0),
+        nw::NO_MORE_TRUSTEES);
     EXPECT_EQ(count, 0u);
     // 45 trustees: bindery users are known objects of the server as well.
     TestNetwork many(std::string(R"(

@@ -5,7 +5,7 @@
 namespace {
 
 class FaultsTest : public SimTest {
-protected:
+  protected:
     FaultsTest()
         : SimTest(R"(
 [[fault]]
@@ -45,13 +45,13 @@ TEST_F(FaultsTest, ServerFaultsHitOnlyThatServer) {
 TEST_F(FaultsTest, PathFaultsMatchTheGlobAndStopAfterTheirCount) {
     const char* path = R"(\\HQ\DATA\PROJ\a.txt)";
     // A mapped drive path is matched in its \\SERVER\VOLUME form.
-    EXPECT_EQ(win::Files().CreateFile(R"(F:\proj\a.txt)", win::GENERIC_READ, 0,
-                                      win::OPEN_EXISTING, 0),
-              win::INVALID_HANDLE_VALUE);
+    EXPECT_EQ(
+        win::Files().CreateFile(R"(F:\proj\a.txt)", win::GENERIC_READ, 0, win::OPEN_EXISTING, 0),
+        win::INVALID_HANDLE_VALUE);
     EXPECT_EQ(win::Files().GetLastError(), 5u);
     // Other paths and other calls are not affected, and do not count.
-    win::ScopedHandle other(win::Files().CreateFile(R"(\\HQ\DATA\APPS\x.dat)",
-                                                    win::GENERIC_WRITE, 0, win::CREATE_NEW, 0));
+    win::ScopedHandle other(win::Files().CreateFile(R"(\\HQ\DATA\APPS\x.dat)", win::GENERIC_WRITE,
+                                                    0, win::CREATE_NEW, 0));
     EXPECT_TRUE(other.Valid());
     EXPECT_NE(win::Files().GetFileAttributes(path), win::INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(win::Files().CreateFile(path, win::GENERIC_READ, 0, win::OPEN_EXISTING, 0),

@@ -9,7 +9,7 @@
 namespace {
 
 class FilesTest : public SimTest {
-protected:
+  protected:
     win::FileServices& F() { return win::Files(); }
 
     std::vector<win::FindData> List(const std::string& pattern) {
@@ -38,8 +38,9 @@ protected:
         win::ScopedHandle h(
             F().CreateFile(path.c_str(), win::GENERIC_WRITE, 0, win::CREATE_ALWAYS, 0));
         std::uint32_t n = 0;
-        return h.Valid() && F().WriteFile(h.Get(), content.data(),
-                                          static_cast<std::uint32_t>(content.size()), &n) &&
+        return h.Valid() &&
+               F().WriteFile(h.Get(), content.data(), static_cast<std::uint32_t>(content.size()),
+                             &n) &&
                n == content.size();
     }
 };
@@ -87,14 +88,14 @@ TEST_F(FilesTest, AliasesAreUniqueStableAndAgree) {
     EXPECT_EQ(alias["LongFileNumber2.txt"], "LONGFI~2.TXT");
     EXPECT_EQ(alias["LongFileNumber3.txt"], "LONGFI~4.TXT");  // ~3 is a real name
     char shortPath[260];
-    ASSERT_GT(F().GetShortPathName(R"(\\HQ\DATA\PROJ\LongFileNumber3.txt)", shortPath,
-                                   sizeof shortPath),
-              0u);
+    ASSERT_GT(
+        F().GetShortPathName(R"(\\HQ\DATA\PROJ\LongFileNumber3.txt)", shortPath, sizeof shortPath),
+        0u);
     EXPECT_STREQ(shortPath, R"(\\HQ\DATA\PROJ\LONGFI~4.TXT)");
     NWCONN_HANDLE conn = Connection("HQ");
     char longName[256];
-    ASSERT_EQ(NetWare().NWGetLongName(conn, 0, R"(DATA:PROJ\LONGFI~4.TXT)", nw::NS_DOS,
-                                      nw::NS_LONG, longName),
+    ASSERT_EQ(NetWare().NWGetLongName(conn, 0, R"(DATA:PROJ\LONGFI~4.TXT)", nw::NS_DOS, nw::NS_LONG,
+                                      longName),
               0u);
     EXPECT_STREQ(longName, "LongFileNumber3.txt");
     // Aliases survive a new opening of the network, and a new neighbour does not take one.
@@ -118,8 +119,8 @@ TEST_F(FilesTest, ShortPathNameBufferRules) {
 
 TEST_F(FilesTest, AttributesAreTheNetWareWord) {
     const char* path = R"(\\HQ\DATA\PROJ\a.txt)";
-    ASSERT_TRUE(F().SetFileAttributes(path, win::FILE_ATTRIBUTE_READONLY |
-                                                win::FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(
+        F().SetFileAttributes(path, win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(F().GetFileAttributes(path), 0x03u);
     EXPECT_EQ(net_.Meta(path).attributes, 0x03u);
     ASSERT_TRUE(net_.Net().SetAttributes(path, 0x00010027, nullptr));  // a high NetWare bit too
@@ -222,8 +223,8 @@ TEST_F(FilesTest, DosOnlyVolumesHoldUpperCaseShortNames) {
     ASSERT_TRUE(F().GetVolumeInformation(R"(\\HQ\DOS\)", nullptr, 0, nullptr, &maxLength, nullptr,
                                          nullptr, 0));
     EXPECT_EQ(maxLength, 12u);
-    ASSERT_TRUE(F().GetVolumeInformation(R"(F:\)", nullptr, 0, nullptr, &maxLength, nullptr,
-                                         nullptr, 0));
+    ASSERT_TRUE(
+        F().GetVolumeInformation(R"(F:\)", nullptr, 0, nullptr, &maxLength, nullptr, nullptr, 0));
     EXPECT_EQ(maxLength, 255u);
     EXPECT_FALSE(F().GetVolumeInformation(R"(\\HQ\NOVOL\)", nullptr, 0, nullptr, &maxLength,
                                           nullptr, nullptr, 0));
@@ -237,12 +238,12 @@ TEST_F(FilesTest, DosOnlyVolumesHoldUpperCaseShortNames) {
 
 TEST_F(FilesTest, ShareModesAreEnforcedWithinTheProcess) {
     const char* path = R"(\\HQ\DATA\PROJ\a.txt)";
-    win::ScopedHandle reader(F().CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ,
-                                            win::OPEN_EXISTING, 0));
+    win::ScopedHandle reader(
+        F().CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING, 0));
     ASSERT_TRUE(reader.Valid());
     // Another reader that shares reading is fine; a writer is not.
-    win::ScopedHandle second(F().CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ,
-                                            win::OPEN_EXISTING, 0));
+    win::ScopedHandle second(
+        F().CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING, 0));
     EXPECT_TRUE(second.Valid());
     EXPECT_EQ(F().CreateFile(path, win::GENERIC_WRITE, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE,
                              win::OPEN_EXISTING, 0),
@@ -278,8 +279,8 @@ TEST_F(FilesTest, ShareModesAreEnforcedWithinTheProcess) {
 
 TEST_F(FilesTest, ReadWriteSeekAndEndOfFile) {
     const char* path = R"(\\HQ\DATA\PROJ\data.bin)";
-    win::ScopedHandle h(F().CreateFile(path, win::GENERIC_READ | win::GENERIC_WRITE, 0,
-                                       win::CREATE_NEW, 0));
+    win::ScopedHandle h(
+        F().CreateFile(path, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_NEW, 0));
     ASSERT_TRUE(h.Valid());
     std::uint32_t n = 0;
     ASSERT_TRUE(F().WriteFile(h.Get(), "0123456789", 10, &n));
@@ -301,10 +302,22 @@ TEST_F(FilesTest, ReadWriteSeekAndEndOfFile) {
     EXPECT_FALSE(F().ReadFile(12345, buffer, 1, &n));
     EXPECT_EQ(F().GetLastError(), win::ERROR_INVALID_HANDLE);
     // A read-only handle cannot write.
-    win::ScopedHandle r(F().CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ,
-                                       win::OPEN_EXISTING, 0));
+    win::ScopedHandle r(
+        F().CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING, 0));
     EXPECT_FALSE(F().WriteFile(r.Get(), "x", 1, &n));
     EXPECT_EQ(F().GetLastError(), win::ERROR_ACCESS_DENIED);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FilesTest, RenamingToAnotherCaseChangesTheNameOnly) {
+    ASSERT_TRUE(net_.Net().SetInheritedRightsMask(R"(\\HQ\DATA\PROJ\a.txt)", 0x0011, nullptr));
+    ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\a.txt)", R"(\\HQ\DATA\PROJ\A.Txt)"));
+    EXPECT_TRUE(net_.Exists("HQ/DATA/PROJ/A.Txt"));
+    EXPECT_FALSE(net_.Exists("HQ/DATA/PROJ/a.txt"));
+    EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\PROJ\A.TXT)").inheritedRightsMask, 0x0011);
 }
 
 }  // namespace

@@ -49,10 +49,10 @@ TEST_F(PathsTest, ParsePathSplitsEveryNetworkForm) {
 }
 
 TEST_F(PathsTest, PathsOffTheNetworkFail) {
-    for (const std::string& path : {std::string("/etc/passwd"), std::string(R"(C:\WINDOWS)"),
-                                    std::string(R"(\\NOSUCH\DATA\x)"), std::string(R"(\\HQ\NOVOL\x)"),
-                                    std::string("relative\\path"), net_.Root() + "/network.toml",
-                                    std::string(R"(\\HQ)")}) {
+    for (const std::string& path :
+         {std::string("/etc/passwd"), std::string(R"(C:\WINDOWS)"),
+          std::string(R"(\\NOSUCH\DATA\x)"), std::string(R"(\\HQ\NOVOL\x)"),
+          std::string("relative\\path"), net_.Root() + "/network.toml", std::string(R"(\\HQ)")}) {
         EXPECT_NE(Parse(path).code, 0u) << path;
         NWCONN_HANDLE conn = 0;
         NWDIR_HANDLE handle = 0;
@@ -105,8 +105,8 @@ TEST_F(PathsTest, NamesThatCannotBeNetWareNamesAreNeverTurnedIntoPaths) {
     std::vector<std::string> names{data.fileName};
     while (win::Files().FindNextFile(find.Get(), &data))
         names.push_back(data.fileName);
-    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "a.txt", "LongFileName.txt",
-                                               "slash.txt"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{".", "..", "a.txt", "LongFileName.txt", "slash.txt"}));
     EXPECT_EQ(win::Files().GetFileAttributes("\\\\HQ\\DATA\\PROJ\\tab\tname.txt"),
               win::INVALID_FILE_ATTRIBUTES);
 }
@@ -132,15 +132,15 @@ TEST_F(PathsTest, NamesDifferingOnlyInCaseAreNeverMixedUp) {
     win::Files().ReadFile(h, buffer, sizeof buffer, &read);
     win::Files().CloseHandle(h);
     EXPECT_EQ(std::string(buffer, read), "hello");
-    h = win::Files().CreateFile(R"(\\HQ\DATA\PROJ\A.TXT)", win::GENERIC_READ, 0,
-                                win::OPEN_EXISTING, 0);
+    h = win::Files().CreateFile(R"(\\HQ\DATA\PROJ\A.TXT)", win::GENERIC_READ, 0, win::OPEN_EXISTING,
+                                0);
     ASSERT_NE(h, win::INVALID_HANDLE_VALUE);
     win::Files().ReadFile(h, buffer, sizeof buffer, &read);
     win::Files().CloseHandle(h);
     EXPECT_EQ(std::string(buffer, read), "upper");
     // Their metadata stays apart, and check reports the pair.
-    ASSERT_TRUE(win::Files().SetFileAttributes(R"(\\HQ\DATA\PROJ\A.TXT)",
-                                               win::FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(
+        win::Files().SetFileAttributes(R"(\\HQ\DATA\PROJ\A.TXT)", win::FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\PROJ\a.txt)").attributes & 0xFF, 0x20u);
     EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\PROJ\A.TXT)").attributes & 0xFF, 0x02u);
     auto problems = net_.Net().Check();
@@ -172,9 +172,9 @@ TEST_F(PathsTest, SymbolicLinksAreNotEntries) {
     EXPECT_EQ(count, 4);  // ".", "..", a.txt, LongFileName.txt
     // A directory holding only a link is not empty: nothing is deleted through it.
     net_.MakeDir("HQ/DATA/HOLDER");
-    ASSERT_EQ(symlink(net_.LocalPath("outside.txt").c_str(),
-                      net_.LocalPath("HQ/DATA/HOLDER/l").c_str()),
-              0);
+    ASSERT_EQ(
+        symlink(net_.LocalPath("outside.txt").c_str(), net_.LocalPath("HQ/DATA/HOLDER/l").c_str()),
+        0);
     EXPECT_FALSE(win::Files().RemoveDirectory(R"(\\HQ\DATA\HOLDER)"));
     EXPECT_EQ(win::Files().GetLastError(), win::ERROR_DIR_NOT_EMPTY);
     EXPECT_TRUE(net_.Exists("outside.txt"));

@@ -65,7 +65,7 @@ ids = { HQ = 0x01000011, SALES = 0x02000011 }
 )";
 
 class SimTest : public ::testing::Test {
-protected:
+  protected:
     explicit SimTest(const std::string& extraToml = "") : net_(kSimNetwork + extraToml) {}
 
     void SetUp() override {

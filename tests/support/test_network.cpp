@@ -1,15 +1,15 @@
 #include "tests/support/test_network.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <toml++/toml.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <toml++/toml.h>
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "netware/sim/sim_network.h"
 
 class TestNetwork {
-public:
+  public:
     explicit TestNetwork(const std::string& networkToml);
     ~TestNetwork();
     TestNetwork(const TestNetwork&) = delete;
@@ -55,7 +55,7 @@ public:
     // when path names no entry.
     sim::EntryMeta Meta(const std::string& path);
 
-private:
+  private:
     std::string root_;
     std::unique_ptr<sim::SimNetwork> net_;
     bool installed_ = false;
