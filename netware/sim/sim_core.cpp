@@ -388,7 +388,8 @@ bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& na
     if (!store_.FindAlias(dirKey, Upper(name), &owner)) {
         // Aliases are made when first needed; a name in alias form asks for them all, once
         // per state of the directory.
-        if (name.find('~') == std::string::npos)
+        // On a DOS-only volume every name is its own alias, so the index has answered.
+        if (name.find('~') == std::string::npos || !v.cfg.longNames)
             return false;
         DirIndex* index = Index(localDir);
         if (!index || index->aliasesComplete)

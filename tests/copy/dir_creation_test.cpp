@@ -95,6 +95,10 @@ struct DirFailure {
     bool withCode;
 };
 
+void PrintTo(const DirFailure& f, std::ostream* out) {
+    *out << f.name;
+}
+
 class DirCreationFailureTest : public DirCreationTest,
                                public ::testing::WithParamInterface<DirFailure> {};
 

@@ -2,6 +2,8 @@
 // table and the guarantees that no destination is lost and no temporary file stays behind.
 #include "copy/file_copy.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "copy/path_utils.h"
@@ -219,6 +221,10 @@ struct FailureCase {
     std::function<void(const std::string& text)> check;
 };
 
+void PrintTo(const FailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 std::function<void(const std::string&)> Is(std::function<std::string()> expected) {
     return [expected](const std::string& text) { EXPECT_EQ(text, expected()); };
 }
@@ -392,6 +398,101 @@ TEST_F(FileCopyTest, TrusteeFailureIsReportedOnlyBetweenDirectoryServicesConnect
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, AskText(IDS_ERR_SET_TRUSTEES, kTarget.c_str()));
     EXPECT_EQ(Content(kTarget), "new content");
+}
+
+// The simulator's file services, except that the data of the copy is counted instead of moved:
+// reads hand out up to `readable` bytes without touching the disk and writes only count, so
+// that a source of several gigabytes (a sparse file) is copied in a moment.
+class CountingWrites : public win::FileServices {
+  public:
+    explicit CountingWrites(win::FileServices& inner) : inner_(inner) {}
+    std::uint64_t readable = 0;
+    std::uint64_t written = 0;
+
+    win::HANDLE FindFirstFile(const char* p, win::FindData* d) override {
+        return inner_.FindFirstFile(p, d);
+    }
+    bool FindNextFile(win::HANDLE f, win::FindData* d) override {
+        return inner_.FindNextFile(f, d);
+    }
+    bool FindClose(win::HANDLE f) override { return inner_.FindClose(f); }
+    std::uint32_t GetFileAttributes(const char* p) override { return inner_.GetFileAttributes(p); }
+    bool SetFileAttributes(const char* p, std::uint32_t a) override {
+        return inner_.SetFileAttributes(p, a);
+    }
+    std::uint32_t GetShortPathName(const char* l, char* s, std::uint32_t n) override {
+        return inner_.GetShortPathName(l, s, n);
+    }
+    std::uint32_t GetTempFileName(const char* d, const char* p, std::uint32_t u, char* t) override {
+        return inner_.GetTempFileName(d, p, u, t);
+    }
+    bool MoveFile(const char* f, const char* t) override { return inner_.MoveFile(f, t); }
+    bool MoveFileEx(const char* f, const char* t, std::uint32_t x) override {
+        return inner_.MoveFileEx(f, t, x);
+    }
+    bool DeleteFile(const char* p) override { return inner_.DeleteFile(p); }
+    bool CreateDirectory(const char* p) override { return inner_.CreateDirectory(p); }
+    bool RemoveDirectory(const char* p) override { return inner_.RemoveDirectory(p); }
+    win::HANDLE CreateFile(const char* p, std::uint32_t a, std::uint32_t s, std::uint32_t c,
+                           std::uint32_t f) override {
+        return inner_.CreateFile(p, a, s, c, f);
+    }
+    bool ReadFile(win::HANDLE, void*, std::uint32_t n, std::uint32_t* r) override {
+        *r = static_cast<std::uint32_t>(std::min<std::uint64_t>(n, readable));
+        readable -= *r;
+        return true;
+    }
+    bool WriteFile(win::HANDLE, const void*, std::uint32_t n, std::uint32_t* w) override {
+        written += n;
+        *w = n;
+        return true;
+    }
+    bool SetFilePointer(win::HANDLE f, std::int64_t d, std::uint32_t m, std::uint64_t* p) override {
+        return inner_.SetFilePointer(f, d, m, p);
+    }
+    bool SetEndOfFile(win::HANDLE f) override { return inner_.SetEndOfFile(f); }
+    bool CloseHandle(win::HANDLE h) override { return inner_.CloseHandle(h); }
+    bool GetVolumeInformation(const char* r, char* v, std::uint32_t vs, std::uint32_t* sn,
+                              std::uint32_t* mc, std::uint32_t* fl, char* fs,
+                              std::uint32_t fss) override {
+        return inner_.GetVolumeInformation(r, v, vs, sn, mc, fl, fs, fss);
+    }
+    std::uint32_t GetLastError() override { return inner_.GetLastError(); }
+    void SetLastError(std::uint32_t c) override { inner_.SetLastError(c); }
+
+  private:
+    win::FileServices& inner_;
+};
+
+// Files of 4 GiB and more are copied and counted whole, and the progress never overflows.
+TEST_F(FileCopyTest, FilesBeyondFourGigabytesAreCopiedWhole) {
+    constexpr std::uint64_t kSize = (std::uint64_t{1} << 32) + 5;
+    Net();
+    Write("HQ/DATA/SRC/HUGE.BIN", "");
+    std::filesystem::resize_file(Net().LocalPath("HQ/DATA/SRC/HUGE.BIN"), kSize);
+    Net().MakeDir("HQ/DATA/DST");
+    Install();
+    CountingWrites files(win::Files());
+    files.readable = kSize;
+    win::SetFiles(&files);
+
+    const std::uint64_t result = CopyOneFile(kSrc + R"(\HUGE.BIN)", kDst);
+    win::SetFiles(&Net().Net().FileServices());
+
+    EXPECT_EQ(result, kSize);
+    EXPECT_EQ(files.written, kSize);
+    EXPECT_EQ(CopyRun.RunBytesProcessed.ToU64(), kSize);
+    EXPECT_TRUE(ui.boxes.empty());
+    const auto* dialog = ui.FindDialog(ProgressDialog);
+    EXPECT_EQ(dialog->FieldHistory(223).front(), "4,294,967,301 bytes");
+    const auto& copied = dialog->FieldHistory(233);
+    ASSERT_GE(copied.size(), 2u);
+    EXPECT_EQ(copied[copied.size() - 2], "4,294,967,301 bytes");  // the last entry is the reset
+    const auto& bar = dialog->BarHistory(204);
+    ASSERT_GE(bar.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end() - 1));
+    EXPECT_EQ(bar[bar.size() - 2], 100);
+    EXPECT_EQ(bar[50], 50);
 }
 
 }  // namespace

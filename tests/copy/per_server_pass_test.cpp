@@ -69,20 +69,39 @@ TEST_F(PerServerPassTest, AnsweringNoToTheNextServerQuestionEndsTheRun) {
     EXPECT_TRUE(SummaryShown());
 }
 
-TEST_F(PerServerPassTest, LoginAfterTheDialogCopiesAndTheRunsLoginIsUndone) {
+// False when the workstation still holds a logged-in connection to the server.
+bool LoggedOut(const char* server) {
+    NWCONN_HANDLE conn = 0;
+    if (NetWare().NWGetConnectionHandle(server, 0, &conn, nullptr) != nw::SUCCESSFUL)
+        return true;  // detached
+    NWCCConnStatus status;
+    if (NetWare().NWGetConnectionStatus(conn, &status, sizeof status) != nw::SUCCESSFUL)
+        return true;
+    return (status.flags & nw::CONN_LOGGED_IN) == 0;
+}
+
+TEST_F(PerServerPassTest, TheLoginTheRunMadeIsUndoneAlsoWhenTheRunStops) {
     Start(kFirstBinderyServer);
     Net().MakeDir("AAOLD/DATA/DEST");
     Select({"AAOLD"});
     ui.logins = {"admin:secret"};
     DropFile("abc");
     EXPECT_EQ(Net().ReadFile("AAOLD/DATA/DEST/A.TXT"), "abc");
-    // The run logged in itself, so it logs out again.
-    NWCONN_HANDLE conn = 0;
-    NWCCConnStatus status;
-    if (NetWare().NWGetConnectionHandle("AAOLD", 0, &conn, nullptr) == nw::SUCCESSFUL &&
-        NetWare().NWGetConnectionStatus(conn, &status, sizeof status) == nw::SUCCESSFUL) {
-        EXPECT_EQ(status.flags & nw::CONN_LOGGED_IN, 0);
-    }
+    EXPECT_TRUE(LoggedOut("AAOLD"));
+
+    // Stopped in the middle of the server (Cancel after the first file): still logged out.
+    Net().WriteFile("HQ/DATA/SRC/B.TXT", "b");
+    ui.SelectServerByName("AAOLD");
+    ui.onPump = [&] {
+        win::RecordedDialog* copy = ui.LastDialog(DialogKind::CopyFiles);
+        if (copy && copy->open && !LoggedOut("AAOLD") && Net().Exists("AAOLD/DATA/DEST/A.TXT"))
+            ui.CancelDialog(copy->id);
+    };
+    std::filesystem::remove(Net().LocalPath("AAOLD/DATA/DEST/A.TXT"));
+    RunCopy({"\\\\HQ\\DATA\\SRC\\A.TXT", "\\\\HQ\\DATA\\SRC\\B.TXT"});
+    EXPECT_FALSE(Net().Exists("AAOLD/DATA/DEST/B.TXT"));
+    EXPECT_TRUE(LoggedOut("AAOLD"));
+    EXPECT_TRUE(SummaryShown());
 }
 
 TEST_F(PerServerPassTest, NetWare4xOnlyPassesOverABinderyServerInSilence) {

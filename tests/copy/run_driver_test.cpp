@@ -66,6 +66,41 @@ TEST_F(RunDriverTest, EmptyDestinationShowsItsMessageAndEndsTheRun) {
     EXPECT_FALSE(LastRunReachedSummary());
 }
 
+TEST_F(RunDriverTest, LogFileThatCannotBeOpenedEndsTheRunBeforeCounting) {
+    Start();
+    Select({"ALPHA"});
+    Net().WriteFile("HQ/DATA/SRC/A.TXT", "a");
+    CopyOptions.CreateLogfile = 1;
+    CopyOptions.LogFileName = ::testing::TempDir() + "no-such-directory/run.log";
+    RunCopy({"\\\\HQ\\DATA\\SRC\\A.TXT"});
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              FormatText(LoadResString(IDS_ERR_OPEN_LOG), CopyOptions.LogFileName.c_str()));
+    EXPECT_TRUE(ui.dialogs.empty());
+    EXPECT_FALSE(Net().Exists("ALPHA/DATA/DEST/A.TXT"));
+    EXPECT_FALSE(LastRunReachedSummary());
+}
+
+TEST_F(RunDriverTest, AServerWhoseVolumeFailsIsReportedAndTheNextOneFollows) {
+    Start(R"(
+[[fault]]
+call = "NWGetVolumeNumber"
+server = "ALPHA"
+code = 0x8998
+)");
+    Select({"ALPHA", "BETA"});
+    Net().WriteFile("HQ/DATA/SRC/A.TXT", "a");
+    ui.answers = {win::IDYES};
+    RunCopy({"\\\\HQ\\DATA\\SRC\\A.TXT"});
+    ASSERT_GE(ui.boxes.size(), 3u);
+    EXPECT_EQ(ui.boxes[0].text.rfind("ERROR - Volume DATA does not exist on server ALPHA.", 0), 0u)
+        << ui.boxes[0].text;
+    EXPECT_EQ(ui.boxes[1].text, LoadResString(IDS_ASK_NEXT_SERVER));
+    EXPECT_FALSE(Net().Exists("ALPHA/DATA/DEST/A.TXT"));
+    EXPECT_TRUE(Net().Exists("BETA/DATA/DEST/A.TXT"));
+    EXPECT_TRUE(SummaryShown());
+}
+
 TEST_F(RunDriverTest, ServersAreProcessedInListOrderWhateverTheSelectionOrder) {
     Start();
     Select({"GAMMA", "ALPHA", "BETA"});

@@ -3,8 +3,8 @@
 //
 // The workstation's primary server HQ holds the sources (HQ/DATA/SRC); ALPHA, BETA and GAMMA
 // are logged-in bindery targets with \DATA\DEST; DOS is one whose DATA volume has no long
-// names; OLD is a 3.12 bindery server, not yet attached, with a DOS-only volume. Tests add servers,
-// faults and files.
+// names; OLD is a 3.12 bindery server, not yet attached, with a DOS-only volume. Tests add
+// servers and files.
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,10 @@
 // Attaching to a selected server, logging in to it and undoing the login afterwards.
 
+#include <fstream>
+#include <iterator>
 #include <string>
+
+#include "report/log_file.h"
 
 #include "tests/netware/netware_fixture.h"
 
@@ -200,16 +204,25 @@ TEST_F(AttachLoginTest, ExpiredPasswordEnteredInTheDialogWarnsOnceAndClosesIt) {
     EXPECT_TRUE(LoggedIn(TargetServer.connection));
 }
 
-TEST_F(AttachLoginTest, UnattendedRefusedLoginIsAnErrorWithoutDialog) {
+TEST_F(AttachLoginTest, UnattendedRefusedLoginIsLoggedWithoutBoxOrDialog) {
     CopyOptions.UnattendedMode = 1;
+    CopyOptions.CreateLogfile = 1;
+    const std::string logPath = network->Root() + "/run.log";
+    CopyRun.LogFile = OpenLogFile(logPath);
+    ASSERT_NE(CopyRun.LogFile, win::INVALID_HANDLE_VALUE);
     LoginName = "ADMIN";
-    LoginPassword = "WRONG";
+    LoginPassword = "WRONGPASS";
     ui.logins = {"ADMIN:SECRET"};
     EXPECT_FALSE(AttachAndLogin("OLD3"));
+    CloseLogFile();
     EXPECT_TRUE(ui.loginDialogs.empty());
-    EXPECT_TRUE(ui.boxes.empty());  // recorded in the log only
-    EXPECT_EQ(LastNetWareError, 0x89FFu);
+    EXPECT_TRUE(ui.boxes.empty());
     EXPECT_FALSE(LoggedIn(TargetServer.connection));
+
+    std::ifstream in(logPath, std::ios::binary);
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find(kLoginRefusedOld3), std::string::npos) << log;
+    EXPECT_EQ(log.find("WRONGPASS"), std::string::npos);  // credentials are never logged
 }
 
 TEST_F(AttachLoginTest, FourXOnlyModeSkipsBinderyServersSilently) {

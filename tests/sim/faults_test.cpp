@@ -28,6 +28,11 @@ times = 1
 call = "MoveFileEx"
 server = "HQ"
 code = 32
+
+[[fault]]
+call = "NWGetNSEntryInfo"
+path = '\\HQ\DATA\APPS\*'
+code = 0x89A8
 )") {}
 };
 
@@ -60,6 +65,16 @@ TEST_F(FaultsTest, PathFaultsMatchTheGlobAndStopAfterTheirCount) {
         win::Files().CreateFile(path, win::GENERIC_READ, 0, win::OPEN_EXISTING, 0));
     EXPECT_TRUE(third.Valid());
     EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/a.txt"), "hello");  // nothing was lost
+}
+
+TEST_F(FaultsTest, NetWarePathsAreMatchedInTheirUncForm) {
+    EntryInfo info;
+    NWCONN_HANDLE hq = Connection("HQ");
+    EXPECT_EQ(NetWare().NWGetNSEntryInfo(hq, 0, R"(data:apps\TOOLS)", 4, 4, 0xFB, 0, &info),
+              0x89A8u);
+    EXPECT_EQ(LastNetWareError, 0x89A8u);
+    EXPECT_EQ(NetWare().NWGetNSEntryInfo(hq, 0, R"(DATA:PROJ\a.txt)", 4, 4, 0xFB, 0, &info), 0u);
+    EXPECT_EQ(NetWare().NWGetNSEntryInfo(hq, 0, R"(DATA:APPS)", 4, 4, 0xFB, 0, &info), 0u);
 }
 
 TEST_F(FaultsTest, ContextCreationFailsOnceWithItsCode) {
