@@ -170,10 +170,10 @@ void CopyToServers() {
             if (CopyOptions.SyncDirs && CopyRun.SyncAllowed && !CopyRun.DroppedDirectories.empty())
                 goOn = SynchroniseServer(name);
         }
-        // Also when the run stops here: a login the run made is never left behind.
-        ReleaseServerIfLoggedInByRun();
+        // A run that stops on this server leaves its connection as it is.
         if (!goOn)
             break;
+        ReleaseServerIfLoggedInByRun();
     }
 }
 

@@ -191,13 +191,6 @@ class CopyTest : public ::testing::Test {
         return text;
     }
 
-    std::vector<std::string> BoxTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& box : ui.boxes)
-            texts.push_back(box.text);
-        return texts;
-    }
-
     win::ScriptedWindowSystem ui;
 
   private:

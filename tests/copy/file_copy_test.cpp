@@ -317,18 +317,6 @@ TEST_P(FileCopyFailureTest, ReportsExactlyAndLosesNothing) {
     }
 }
 
-TEST_P(FileCopyFailureTest, AnswerNoEndsTheRun) {
-    const FailureCase& c = GetParam();
-    if (c.destinationExists)
-        PrepareExisting(c.fault);
-    else
-        Prepare(c.fault);
-    Install();
-    ui.answers.push_back(win::IDNO);
-    CopyOneFile(kSource, kDst);
-    EXPECT_TRUE(CancelRequested);
-}
-
 INSTANTIATE_TEST_SUITE_P(Table, FileCopyFailureTest, ::testing::ValuesIn(FailureCases()),
                          [](const ::testing::TestParamInfo<FailureCase>& info) {
                              return info.param.name;
