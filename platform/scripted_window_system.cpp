@@ -267,13 +267,23 @@ bool ScriptedWindowSystem::IsWindow(WindowId window) {
     return dialog && dialog->open;
 }
 
+// Appends to a control's history, or with keepHistory off replaces its one value, so that a
+// long unattended run does not grow with every file it copies.
+template <typename T>
+void ScriptedWindowSystem::Record(std::vector<T>& history, const T& value) const {
+    if (keepHistory || history.empty())
+        history.push_back(value);
+    else
+        history.back() = value;
+}
+
 void ScriptedWindowSystem::SetDlgItemText(WindowId id, int control, const std::string& text) {
     RecordedDialog* dialog = FindDialog(id);
     if (!dialog || !dialog->open) {
         ++writesToMissingDialogs;
         return;
     }
-    dialog->fields[control].push_back(text);
+    Record(dialog->fields[control], text);
 }
 
 void ScriptedWindowSystem::SetProgressPos(WindowId id, int control, int percent) {
@@ -282,7 +292,7 @@ void ScriptedWindowSystem::SetProgressPos(WindowId id, int control, int percent)
         ++writesToMissingDialogs;
         return;
     }
-    dialog->bars[control].push_back(percent);
+    Record(dialog->bars[control], percent);
 }
 
 void ScriptedWindowSystem::SendServerName(WindowId id, const std::string& serverName) {
@@ -294,7 +304,7 @@ void ScriptedWindowSystem::SendServerName(WindowId id, const std::string& server
     switch (dialog->kind) {
         case DialogKind::CopyFiles:
             dialog->title = CopyDialogCaption(serverName);
-            dialog->fields[203].push_back(serverName);
+            Record(dialog->fields[203], serverName);
             break;
         case DialogKind::SyncDir:
             dialog->title = SyncDialogCaption(serverName);

@@ -101,6 +101,8 @@ class ScriptedWindowSystem : public WindowSystem {
     int optionsSheetResult = IDOK;    // IDOK confirms, IDCANCEL cancels, -1: cannot be created
     bool failDialogCreation = false;  // CreateProgressDialog returns kNoWindow
     std::ostream* echo = nullptr;
+    // Keep every text and position written into the dialogs (tests); off: only the latest.
+    bool keepHistory = true;
 
     // ---- what happened ----
     std::vector<RecordedBox> boxes;
@@ -167,6 +169,9 @@ class ScriptedWindowSystem : public WindowSystem {
     static constexpr int kCharWidth = 6;
 
   private:
+    template <typename T>
+    void Record(std::vector<T>& history, const T& value) const;
+
     DialogDriver loginDriver_ = nullptr;
     DialogDriver sheetDriver_ = nullptr;
     std::map<WindowId, bool> enabled_;

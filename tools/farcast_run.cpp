@@ -296,6 +296,7 @@ bool SettingsStoreUsable(std::uint32_t* code) {
 
 int Run(const Arguments& args) {
     win::ScriptedWindowSystem ui;
+    ui.keepHistory = false;
     ui.echo = &std::cout;
     for (const std::string& text : args.answers) {
         int answer = 0;

@@ -130,6 +130,18 @@ TEST_F(ScriptedWindowSystemTest, ProgressDialogsDisableTheirOwnerAndRecordEveryU
     EXPECT_EQ(ui.CreateProgressDialog(DialogKind::CopyFiles, kMainWindow), kNoWindow);
 }
 
+TEST_F(ScriptedWindowSystemTest, WithoutHistoryOnlyTheLatestValueIsKept) {
+    ui.keepHistory = false;
+    const WindowId copy = ui.CreateProgressDialog(DialogKind::CopyFiles, kMainWindow);
+    for (int i = 0; i <= 100; ++i) {
+        ui.SetDlgItemText(copy, 233, std::to_string(i));
+        ui.SetProgressPos(copy, 204, i);
+    }
+    EXPECT_EQ(ui.FindDialog(copy)->FieldHistory(233), (std::vector<std::string>{"100"}));
+    EXPECT_EQ(ui.FindDialog(copy)->Bar(204), 100);
+    EXPECT_EQ(ui.FindDialog(copy)->BarHistory(204).size(), 1u);
+}
+
 TEST_F(ScriptedWindowSystemTest, ServerNameSetsTitlesWithinTheCaptionBuffer) {
     const WindowId copy = ui.CreateProgressDialog(DialogKind::CopyFiles, kMainWindow);
     const std::string name47(47, 'S');
