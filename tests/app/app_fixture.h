@@ -18,6 +18,7 @@
 #include "platform/registry.h"
 #include "settings/copy_options.h"
 #include "settings/settings_store.h"
+#include "tests/support/engine_state.h"
 
 class AppTest : public testing::Test {
   protected:
@@ -28,11 +29,7 @@ class AppTest : public testing::Test {
         unsetenv("FARCAST_NETWORK");
         win::SetRegistryDirectory("");
         win::ResetRegistry();
-        CopyOptions = CopyOptionsRecord{};
-        AlreadyRun = 0;
-        TargetPathHistory.clear();
-        CancelRequested = false;
-        ProgressDialog = win::kNoWindow;
+        ResetEngineState();
         ui_.SetBoxAnswerer([this](const QtWindowSystem::Box& box) {
             boxes_.push_back(box);
             return answer_;

@@ -25,6 +25,7 @@
 #include "report/log_file.h"
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
+#include "tests/support/engine_state.h"
 #include "tests/support/test_network.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
@@ -72,11 +73,7 @@ inline std::string AskText(unsigned id, ...) {
 class CopyTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        CopyOptions = CopyOptionsRecord{};
-        CopyRun = CopyRunState{};
-        CancelRequested = false;
-        ProgressDialog = win::kNoWindow;
-        SyncDialog = win::kNoWindow;
+        ResetEngineState();
         win::SetUi(&ui);
         win::SetDialogCancelHandler(&ProgressDialogCancelled);
         logPath_ = std::filesystem::temp_directory_path() /

@@ -26,6 +26,7 @@
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
 #include "settings/settings_store.h"
+#include "tests/support/engine_state.h"
 #include "tests/support/test_network.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
@@ -92,15 +93,7 @@ class RunFixture : public ::testing::Test {
         for (const char* server : {"ALPHA", "BETA", "DOS", "GAMMA", "OLD"})
             net_->MakeDir(std::string(server) + "/DATA/DEST");
         net_->MakeDir("HQ/DATA/SRC");
-        CopyRun = CopyRunState{};
-        CancelRequested = false;
-        ProgressDialog = win::kNoWindow;
-        SyncDialog = win::kNoWindow;
-        LoginName.clear();
-        LoginPassword.clear();
-        LoginDialogForServer = false;
-        TargetServer = TargetServerRecord{};
-        CopyOptions = CopyOptionsRecord{};
+        ResetEngineState();
         CopyOptions.CopySubDirs = 1;
         CopyOptions.TargetPath = "\\DATA\\DEST";
         TargetPathHistory = {"\\DATA\\DEST"};

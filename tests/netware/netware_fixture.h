@@ -16,6 +16,7 @@
 #include "platform/scripted_window_system.h"
 #include "settings/copy_options.h"
 #include "tests/netware/recording_client.h"
+#include "tests/support/engine_state.h"
 #include "tests/support/test_network.h"
 
 class NetWareFixture : public ::testing::Test {
@@ -23,18 +24,7 @@ class NetWareFixture : public ::testing::Test {
     NetWareFixture() : ui(&win::scripted::DriveLoginDialog, nullptr) {}
 
     void SetUp() override {
-        CopyOptions = CopyOptionsRecord{};
-        CopyRun = CopyRunState{};
-        CancelRequested = false;
-        ProgressDialog = win::kNoWindow;
-        TargetServer = TargetServerRecord{};
-        PrimaryConnection = 0;
-        PrimaryLoginName.clear();
-        LoginName.clear();
-        LoginPassword.clear();
-        LoginDialogForServer = false;
-        AttachSkippedAsBindery = false;
-        LastNetWareError = 0;
+        ResetEngineState();
         win::SetUi(&ui);
     }
 
