@@ -41,6 +41,18 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
+// An open file as a request opened it: truncating writes, too.
+OpenFile OpenedFile(int fd, const Core::OpenRequest& r, const DiskStat& st) {
+    OpenFile f;
+    f.fd = fd;
+    f.read = r.read;
+    f.write = r.write || r.truncate;
+    f.share = r.share;
+    f.device = st.device;
+    f.inode = st.inode;
+    return f;
+}
+
 }  // namespace
 
 bool Core::Compress(const std::string& data, std::string* stream) {
@@ -153,13 +165,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
         row = Meta(e);
         *created = true;
     }
-    OpenFile f;
-    f.fd = fd;
-    f.read = r.read;
-    f.write = r.write || r.truncate;
-    f.share = r.share;
-    f.device = e.st.device;
-    f.inode = e.st.inode;
+    OpenFile f = OpenedFile(fd, r, e.st);
     f.birth = e.st.birth;
     f.volume = e.volume;
     f.server = e.volume->server;
@@ -208,13 +214,7 @@ std::uint32_t Core::OpenLocalFile(const std::string& path, const OpenRequest& r,
         *created = true;
         st = StatPath(path);
     }
-    OpenFile f;
-    f.fd = fd;
-    f.read = r.read;
-    f.write = r.write || r.truncate;
-    f.share = r.share;
-    f.device = st.device;
-    f.inode = st.inode;
+    OpenFile f = OpenedFile(fd, r, st);
     f.faultPath = path;
     f.diskSize = r.truncate ? 0 : st.size;
     *handle = NewHandle();

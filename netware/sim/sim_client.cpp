@@ -68,22 +68,86 @@ const UserConfig* FindUser(const Server& s, const std::string& name, std::uint32
     return nullptr;
 }
 
+// Logs a user in on a server, through the tree (ds) or its bindery.
+void StartLogin(Server& s, bool ds, const std::string& user) {
+    s.loggedIn = true;
+    s.ds = ds;
+    s.user = Upper(user);
+    s.loginTime = std::time(nullptr);
+}
+
+// Ends the login on a server; the connection itself stays as it is.
+void EndLogin(Server& s) {
+    s.loggedIn = false;
+    s.ds = false;
+    s.locked = false;
+    s.user.clear();
+    s.dirHandles.clear();
+}
+
+// A 64-bit count in a 32-bit field: the largest value when it does not fit.
+std::uint32_t Clamp32(std::uint64_t n) {
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(n, 0xFFFFFFFFu));
+}
+
+Volume* NumberedVolume(Server* s, std::uint16_t number) {
+    return s && number < s->volumes.size() ? &s->volumes[number] : nullptr;
+}
+
 void PackTimes(std::int64_t t, std::uint16_t* date, std::uint16_t* time) {
     PackDosTime(static_cast<std::time_t>(t), date, time);
 }
 
 }  // namespace
 
+std::optional<NWCCODE> SimClient::Fault(const char* call, const Server* server,
+                                        const std::string& path) {
+    NWCCODE code = 0;
+    if (core_.Faulted(call, server, path, &code))
+        return code;
+    return std::nullopt;
+}
+
+std::optional<NWCCODE> SimClient::Refused(const char* call, const Server* server,
+                                          const std::string& path) {
+    if (auto code = Fault(call, server, path))
+        return code;
+    if (!server)
+        return nw::INVALID_CONNECTION;
+    return std::nullopt;
+}
+
+std::optional<NWCCODE> SimClient::DirectoryRefused(const char* call, NWDSContextHandle context,
+                                                   const Server* server) {
+    if (auto code = Fault(call, server))
+        return code;
+    if (!contexts_.count(context))
+        return nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD;
+    if (!server)
+        return nw::INVALID_CONNECTION;
+    if (!server->cfg.directoryServices)
+        return nw::NOT_SAME_TREE_OR_NOT_DS;
+    return std::nullopt;
+}
+
+std::optional<NWCCODE> SimClient::NetPathOf(const char* call, const char* path, NetLoc* loc) {
+    std::string local;
+    std::string p = path ? path : "";
+    Where where = core_.Classify(p, loc, &local);
+    if (auto code = Fault(call, loc->server, where == Where::Network ? core_.NetForm(*loc) : p))
+        return code;
+    if (where != Where::Network)
+        return nw::INVALID_PATH;
+    return std::nullopt;
+}
+
 NWCCODE SimClient::EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
                            const char* path, bool needLogin, Entry* entry, Server** server) {
     Server* s = core_.ServerOfConnection(conn);
     NetLoc loc;
     bool parsed = s && core_.ParseNetWareArg(s, dirHandle, path, &loc);
-    NWCCODE code = 0;
-    if (Fault(call, s, parsed ? core_.NetForm(loc) : (path ? path : ""), &code))
-        return code;
-    if (!s)
-        return nw::INVALID_CONNECTION;
+    if (auto code = Refused(call, s, parsed ? core_.NetForm(loc) : (path ? path : "")))
+        return *code;
     if (!parsed)
         return nw::INVALID_PATH;
     if (needLogin && !s->loggedIn)
@@ -95,16 +159,13 @@ NWCCODE SimClient::EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE di
 }
 
 NWCCODE SimClient::NWCallsInit(void*, void*) {
-    NWCCODE code = 0;
-    Fault("NWCallsInit", nullptr, "", &code);
-    return Done(code);
+    return Done(Fault("NWCallsInit").value_or(0));
 }
 
 NWCCODE SimClient::NWGetPrimaryConnectionID(NWCONN_HANDLE* conn) {
     Server* primary = core_.FindServer(core_.Config().primaryServer);
-    NWCCODE code = 0;
-    if (Fault("NWGetPrimaryConnectionID", primary, "", &code))
-        return Done(code);
+    if (auto code = Fault("NWGetPrimaryConnectionID", primary))
+        return Done(*code);
     if (!primary || primary->conn == 0)
         return Done(nw::INVALID_CONNECTION);
     if (conn)
@@ -114,11 +175,8 @@ NWCCODE SimClient::NWGetPrimaryConnectionID(NWCONN_HANDLE* conn) {
 
 NWCCODE SimClient::NWGetConnectionNumber(NWCONN_HANDLE conn, std::uint16_t* connNumber) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWGetConnectionNumber", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWGetConnectionNumber", s))
+        return Done(*code);
     if (connNumber)
         *connNumber = s->connNumber;
     return Done(0);
@@ -128,11 +186,8 @@ NWCCODE SimClient::NWGetConnectionInformation(NWCONN_HANDLE conn, std::uint16_t,
                                               std::uint16_t* objectType, std::uint32_t* objectID,
                                               std::uint8_t* loginTime) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWGetConnectionInformation", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWGetConnectionInformation", s))
+        return Done(*code);
     std::string user = s->loggedIn ? s->user : "";
     CopyOut(objectName, nw::kNameSize, user);
     if (objectType)
@@ -159,11 +214,8 @@ NWCCODE SimClient::NWGetConnectionInformation(NWCONN_HANDLE conn, std::uint16_t,
 NWCCODE SimClient::NWGetConnectionStatus(NWCONN_HANDLE conn, NWCCConnStatus* status,
                                          std::uint32_t) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWGetConnectionStatus", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWGetConnectionStatus", s))
+        return Done(*code);
     if (status) {
         *status = NWCCConnStatus();
         status->flags = static_cast<std::uint16_t>((s->loggedIn ? nw::CONN_LOGGED_IN : 0) |
@@ -179,11 +231,8 @@ NWCCODE SimClient::NWScanObject(NWCONN_HANDLE conn, const char* searchName,
                                 std::uint16_t* objectType, std::uint8_t* hasProperties,
                                 std::uint8_t* objectFlags, std::uint8_t* objectSecurity) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWScanObject", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWScanObject", s))
+        return Done(*code);
     std::string pattern = searchName && *searchName ? searchName : "*";
     std::uint32_t after = objectID ? *objectID : 0xFFFFFFFF;
     // Objects in ascending ID order; the scan returns the first one after the given ID.
@@ -222,9 +271,8 @@ NWCCODE SimClient::NWScanObject(NWCONN_HANDLE conn, const char* searchName,
 NWCCODE SimClient::NWGetConnectionHandle(const char* serverName, std::uint16_t, NWCONN_HANDLE* conn,
                                          std::uint16_t* connScope) {
     Server* s = core_.FindServer(serverName ? serverName : "");
-    NWCCODE code = 0;
-    if (Fault("NWGetConnectionHandle", s, "", &code))
-        return Done(code);
+    if (auto code = Fault("NWGetConnectionHandle", s))
+        return Done(*code);
     if (!s || s->conn == 0)
         return Done(kNoConnectionToServer);
     if (conn)
@@ -237,9 +285,8 @@ NWCCODE SimClient::NWGetConnectionHandle(const char* serverName, std::uint16_t, 
 NWCCODE SimClient::NWAttachToFileServer(const char* serverName, std::uint16_t,
                                         NWCONN_HANDLE* conn) {
     Server* s = core_.FindServer(serverName ? serverName : "");
-    NWCCODE code = 0;
-    if (Fault("NWAttachToFileServer", s, "", &code))
-        return Done(code);
+    if (auto code = Fault("NWAttachToFileServer", s))
+        return Done(*code);
     if (!s)
         return Done(nw::NO_SUCH_OBJECT);
     if (s->conn == 0) {
@@ -255,11 +302,8 @@ NWCCODE SimClient::NWAttachToFileServer(const char* serverName, std::uint16_t,
 
 NWCCODE SimClient::NWGetFileServerName(NWCONN_HANDLE conn, char* serverName) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWGetFileServerName", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWGetFileServerName", s))
+        return Done(*code);
     CopyOut(serverName, nw::kNameSize, s->cfg.name);
     return Done(0);
 }
@@ -267,63 +311,38 @@ NWCCODE SimClient::NWGetFileServerName(NWCONN_HANDLE conn, char* serverName) {
 NWCCODE SimClient::NWLoginToFileServer(NWCONN_HANDLE conn, const char* objectName,
                                        std::uint16_t objectType, const char* password) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWLoginToFileServer", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWLoginToFileServer", s))
+        return Done(*code);
     const UserConfig* user = FindUser(*s, objectName ? objectName : "", nullptr);
     // The client upper-cases passwords, so they compare upper-cased.
     if (!user || objectType != nw::OT_USER || !objectName || !*objectName ||
         Upper(user->password) != Upper(password ? password : ""))
         return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
-    s->loggedIn = true;
-    s->ds = false;
-    s->user = Upper(user->name);
-    s->loginTime = std::time(nullptr);
+    StartLogin(*s, false, user->name);
     return Done(user->expired ? nw::PASSWORD_EXPIRED : 0);
 }
 
 NWCCODE SimClient::NWLogoutFromFileServer(NWCONN_HANDLE conn) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWLogoutFromFileServer", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
-    s->loggedIn = false;
-    s->ds = false;
-    s->locked = false;
-    s->user.clear();
-    s->dirHandles.clear();
+    if (auto code = Refused("NWLogoutFromFileServer", s))
+        return Done(*code);
+    EndLogin(*s);
     return Done(0);
 }
 
 NWCCODE SimClient::NWDetachFromFileServer(NWCONN_HANDLE conn) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWDetachFromFileServer", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWDetachFromFileServer", s))
+        return Done(*code);
     s->conn = 0;
-    s->loggedIn = false;
-    s->ds = false;
-    s->locked = false;
-    s->user.clear();
-    s->dirHandles.clear();
+    EndLogin(*s);
     return Done(0);
 }
 
 bool SimClient::NWIsDSServer(NWCONN_HANDLE conn, char* treeName) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWIsDSServer", s, "", &code)) {
-        Done(code);
-        return false;
-    }
-    if (!s) {
-        Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWIsDSServer", s)) {
+        Done(*code);
         return false;
     }
     Done(0);
@@ -334,9 +353,8 @@ bool SimClient::NWIsDSServer(NWCONN_HANDLE conn, char* treeName) {
 }
 
 bool SimClient::NWIsDSAuthenticated() {
-    NWCCODE code = 0;
-    if (Fault("NWIsDSAuthenticated", nullptr, "", &code)) {
-        Done(code);
+    if (auto code = Fault("NWIsDSAuthenticated")) {
+        Done(*code);
         return false;
     }
     Done(0);
@@ -345,63 +363,43 @@ bool SimClient::NWIsDSAuthenticated() {
 
 NWCCODE SimClient::NWDSAuthenticate(NWCONN_HANDLE conn, std::uint32_t, void*) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWDSAuthenticate", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWDSAuthenticate", s))
+        return Done(*code);
     const NetworkConfig& c = core_.Config();
     if (!s->cfg.directoryServices || c.tree.empty() || !c.dsAuthenticated)
         return Done(nw::NOT_SAME_TREE_OR_NOT_DS);
-    s->loggedIn = true;
-    s->ds = true;
-    s->user = Upper(c.loginName);
-    s->loginTime = std::time(nullptr);
+    StartLogin(*s, true, c.loginName);
     return Done(0);
 }
 
 NWCCODE SimClient::NWDSLockConnection(NWCONN_HANDLE conn) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWDSLockConnection", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWDSLockConnection", s))
+        return Done(*code);
     s->locked = true;
     return Done(0);
 }
 
 NWCCODE SimClient::NWDSUnlockConnection(NWCONN_HANDLE conn) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWDSUnlockConnection", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWDSUnlockConnection", s))
+        return Done(*code);
     s->locked = false;
     return Done(0);
 }
 
 NWCCODE SimClient::NWFreeConnectionSlot(NWCONN_HANDLE conn, std::uint8_t) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWFreeConnectionSlot", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWFreeConnectionSlot", s))
+        return Done(*code);
     s->conn = 0;
-    s->loggedIn = false;
-    s->ds = false;
-    s->locked = false;
-    s->user.clear();
-    s->dirHandles.clear();
+    EndLogin(*s);
     return Done(0);
 }
 
 NWDSContextHandle SimClient::NWDSCreateContext() {
-    NWCCODE code = 0;
-    if (Fault("NWDSCreateContext", nullptr, "", &code)) {
-        Done(code);
+    if (auto code = Fault("NWDSCreateContext")) {
+        Done(*code);
         return nw::ERR_CONTEXT_CREATION;
     }
     NWDSContextHandle context = nextContext_++;
@@ -411,24 +409,16 @@ NWDSContextHandle SimClient::NWDSCreateContext() {
 }
 
 NWCCODE SimClient::NWDSFreeContext(NWDSContextHandle context) {
-    NWCCODE code = 0;
-    if (Fault("NWDSFreeContext", nullptr, "", &code))
-        return Done(code);
+    if (auto code = Fault("NWDSFreeContext"))
+        return Done(*code);
     return Done(contexts_.erase(context) ? 0 : nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
 }
 
 NWCCODE SimClient::NWDSMapIDToName(NWDSContextHandle context, NWCONN_HANDLE conn,
                                    std::uint32_t objectID, char* objectName) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWDSMapIDToName", s, "", &code))
-        return Done(code);
-    if (!contexts_.count(context))
-        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
-    if (!s->cfg.directoryServices)
-        return Done(nw::NOT_SAME_TREE_OR_NOT_DS);
+    if (auto code = DirectoryRefused("NWDSMapIDToName", context, s))
+        return Done(*code);
     for (const ObjectConfig& o : core_.Config().objects) {
         auto it = o.ids.find(s->cfg.name);
         if (it != o.ids.end() && it->second == objectID) {
@@ -442,15 +432,8 @@ NWCCODE SimClient::NWDSMapIDToName(NWDSContextHandle context, NWCONN_HANDLE conn
 NWCCODE SimClient::NWDSMapNameToID(NWDSContextHandle context, NWCONN_HANDLE conn,
                                    const char* objectName, std::uint32_t* objectID) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWDSMapNameToID", s, "", &code))
-        return Done(code);
-    if (!contexts_.count(context))
-        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
-    if (!s->cfg.directoryServices)
-        return Done(nw::NOT_SAME_TREE_OR_NOT_DS);
+    if (auto code = DirectoryRefused("NWDSMapNameToID", context, s))
+        return Done(*code);
     for (const ObjectConfig& o : core_.Config().objects) {
         if (!SameName(o.name, objectName ? objectName : ""))
             continue;
@@ -521,9 +504,8 @@ NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, cons
 }
 
 LCONV* SimClient::NWLlocaleconv(LCONV* lconv) {
-    NWCCODE code = 0;
-    if (Fault("NWLlocaleconv", nullptr, "", &code)) {
-        Done(code);
+    if (auto code = Fault("NWLlocaleconv")) {
+        Done(*code);
         return nullptr;
     }
     Done(0);
@@ -533,17 +515,15 @@ LCONV* SimClient::NWLlocaleconv(LCONV* lconv) {
 }
 
 NWCCODE SimClient::NWInitUnicodeTables(int, int) {
-    NWCCODE code = 0;
-    if (Fault("NWInitUnicodeTables", nullptr, "", &code))
-        return Done(code);
+    if (auto code = Fault("NWInitUnicodeTables"))
+        return Done(*code);
     ++unicodeTables_;
     return Done(0);
 }
 
 NWCCODE SimClient::NWFreeUnicodeTables() {
-    NWCCODE code = 0;
-    if (Fault("NWFreeUnicodeTables", nullptr, "", &code))
-        return Done(code);
+    if (auto code = Fault("NWFreeUnicodeTables"))
+        return Done(*code);
     if (unicodeTables_ > 0)
         --unicodeTables_;
     return Done(0);
@@ -552,14 +532,8 @@ NWCCODE SimClient::NWFreeUnicodeTables() {
 NWCCODE SimClient::NWParsePath(const char* path, char* serverName, NWCONN_HANDLE* conn,
                                char* volumeName, char* dirPath) {
     NetLoc loc;
-    std::string local;
-    std::string p = path ? path : "";
-    Where where = core_.Classify(p, &loc, &local);
-    NWCCODE code = 0;
-    if (Fault("NWParsePath", loc.server, where == Where::Network ? core_.NetForm(loc) : p, &code))
-        return Done(code);
-    if (where != Where::Network)
-        return Done(nw::INVALID_PATH);
+    if (auto code = NetPathOf("NWParsePath", path, &loc))
+        return Done(*code);
     CopyOut(serverName, nw::kNameSize, loc.server->cfg.name);
     if (conn)
         *conn = loc.server->conn;
@@ -574,15 +548,8 @@ NWCCODE SimClient::NWParsePath(const char* path, char* serverName, NWCONN_HANDLE
 NWCCODE SimClient::NWParseNetWarePath(const char* path, NWCONN_HANDLE* conn,
                                       NWDIR_HANDLE* dirHandle, char* newPath) {
     NetLoc loc;
-    std::string local;
-    std::string p = path ? path : "";
-    Where where = core_.Classify(p, &loc, &local);
-    NWCCODE code = 0;
-    if (Fault("NWParseNetWarePath", loc.server, where == Where::Network ? core_.NetForm(loc) : p,
-              &code))
-        return Done(code);
-    if (where != Where::Network)
-        return Done(nw::INVALID_PATH);
+    if (auto code = NetPathOf("NWParseNetWarePath", path, &loc))
+        return Done(*code);
     if (loc.server->conn == 0)
         return Done(kNoConnectionToServer);
     std::string relative = loc.volume->cfg.name + ":" + JoinPath(loc.parts, '\\');
@@ -600,12 +567,10 @@ NWCCODE SimClient::NWGetVolumeNumber(NWCONN_HANDLE conn, const char* volumeName,
                                      std::uint16_t* volumeNumber) {
     Server* s = core_.ServerOfConnection(conn);
     Volume* v = core_.FindVolume(s, volumeName ? volumeName : "");
-    NWCCODE code = 0;
-    if (Fault("NWGetVolumeNumber", s,
-              v ? VolumePath(v) : ServerPath(s) + "\\" + (volumeName ? volumeName : ""), &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code =
+            Refused("NWGetVolumeNumber", s,
+                    v ? VolumePath(v) : ServerPath(s) + "\\" + (volumeName ? volumeName : "")))
+        return Done(*code);
     if (!v)
         return Done(nw::VOLUME_DOES_NOT_EXIST);
     if (volumeNumber)
@@ -618,23 +583,18 @@ NWCCODE SimClient::NWGetVolumeInfoWithNumber(
     std::uint16_t* sectorsPerBlock, std::uint32_t* availableBlocks, std::uint32_t* totalDirEntries,
     std::uint32_t* availableDirEntries, std::uint16_t* volumeIsRemovable) {
     Server* s = core_.ServerOfConnection(conn);
-    Volume* v = s && volumeNumber < s->volumes.size() ? &s->volumes[volumeNumber] : nullptr;
-    NWCCODE code = 0;
-    if (Fault("NWGetVolumeInfoWithNumber", s, VolumePath(v), &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    Volume* v = NumberedVolume(s, volumeNumber);
+    if (auto code = Refused("NWGetVolumeInfoWithNumber", s, VolumePath(v)))
+        return Done(*code);
     if (!v)
         return Done(nw::VOLUME_DOES_NOT_EXIST);
     CopyOut(volumeName, nw::kNameSize, v->cfg.name);
     if (totalBlocks)
-        *totalBlocks =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(v->cfg.totalBlocks, 0xFFFFFFFFu));
+        *totalBlocks = Clamp32(v->cfg.totalBlocks);
     if (sectorsPerBlock)
         *sectorsPerBlock = static_cast<std::uint16_t>(v->cfg.blockSize / 512);
     if (availableBlocks)
-        *availableBlocks =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(core_.FreeBlocks(*v), 0xFFFFFFFFu));
+        *availableBlocks = Clamp32(core_.FreeBlocks(*v));
     if (totalDirEntries)
         *totalDirEntries = 0x00FFFFFF;
     if (availableDirEntries)
@@ -648,11 +608,8 @@ NWCCODE SimClient::NWGetFileServerInformation(NWCONN_HANDLE conn, char* serverNa
                                               std::uint8_t* majorVersion,
                                               std::uint8_t* minorVersion, std::uint8_t* revision) {
     Server* s = core_.ServerOfConnection(conn);
-    NWCCODE code = 0;
-    if (Fault("NWGetFileServerInformation", s, "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWGetFileServerInformation", s))
+        return Done(*code);
     CopyOut(serverName, nw::kNameSize, s->cfg.name);
     if (majorVersion)
         *majorVersion = s->cfg.majorVersion;
@@ -666,12 +623,9 @@ NWCCODE SimClient::NWGetFileServerInformation(NWCONN_HANDLE conn, char* serverNa
 NWCCODE SimClient::NWGetExtendedVolumeInfo(NWCONN_HANDLE conn, std::uint16_t volumeNumber,
                                            NWVolExtendedInfo* info) {
     Server* s = core_.ServerOfConnection(conn);
-    Volume* v = s && volumeNumber < s->volumes.size() ? &s->volumes[volumeNumber] : nullptr;
-    NWCCODE code = 0;
-    if (Fault("NWGetExtendedVolumeInfo", s, VolumePath(v), &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    Volume* v = NumberedVolume(s, volumeNumber);
+    if (auto code = Refused("NWGetExtendedVolumeInfo", s, VolumePath(v)))
+        return Done(*code);
     if (!v)
         return Done(nw::VOLUME_DOES_NOT_EXIST);
     if (info) {
@@ -681,10 +635,8 @@ NWCCODE SimClient::NWGetExtendedVolumeInfo(NWCONN_HANDLE conn, std::uint16_t vol
             info->statusFlag = nw::VOL_COMPRESSION_ENABLED;
         info->sectorSize = 512;
         info->sectorsPerCluster = v->cfg.blockSize / 512;
-        info->volSizeInClusters =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(v->cfg.totalBlocks, 0xFFFFFFFFu));
-        info->freedClusters =
-            static_cast<std::uint32_t>(std::min<std::uint64_t>(core_.FreeBlocks(*v), 0xFFFFFFFFu));
+        info->volSizeInClusters = Clamp32(v->cfg.totalBlocks);
+        info->freedClusters = Clamp32(core_.FreeBlocks(*v));
     }
     return Done(0);
 }
@@ -893,11 +845,8 @@ NWCCODE SimClient::NWSetCompressedFileSize(NWCONN_HANDLE conn, win::HANDLE fileH
                                            std::uint64_t requestedSize, std::uint64_t* resultSize) {
     Server* s = core_.ServerOfConnection(conn);
     OpenFile* f = core_.File(fileHandle);
-    NWCCODE code = 0;
-    if (Fault("NWSetCompressedFileSize", s, f ? f->faultPath : "", &code))
-        return Done(code);
-    if (!s)
-        return Done(nw::INVALID_CONNECTION);
+    if (auto code = Refused("NWSetCompressedFileSize", s, f ? f->faultPath : ""))
+        return Done(*code);
     if (!f || f->server != s)
         return Done(kInvalidFileHandle);
     return Done(core_.DeclareCompressed(*f, requestedSize, resultSize));
@@ -921,9 +870,8 @@ NWCCODE SimClient::NWGetLongName(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, con
 }
 
 NWCCODE SimClient::NWUnpackDateTime(std::uint32_t dateTime, NW_DATE* date, NW_TIME* time) {
-    NWCCODE code = 0;
-    if (Fault("NWUnpackDateTime", nullptr, "", &code))
-        return Done(code);
+    if (auto code = Fault("NWUnpackDateTime"))
+        return Done(*code);
     auto d = static_cast<std::uint16_t>(dateTime >> 16);
     auto t = static_cast<std::uint16_t>(dateTime & 0xFFFF);
     if (date) {

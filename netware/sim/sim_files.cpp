@@ -92,6 +92,15 @@ bool SimFiles::Faulted(const char* call, const Target& t) {
     return true;
 }
 
+bool SimFiles::Reach(const char* call, const char* path, Target* t) {
+    *t = Locate(path);
+    if (Faulted(call, *t))
+        return false;
+    if (t->where == Where::Nowhere)
+        return Fail(win::ERROR_PATH_NOT_FOUND);
+    return true;
+}
+
 win::FindData SimFiles::NetFindData(Entry& e) {
     win::FindData d;
     MetaRow row = core_.Meta(e);
@@ -205,12 +214,9 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
 }
 
 bool SimFiles::FindNextFile(win::HANDLE find, win::FindData* data) {
-    FindState* state = core_.Find(find);
+    FindState* state = Held("FindNextFile", core_.Find(find));
     if (!state)
-        return Fail(win::ERROR_INVALID_HANDLE);
-    std::uint32_t code = 0;
-    if (core_.Faulted("FindNextFile", state->server, state->faultPath, &code))
-        return Fail(code);
+        return false;
     if (state->next >= state->items.size())
         return Fail(win::ERROR_NO_MORE_FILES);
     if (data)
@@ -231,13 +237,9 @@ bool SimFiles::FindClose(win::HANDLE find) {
 }
 
 std::uint32_t SimFiles::GetFileAttributes(const char* path) {
-    Target t = Locate(path);
-    if (Faulted("GetFileAttributes", t))
+    Target t;
+    if (!Reach("GetFileAttributes", path, &t))
         return win::INVALID_FILE_ATTRIBUTES;
-    if (t.where == Where::Nowhere) {
-        Fail(win::ERROR_PATH_NOT_FOUND);
-        return win::INVALID_FILE_ATTRIBUTES;
-    }
     if (t.where == Where::Local) {
         struct stat sb {};
         if (::stat(t.local.c_str(), &sb) != 0) {
@@ -262,11 +264,9 @@ std::uint32_t SimFiles::GetFileAttributes(const char* path) {
 }
 
 bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
-    Target t = Locate(path);
-    if (Faulted("SetFileAttributes", t))
+    Target t;
+    if (!Reach("SetFileAttributes", path, &t))
         return false;
-    if (t.where == Where::Nowhere)
-        return Fail(win::ERROR_PATH_NOT_FOUND);
     std::uint32_t dos = attributes & kDosSettable;
     if (t.where == Where::Local) {
         struct stat sb {};
@@ -293,15 +293,11 @@ bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
 
 std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
                                          std::uint32_t length) {
-    Target t = Locate(longPath);
-    if (Faulted("GetShortPathName", t))
+    Target t;
+    if (!Reach("GetShortPathName", longPath, &t))
         return 0;
     std::string p = longPath ? longPath : "";
     std::string out;
-    if (t.where == Where::Nowhere) {
-        Fail(win::ERROR_PATH_NOT_FOUND);
-        return 0;
-    }
     if (t.where == Where::Local) {
         struct stat sb {};
         if (::stat(t.local.c_str(), &sb) != 0) {
@@ -464,7 +460,7 @@ bool SimFiles::Move(const char* call, const char* from, const char* to, bool rep
         b.entry.name = b.loc.parts.back();
     std::uint32_t err = a.where == Where::Local ? LocalMove(a.local, b.local, replace)
                                                 : core_.Rename(a.entry, b.entry, replace);
-    return err ? Fail(err) : Succeed();
+    return Finish(err);
 }
 
 bool SimFiles::MoveFile(const char* from, const char* to) {
@@ -476,14 +472,11 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, std::uint32_t flags)
 }
 
 bool SimFiles::DeleteFile(const char* path) {
-    Target t = Locate(path);
-    if (Faulted("DeleteFile", t))
+    Target t;
+    if (!Reach("DeleteFile", path, &t))
         return false;
-    if (t.where == Where::Nowhere)
-        return Fail(win::ERROR_PATH_NOT_FOUND);
     if (t.where == Where::Network) {
-        std::uint32_t err = core_.DeleteFileEntry(t.entry);
-        return err ? Fail(err) : Succeed();
+        return Finish(core_.DeleteFileEntry(t.entry));
     }
     DiskStat st = StatPath(t.local);
     if (!st.ok)
@@ -500,16 +493,13 @@ bool SimFiles::DeleteFile(const char* path) {
 }
 
 bool SimFiles::CreateDirectory(const char* path) {
-    Target t = Locate(path);
-    if (Faulted("CreateDirectory", t))
+    Target t;
+    if (!Reach("CreateDirectory", path, &t))
         return false;
-    if (t.where == Where::Nowhere)
-        return Fail(win::ERROR_PATH_NOT_FOUND);
     if (t.where == Where::Network) {
         if (t.entry.isRoot)
             return Fail(win::ERROR_ALREADY_EXISTS);
-        std::uint32_t err = core_.MakeDirectory(t.entry);
-        return err ? Fail(err) : Succeed();
+        return Finish(core_.MakeDirectory(t.entry));
     }
     if (::mkdir(t.local.c_str(), 0755) != 0)
         return Fail(errno == ENOENT ? win::ERROR_PATH_NOT_FOUND : WinError(errno));
@@ -517,14 +507,11 @@ bool SimFiles::CreateDirectory(const char* path) {
 }
 
 bool SimFiles::RemoveDirectory(const char* path) {
-    Target t = Locate(path);
-    if (Faulted("RemoveDirectory", t))
+    Target t;
+    if (!Reach("RemoveDirectory", path, &t))
         return false;
-    if (t.where == Where::Nowhere)
-        return Fail(win::ERROR_PATH_NOT_FOUND);
     if (t.where == Where::Network) {
-        std::uint32_t err = core_.RemoveDirectoryEntry(t.entry);
-        return err ? Fail(err) : Succeed();
+        return Finish(core_.RemoveDirectoryEntry(t.entry));
     }
     DiskStat st = StatPath(t.local);
     if (!st.ok)
@@ -539,13 +526,9 @@ bool SimFiles::RemoveDirectory(const char* path) {
 
 win::HANDLE SimFiles::CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
                                  std::uint32_t creation, std::uint32_t) {
-    Target t = Locate(path);
-    if (Faulted("CreateFile", t))
+    Target t;
+    if (!Reach("CreateFile", path, &t))
         return win::INVALID_HANDLE_VALUE;
-    if (t.where == Where::Nowhere) {
-        Fail(win::ERROR_PATH_NOT_FOUND);
-        return win::INVALID_HANDLE_VALUE;
-    }
     Core::OpenRequest r;
     r.read = access & win::GENERIC_READ;
     r.write = access & win::GENERIC_WRITE;
@@ -590,57 +573,43 @@ win::HANDLE SimFiles::CreateFile(const char* path, std::uint32_t access, std::ui
 bool SimFiles::ReadFile(win::HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) {
     if (read)
         *read = 0;
-    OpenFile* f = core_.File(file);
+    OpenFile* f = Held("ReadFile", core_.File(file));
     if (!f)
-        return Fail(win::ERROR_INVALID_HANDLE);
-    std::uint32_t code = 0;
-    if (core_.Faulted("ReadFile", f->server, f->faultPath, &code))
-        return Fail(code);
+        return false;
     std::uint32_t done = 0;
     std::uint32_t err = core_.Read(*f, buffer, toRead, &done);
     if (read)
         *read = done;
-    return err ? Fail(err) : Succeed();
+    return Finish(err);
 }
 
 bool SimFiles::WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
                          std::uint32_t* written) {
     if (written)
         *written = 0;
-    OpenFile* f = core_.File(file);
+    OpenFile* f = Held("WriteFile", core_.File(file));
     if (!f)
-        return Fail(win::ERROR_INVALID_HANDLE);
-    std::uint32_t code = 0;
-    if (core_.Faulted("WriteFile", f->server, f->faultPath, &code))
-        return Fail(code);
+        return false;
     std::uint32_t done = 0;
     std::uint32_t err = core_.Write(*f, buffer, toWrite, &done);
     if (written)
         *written = done;
-    return err ? Fail(err) : Succeed();
+    return Finish(err);
 }
 
 bool SimFiles::SetFilePointer(win::HANDLE file, std::int64_t distance, std::uint32_t method,
                               std::uint64_t* newPosition) {
-    OpenFile* f = core_.File(file);
+    OpenFile* f = Held("SetFilePointer", core_.File(file));
     if (!f)
-        return Fail(win::ERROR_INVALID_HANDLE);
-    std::uint32_t code = 0;
-    if (core_.Faulted("SetFilePointer", f->server, f->faultPath, &code))
-        return Fail(code);
-    std::uint32_t err = core_.Seek(*f, distance, method, newPosition);
-    return err ? Fail(err) : Succeed();
+        return false;
+    return Finish(core_.Seek(*f, distance, method, newPosition));
 }
 
 bool SimFiles::SetEndOfFile(win::HANDLE file) {
-    OpenFile* f = core_.File(file);
+    OpenFile* f = Held("SetEndOfFile", core_.File(file));
     if (!f)
-        return Fail(win::ERROR_INVALID_HANDLE);
-    std::uint32_t code = 0;
-    if (core_.Faulted("SetEndOfFile", f->server, f->faultPath, &code))
-        return Fail(code);
-    std::uint32_t err = core_.SetEnd(*f);
-    return err ? Fail(err) : Succeed();
+        return false;
+    return Finish(core_.SetEnd(*f));
 }
 
 bool SimFiles::CloseHandle(win::HANDLE handle) {
@@ -653,7 +622,7 @@ bool SimFiles::CloseHandle(win::HANDLE handle) {
     std::uint32_t err = core_.Close(handle);
     if (faulted)
         return Fail(code);
-    return err ? Fail(err) : Succeed();
+    return Finish(err);
 }
 
 bool SimFiles::GetVolumeInformation(const char* rootPath, char* volumeName,
@@ -661,12 +630,10 @@ bool SimFiles::GetVolumeInformation(const char* rootPath, char* volumeName,
                                     std::uint32_t* maxComponentLength,
                                     std::uint32_t* fileSystemFlags, char* fileSystemName,
                                     std::uint32_t fileSystemNameSize) {
-    Target t = Locate(rootPath);
-    if (Faulted("GetVolumeInformation", t))
+    Target t;
+    if (!Reach("GetVolumeInformation", rootPath, &t))
         return false;
     std::string p = rootPath ? rootPath : "";
-    if (t.where == Where::Nowhere)
-        return Fail(win::ERROR_PATH_NOT_FOUND);
     if (t.where == Where::Local) {
         struct statvfs vfs {};
         if (::statvfs(t.local.c_str(), &vfs) != 0)

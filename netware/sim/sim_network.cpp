@@ -72,6 +72,16 @@ bool NetworkImpl::Locate(const std::string& path, Entry* entry, std::string* err
     return true;
 }
 
+bool NetworkImpl::LocateBelowRoot(const std::string& path, Entry* entry, std::string* error) {
+    if (!Locate(path, entry, error))
+        return false;
+    if (entry->isRoot) {
+        *error = FormatText(LoadResString(IDS_SIM_NOT_A_FILE), path.c_str());
+        return false;
+    }
+    return true;
+}
+
 bool NetworkImpl::GetEntryMeta(const std::string& path, EntryMeta* meta, std::string* error) {
     Entry e;
     std::string ignored;
@@ -146,12 +156,8 @@ bool NetworkImpl::Stat(const std::string& path, std::string* out, std::string* e
 bool NetworkImpl::SetAttributes(const std::string& path, std::uint32_t attributes,
                                 std::string* error) {
     Entry e;
-    if (!Locate(path, &e, error))
+    if (!LocateBelowRoot(path, &e, error))
         return false;
-    if (e.isRoot) {
-        *error = FormatText(LoadResString(IDS_SIM_NOT_A_FILE), path.c_str());
-        return false;
-    }
     MetaRow row = core_.Meta(e);
     core_.SetAttributeWord(e, &row, attributes);
     return true;
@@ -160,12 +166,8 @@ bool NetworkImpl::SetAttributes(const std::string& path, std::uint32_t attribute
 bool NetworkImpl::SetInheritedRightsMask(const std::string& path, std::uint16_t mask,
                                          std::string* error) {
     Entry e;
-    if (!Locate(path, &e, error))
+    if (!LocateBelowRoot(path, &e, error))
         return false;
-    if (e.isRoot) {
-        *error = FormatText(LoadResString(IDS_SIM_NOT_A_FILE), path.c_str());
-        return false;
-    }
     MetaRow row = core_.Meta(e);
     row.irm = mask;
     core_.SaveMeta(row);
@@ -175,12 +177,8 @@ bool NetworkImpl::SetInheritedRightsMask(const std::string& path, std::uint16_t 
 bool NetworkImpl::SetTrustee(const std::string& path, const std::string& objectName,
                              std::uint16_t rights, std::string* error) {
     Entry e;
-    if (!Locate(path, &e, error))
+    if (!LocateBelowRoot(path, &e, error))
         return false;
-    if (e.isRoot) {
-        *error = FormatText(LoadResString(IDS_SIM_NOT_A_FILE), path.c_str());
-        return false;
-    }
     const Server& s = *e.volume->server;
     std::uint32_t id = 0;
     for (const ObjectConfig& o : core_.Config().objects) {

@@ -2,6 +2,7 @@
 // The classes behind sim::SimNetwork: the NetWare client and the file services of one opened
 // network, both working on the same Core.
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -113,9 +114,20 @@ class SimClient : public NetWareClient {
         LastNetWareError = code;
         return code;
     }
-    bool Fault(const char* call, const Server* server, const std::string& path, NWCCODE* code) {
-        return core_.Faulted(call, server, path, code);
-    }
+    // The code of the call's fault, when one matches the call.
+    std::optional<NWCCODE> Fault(const char* call, const Server* server = nullptr,
+                                 const std::string& path = "");
+    // The code a call on a connection ends with before doing anything: its fault, or
+    // INVALID_CONNECTION when the connection is unknown. None when the call goes on.
+    std::optional<NWCCODE> Refused(const char* call, const Server* server,
+                                   const std::string& path = "");
+    // The network place of a full path, after the call's fault; the code when the path is
+    // not on the network.
+    std::optional<NWCCODE> NetPathOf(const char* call, const char* path, NetLoc* loc);
+    // As Refused, for the Directory Services calls: the context must be one of ours and the
+    // server must run Directory Services.
+    std::optional<NWCCODE> DirectoryRefused(const char* call, NWDSContextHandle context,
+                                            const Server* server);
     // The entry a (connection, directory handle, path) names; the code when it cannot be.
     NWCCODE EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                     bool needLogin, Entry* entry, Server** server);
@@ -173,6 +185,22 @@ class SimFiles : public win::FileServices {
     };
     Target Locate(const char* path);
     bool Faulted(const char* call, const Target& t);
+    // Locates a call's path; false, with the error set, when a fault refuses the call or the
+    // path lies nowhere.
+    bool Reach(const char* call, const char* path, Target* t);
+    // The open file or enumeration behind a handle, after the call's fault; null, with the
+    // error set, when the handle is unknown or a fault refuses the call.
+    template <class Item>
+    Item* Held(const char* call, Item* item) {
+        std::uint32_t code = 0;
+        if (!item)
+            Fail(win::ERROR_INVALID_HANDLE);
+        else if (core_.Faulted(call, item->server, item->faultPath, &code))
+            Fail(code);
+        else
+            return item;
+        return nullptr;
+    }
     bool Fail(std::uint32_t code) {
         lastError_ = code;
         return false;
@@ -181,6 +209,8 @@ class SimFiles : public win::FileServices {
         lastError_ = 0;
         return true;
     }
+    // Succeeds on 0, fails with any other Windows error.
+    bool Finish(std::uint32_t err) { return err ? Fail(err) : Succeed(); }
     win::FindData NetFindData(Entry& e);
     bool LocalFind(const std::string& dir, const std::string& pattern, FindState* state);
     std::uint32_t LocalMove(const std::string& from, const std::string& to, bool replace);
@@ -212,6 +242,8 @@ class NetworkImpl : public SimNetwork {
 
   private:
     bool Locate(const std::string& path, Entry* entry, std::string* error);
+    // As Locate, for the changes a volume root cannot take.
+    bool LocateBelowRoot(const std::string& path, Entry* entry, std::string* error);
     void CheckDirectory(Volume& v, const std::string& dirRel, std::vector<std::string>* out);
 
     Core core_;
