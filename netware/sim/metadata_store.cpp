@@ -189,7 +189,8 @@ void MetadataStore::Remove(const EntryKey& key) {
     Done(removeKey_);
 }
 
-void MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity) {
+void MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
+                         bool isDirectory) {
     Begin();
     Remove(to);
     BindKey(move_, from, 1);
@@ -198,7 +199,12 @@ void MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
     sqlite3_bind_int64(move_, 7, static_cast<std::int64_t>(identity.inode));
     sqlite3_bind_int64(move_, 8, identity.birth);
     RunOnce(move_);
-    // Rows below a renamed directory move with it.
+    // Rows below a renamed directory move with it. Only a directory can have any: the
+    // statement scans the volume's rows, so a file's rename (every copied file's) skips it.
+    if (!isDirectory) {
+        Commit();
+        return;
+    }
     std::string oldDir = from.dir.empty() ? from.name : from.dir + "/" + from.name;
     std::string newDir = to.dir.empty() ? to.name : to.dir + "/" + to.name;
     sqlite3_bind_text(moveChildren_, 1, from.server.c_str(), -1, SQLITE_TRANSIENT);

@@ -57,7 +57,9 @@ class MetadataStore {
     // The entry was renamed by the simulator: its row (and, for a directory, the rows below it)
     // follows. Any row at the new key is removed first. The alias is cleared: the new place
     // gives the entry a new one.
-    void Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity);
+    // Renames an entry's row; a directory's rows below it move with it.
+    void Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
+              bool isDirectory);
     void UpdateIdentity(std::int64_t id, const FileIdentity& identity);
 
     // The name of the entry of dir that holds alias, or false.

@@ -502,7 +502,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     EntryKey toKey{fromKey.server, fromKey.volume, to.parentRel, target};
     MetaRow moved = Meta(from);  // make sure the moving entry has its row
     (void)moved;
-    store_.Move(fromKey, toKey, {from.st.inode, from.st.birth});
+    store_.Move(fromKey, toKey, {from.st.inode, from.st.birth}, from.st.isDir);
     if (replacing)
         AdjustUsage(&v, replacedSize, 0);
     NoteRemoved(v, from.parentRel, from.name);

@@ -174,6 +174,16 @@ TEST_F(FilesTest, MoveFileFailsOnAnExistingTargetMoveFileExReplacesInOneStep) {
     EXPECT_FALSE(F().MoveFile(R"(\\HQ\DATA\APPS\moved.txt)", R"(\\HQ\DOS\MOVED.TXT)"));
 }
 
+TEST_F(FilesTest, RenamedDirectoryTakesItsEntriesMetadataAlong) {
+    ASSERT_TRUE(F().CreateDirectory(R"(\\HQ\DATA\PROJ\SUB)"));
+    ASSERT_TRUE(Write(R"(\\HQ\DATA\PROJ\SUB\inner.txt)", "inner"));
+    ASSERT_TRUE(
+        net_.Net().SetInheritedRightsMask(R"(\\HQ\DATA\PROJ\SUB\inner.txt)", 0x0013, nullptr));
+    ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\SUB)", R"(\\HQ\DATA\PROJ\RENAMED)"));
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/RENAMED/inner.txt"), "inner");
+    EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\PROJ\RENAMED\inner.txt)").inheritedRightsMask, 0x0013);
+}
+
 TEST_F(FilesTest, TempFilesAreCreatedWithUniqueNames) {
     char first[260], second[260];
     std::uint32_t a = F().GetTempFileName(R"(\\HQ\DATA\PROJ)", "FCT", 0, first);
