@@ -7,14 +7,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
 #include "app_fixture.h"
 #include "copy/run_driver.h"
+#include "netware/client_startup.h"
+#include "netware/server_list.h"
 #include "tests/support/test_network.h"
 
 namespace {
@@ -208,6 +212,52 @@ TEST_F(MainWindowTest, ADropReachesTheCopyRun) {
               "You must select one or more servers in the Farcast\r\nwindow before dragging "
               "files onto the window.");
     EXPECT_FALSE(RunInProgress());
+}
+
+TEST_F(MainWindowTest, ADropCopiesThroughTheOptionsSheetAndTheProgressDialogs) {
+    TestNetwork net(std::string(kNetwork) + R"(
+[[server]]
+name = "BRANCH"
+connection = "logged_in"
+  [[server.volume]]
+  name = "DATA"
+)");
+    net.WriteFile("HQ/DATA/proj/a.txt", "alpha");
+    net.WriteFile("HQ/DATA/proj/sub/b.txt", "beta");
+    net.MakeDir("BRANCH/DATA/IN");
+    net.Install();
+    ASSERT_TRUE(StartNetWareClient());
+    ASSERT_TRUE(FillServerList());
+    ShowActive();
+    const auto branch = window_->ServerList()->findItems("BRANCH", Qt::MatchExactly);
+    ASSERT_EQ(branch.size(), 1);
+    branch[0]->setSelected(true);
+    TargetPathHistory = {"\\DATA\\IN"};
+    CopyOptions.CopySubDirs = 1;
+
+    // The user confirms the options sheet as it opens.
+    bool sheetShown = false;
+    std::function<void()> pressOk = [&] {
+        QWidget* sheet = QApplication::activeModalWidget();
+        auto* ok = sheet ? sheet->findChild<QPushButton*>("id_1") : nullptr;
+        if (!ok) {
+            QTimer::singleShot(10, pressOk);
+            return;
+        }
+        sheetShown = true;
+        ok->click();
+    };
+    QTimer::singleShot(0, pressOk);
+    Drop({QString::fromStdString(net.LocalPath("HQ/DATA/proj"))});
+    for (int i = 0; i < 200 && (RunInProgress() || boxes_.empty()); ++i)
+        QTest::qWait(10);
+
+    EXPECT_TRUE(sheetShown);
+    EXPECT_EQ(net.ReadFile("BRANCH/DATA/IN/PROJ/a.txt"), "alpha");
+    EXPECT_EQ(net.ReadFile("BRANCH/DATA/IN/PROJ/sub/b.txt"), "beta");
+    ASSERT_FALSE(boxes_.empty());
+    EXPECT_EQ(boxes_.back().text, "Updated or created 2 files totalling 9 bytes");
+    EXPECT_TRUE(window_->isEnabled()) << "the progress dialogs have given the window back";
 }
 
 TEST_F(MainWindowTest, ADropDuringARunIsRefusedAndStartsNothing) {
