@@ -115,6 +115,7 @@ void MetadataStore::RemoveById(std::int64_t id) {
 }
 
 bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
+    Touch();
     BindKey(find_, key, 1);
     if (sqlite3_step(find_) != SQLITE_ROW) {
         Done(find_);
@@ -142,14 +143,15 @@ bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, Meta
 
 bool MetadataStore::Insert(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
     // A replaced row's trustees must not pass to the new entry.
-    BindKey(removeKey_, key, 1);
-    if (sqlite3_step(removeKey_) == SQLITE_ROW) {
-        std::int64_t old = sqlite3_column_int64(removeKey_, 0);
-        Done(removeKey_);
-        RemoveById(old);
-    } else {
-        Done(removeKey_);
-    }
+    Begin();
+    Remove(key);
+    bool ok = InsertNew(key, identity, row);
+    Commit();
+    return ok;
+}
+
+bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
+    Touch();
     BindKey(insert_, key, 1);
     sqlite3_bind_int64(insert_, 5, static_cast<std::int64_t>(identity.inode));
     sqlite3_bind_int64(insert_, 6, identity.birth);
@@ -166,6 +168,7 @@ bool MetadataStore::Insert(const EntryKey& key, const FileIdentity& identity, Me
 }
 
 bool MetadataStore::Update(const MetaRow& row) {
+    Touch();
     sqlite3_bind_int64(update_, 1, row.id);
     sqlite3_bind_int64(update_, 2, row.attributes);
     sqlite3_bind_int(update_, 3, row.irm);
@@ -179,6 +182,7 @@ bool MetadataStore::Update(const MetaRow& row) {
 }
 
 void MetadataStore::Remove(const EntryKey& key) {
+    Touch();
     BindKey(removeKey_, key, 1);
     if (sqlite3_step(removeKey_) == SQLITE_ROW) {
         std::int64_t id = sqlite3_column_int64(removeKey_, 0);
@@ -216,6 +220,7 @@ void MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
 }
 
 void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity) {
+    Touch();
     sqlite3_bind_int64(identity_, 1, id);
     sqlite3_bind_int64(identity_, 2, static_cast<std::int64_t>(identity.inode));
     sqlite3_bind_int64(identity_, 3, identity.birth);
@@ -223,6 +228,7 @@ void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity
 }
 
 bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name) {
+    Touch();
     sqlite3_bind_text(alias_, 1, dirKey.server.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(alias_, 2, dirKey.volume.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(alias_, 3, dirKey.dir.c_str(), -1, SQLITE_TRANSIENT);
@@ -238,6 +244,7 @@ bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, 
 }
 
 std::vector<std::pair<std::uint32_t, std::uint16_t>> MetadataStore::Trustees(std::int64_t id) {
+    Touch();
     std::vector<std::pair<std::uint32_t, std::uint16_t>> out;
     sqlite3_bind_int64(trustees_, 1, id);
     while (sqlite3_step(trustees_) == SQLITE_ROW)
@@ -248,6 +255,7 @@ std::vector<std::pair<std::uint32_t, std::uint16_t>> MetadataStore::Trustees(std
 }
 
 bool MetadataStore::SetTrustee(std::int64_t id, std::uint32_t object, std::uint16_t rights) {
+    Touch();
     sqlite3_bind_int64(setTrustee_, 1, id);
     sqlite3_bind_int64(setTrustee_, 2, object);
     sqlite3_bind_int(setTrustee_, 3, rights);
@@ -256,14 +264,29 @@ bool MetadataStore::SetTrustee(std::int64_t id, std::uint32_t object, std::uint1
     return ok;
 }
 
+void MetadataStore::Touch() {
+    // IMMEDIATE: the transaction holds the write lock from its start, so that a write later in
+    // the same call never fails on a snapshot that another process has changed meanwhile (a
+    // busy store is waited for, as for a single statement).
+    if (db_ && depth_ > 0 && sqlite3_get_autocommit(db_))
+        Exec("BEGIN IMMEDIATE");
+}
+
+void MetadataStore::CommitPending() {
+    if (!db_ || sqlite3_get_autocommit(db_))
+        return;
+    // A transaction that cannot commit is rolled back rather than left holding the store.
+    if (!Exec("COMMIT") && !sqlite3_get_autocommit(db_))
+        Exec("ROLLBACK");
+}
+
 void MetadataStore::Begin() {
-    if (depth_++ == 0)
-        Exec("BEGIN");
+    ++depth_;
 }
 
 void MetadataStore::Commit() {
     if (depth_ > 0 && --depth_ == 0)
-        Exec("COMMIT");
+        CommitPending();
 }
 
 }  // namespace sim

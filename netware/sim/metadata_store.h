@@ -52,6 +52,8 @@ class MetadataStore {
     bool Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
     // Inserts the row (replacing any row of that key) and sets row->id.
     bool Insert(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
+    // Insert for a key known to have no row (a Find of it has just failed): nothing to replace.
+    bool InsertNew(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
     bool Update(const MetaRow& row);
     void Remove(const EntryKey& key);
     // The entry was renamed by the simulator: its row (and, for a directory, the rows below it)
@@ -68,13 +70,33 @@ class MetadataStore {
     std::vector<std::pair<std::uint32_t, std::uint16_t>> Trustees(std::int64_t id);
     bool SetTrustee(std::int64_t id, std::uint32_t object, std::uint16_t rights);
 
+    // Begin and Commit nest. The statements run between the outermost pair form one
+    // transaction, begun by the first of them (a pair that runs none costs nothing) and ended
+    // by the outermost Commit, so that no lock is held between calls.
     void Begin();
     void Commit();
+    // Ends the open transaction early (before slow work inside a pair); a later statement of
+    // the pair begins a new one.
+    void CommitPending();
+
+    // One public call of the simulator: its statements commit together.
+    class Scope {
+      public:
+        explicit Scope(MetadataStore& store) : store_(store) { store_.Begin(); }
+        ~Scope() { store_.Commit(); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+      private:
+        MetadataStore& store_;
+    };
 
   private:
     sqlite3_stmt* Prepare(const char* sql);
     bool Exec(const char* sql);
     void RemoveById(std::int64_t id);
+    // Called before every statement: opens the transaction of the current pair.
+    void Touch();
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* find_ = nullptr;

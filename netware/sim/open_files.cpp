@@ -123,7 +123,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
     if (e.exists) {
         if (r.mustBeNew)
             return win::ERROR_FILE_EXISTS;
-        row = Meta(e);
+        StoredMeta(e, &row);
         if ((r.write || r.truncate) && (row.attributes & nw::A_READ_ONLY))
             return win::ERROR_ACCESS_DENIED;
         if (ShareConflict(e.st, r.read, r.write || r.truncate, r.share))
@@ -162,7 +162,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
         e.st = StatPath(e.local);
         e.exists = true;
         NoteAdded(*e.volume, e.parentRel, name);
-        row = Meta(e);
+        StoredMeta(e, &row);  // a leftover row of an earlier file of the name is dropped
         *created = true;
     }
     OpenFile f = OpenedFile(fd, r, e.st);
@@ -174,6 +174,8 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
     f.compressedMode = r.compressedMode;
     f.diskSize = e.st.size;
     if (row.compressed && !r.compressedMode) {
+        // The store is done with: reading a large file must not keep others out of it.
+        store_.CommitPending();
         std::string stream;
         if (!ReadAll(fd, e.st.size, &stream) || !Decompress(stream, &f.data)) {
             ::close(fd);
@@ -350,24 +352,31 @@ std::uint32_t Core::Close(win::HANDLE h) {
     std::uint32_t code = 0;
     if (f.volume && (f.dirty || f.compressedDeclared)) {
         MetaRow row;
-        bool haveRow = store_.Find(f.key, {f.inode, f.birth}, &row);
         if (f.dirty) {
-            // A plain write to a compressed file leaves it stored uncompressed.
+            // A plain write to a compressed file leaves it stored uncompressed. The data goes
+            // out before the row is looked at, so that no transaction waits on the writes.
             if (!HasRoom(f.volume, f.diskSize, f.data.size()) || ftruncate(f.fd, 0) != 0 ||
                 !WriteAll(f.fd, f.data)) {
                 code = win::ERROR_DISK_FULL;
             } else {
                 AdjustUsage(f.volume, f.diskSize, f.data.size());
-                if (haveRow) {
+                if (store_.Find(f.key, {f.inode, f.birth}, &row)) {
                     row.compressed = false;
                     row.size = 0;
                     store_.Update(row);
                 }
             }
-        } else if (haveRow) {
+        } else {
+            // A file opened without a row (a new temporary file) gets its row now.
+            bool haveRow = store_.Find(f.key, {f.inode, f.birth}, &row);
+            if (!haveRow)
+                row = DefaultMeta(*f.volume, false);
             row.compressed = true;
             row.size = f.declaredSize;
-            store_.Update(row);
+            if (haveRow)
+                store_.Update(row);
+            else
+                store_.InsertNew(f.key, {f.inode, f.birth}, &row);
         }
     }
     ::close(f.fd);
@@ -397,7 +406,8 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
         return win::ERROR_FILE_NOT_FOUND;
     if (e.isRoot || e.st.isDir)
         return win::ERROR_ACCESS_DENIED;
-    MetaRow row = Meta(e);
+    MetaRow row;
+    StoredMeta(e, &row);
     if (row.attributes & nw::A_READ_ONLY)
         return win::ERROR_ACCESS_DENIED;
     if (IsOpen(e.st))
@@ -476,7 +486,8 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
             return win::ERROR_ALREADY_EXISTS;
         if (to.st.isDir || from.st.isDir)
             return win::ERROR_ACCESS_DENIED;
-        MetaRow toRow = Meta(to);
+        MetaRow toRow;
+        StoredMeta(to, &toRow);
         if (toRow.attributes & nw::A_READ_ONLY)
             return win::ERROR_ACCESS_DENIED;
         if (IsOpen(to.st))
@@ -500,9 +511,14 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
     EntryKey fromKey = KeyOf(from);
     EntryKey toKey{fromKey.server, fromKey.volume, to.parentRel, target};
-    MetaRow moved = Meta(from);  // make sure the moving entry has its row
-    (void)moved;
-    store_.Move(fromKey, toKey, {from.st.inode, from.st.birth}, from.st.isDir);
+    // The row follows the entry. A file without a row has only defaults, which it keeps
+    // under its new name without one; the row of a replaced file goes either way. A
+    // directory's move also carries the rows below it.
+    MetaRow moved;
+    if (StoredMeta(from, &moved) || from.st.isDir)
+        store_.Move(fromKey, toKey, {from.st.inode, from.st.birth}, from.st.isDir);
+    else
+        store_.Remove(toKey);
     if (replacing)
         AdjustUsage(&v, replacedSize, 0);
     NoteRemoved(v, from.parentRel, from.name);

@@ -451,6 +451,7 @@ NWCCODE SimClient::NWIntScanForTrustees(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
                                         const char* path, std::uint32_t* sequence,
                                         std::uint16_t* numberOfEntries, NWET_INFO* info,
                                         std::uint16_t) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code = EntryOf("NWIntScanForTrustees", conn, dirHandle, path, true, &e, nullptr);
     if (code)
@@ -482,6 +483,7 @@ NWCCODE SimClient::NWIntScanForTrustees(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
 
 NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                 std::uint32_t objectID, std::uint16_t rightsMask) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     Server* s = nullptr;
     NWCCODE code = EntryOf("NWAddTrustee", conn, dirHandle, path, true, &e, &s);
@@ -644,6 +646,7 @@ NWCCODE SimClient::NWGetExtendedVolumeInfo(NWCONN_HANDLE conn, std::uint16_t vol
 NWCCODE SimClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HANDLE base,
                                                    const char* path, NWDIR_HANDLE* newHandle,
                                                    std::uint8_t* rightsMask) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     Server* s = nullptr;
     NWCCODE code = EntryOf("NWAllocTemporaryDirectoryHandle", conn, base, path, true, &e, &s);
@@ -675,6 +678,7 @@ NWCCODE SimClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HAN
 
 NWCCODE SimClient::NWGetOwningNameSpace(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
                                         const char* path, std::uint8_t* nameSpace) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code = EntryOf("NWGetOwningNameSpace", conn, dirHandle, path, true, &e, nullptr);
     if (code)
@@ -692,6 +696,7 @@ NWCCODE SimClient::NWGetOwningNameSpace(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
 NWCCODE SimClient::NWGetNSEntryInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                     std::uint8_t, std::uint8_t dstNameSpace, std::uint16_t,
                                     std::uint32_t, EntryInfo* info) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code = EntryOf("NWGetNSEntryInfo", conn, dirHandle, path, true, &e, nullptr);
     if (code)
@@ -723,6 +728,7 @@ NWCCODE SimClient::NWIntScanDirectoryInformation2(NWCONN_HANDLE conn, NWDIR_HAND
                                                   char* dirName, std::uint32_t* dirDateTime,
                                                   std::uint32_t* ownerID, std::uint8_t* rightsMask,
                                                   std::uint16_t) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code =
         EntryOf("NWIntScanDirectoryInformation2", conn, dirHandle, searchPath, true, &e, nullptr);
@@ -753,6 +759,7 @@ NWCCODE SimClient::NWIntScanDirectoryInformation2(NWCONN_HANDLE conn, NWDIR_HAND
 
 NWCCODE SimClient::NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                      std::uint8_t) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code = EntryOf("NWCreateDirectory", conn, dirHandle, path, true, &e, nullptr);
     if (code)
@@ -765,6 +772,7 @@ NWCCODE SimClient::NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
 NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                        std::uint8_t, std::uint16_t, std::uint32_t modifyDOSMask,
                                        const NWEntryDOSInfo* dosInfo) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code = EntryOf("NWSetNSEntryDOSInfo", conn, dirHandle, path, true, &e, nullptr);
     if (code)
@@ -789,12 +797,14 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
     }
     if (!e.isRoot) {
         MetaRow row = core_.Meta(e);
+        const MetaRow before = row;
         if (modifyDOSMask & nw::DM_ATTRIBUTES)
             row.attributes = dosInfo->attributes & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
         if (modifyDOSMask & nw::DM_INHERITED_RIGHTS_MASK)
             row.irm = static_cast<std::uint16_t>((row.irm | dosInfo->inheritanceGrantMask) &
                                                  ~dosInfo->inheritanceRevokeMask);
-        core_.SaveMeta(row);
+        if (row.attributes != before.attributes || row.irm != before.irm)
+            core_.SaveMeta(row);
     }
     if (newTime != -1) {
         struct timespec times[2];
@@ -811,6 +821,7 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
 NWCCODE SimClient::NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std::uint8_t,
                                  std::uint8_t dataStream, const char* path,
                                  NW_NS_OPENCREATE* request, win::HANDLE* fileHandle) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code = EntryOf("NWOpenNSEntry", conn, dirHandle, path, true, &e, nullptr);
     if (code)
@@ -854,6 +865,7 @@ NWCCODE SimClient::NWSetCompressedFileSize(NWCONN_HANDLE conn, win::HANDLE fileH
 
 NWCCODE SimClient::NWGetLongName(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                  std::uint8_t, std::uint8_t dstNameSpace, char* longName) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code = EntryOf("NWGetLongName", conn, dirHandle, path, true, &e, nullptr);
     if (code)
@@ -888,6 +900,7 @@ NWCCODE SimClient::NWUnpackDateTime(std::uint32_t dateTime, NW_DATE* date, NW_TI
 }
 
 NWCCODE SimClient::NWDeleteDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path) {
+    MetadataStore::Scope scope(core_.Store());
     Entry e;
     NWCCODE code = EntryOf("NWDeleteDirectory", conn, dirHandle, path, true, &e, nullptr);
     if (code)

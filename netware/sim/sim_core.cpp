@@ -475,17 +475,27 @@ Entry Core::ChildEntry(Volume& v, const std::string& dirRel, const std::string& 
     return e;
 }
 
+bool Core::StoredMeta(const Entry& e, MetaRow* row) {
+    if (store_.Find(KeyOf(e), {e.st.inode, e.st.birth}, row))
+        return true;
+    *row = DefaultMeta(*e.volume, e.st.isDir);
+    return false;
+}
+
+MetaRow Core::DefaultMeta(const Volume& v, bool isDir) const {
+    MetaRow row;
+    row.attributes = isDir ? 0 : nw::A_NEEDS_ARCHIVING;
+    row.irm = 0x00FF;
+    row.nameSpace = v.cfg.longNames ? nw::NS_LONG : nw::NS_DOS;
+    return row;
+}
+
 MetaRow Core::Meta(const Entry& e) {
     MetaRow row;
-    EntryKey key = KeyOf(e);
-    FileIdentity id{e.st.inode, e.st.birth};
-    if (store_.Find(key, id, &row))
-        return row;
-    row = MetaRow();
-    row.attributes = e.st.isDir ? 0 : nw::A_NEEDS_ARCHIVING;
-    row.irm = 0x00FF;
-    row.nameSpace = e.volume->cfg.longNames ? nw::NS_LONG : nw::NS_DOS;
-    store_.Insert(key, id, &row);
+    // A failed Find leaves no row of that key (a stale one is dropped), so the insert has
+    // nothing to replace.
+    if (!StoredMeta(e, &row))
+        store_.InsertNew(KeyOf(e), {e.st.inode, e.st.birth}, &row);
     return row;
 }
 

@@ -160,6 +160,12 @@ class Core {
     // Metadata, with defaults for entries found by hand.
     EntryKey KeyOf(const Entry& e) const;
     MetaRow Meta(const Entry& e);
+    // The entry's row when it has one (true), else the defaults that Meta would store for it,
+    // without storing them: for reads that never write the row back. Storing the defaults
+    // later gives the same row, so an entry that is only read (a new temporary file on its
+    // way to its final name) costs no insert.
+    bool StoredMeta(const Entry& e, MetaRow* row);
+    MetaRow DefaultMeta(const Volume& v, bool isDir) const;
     bool SaveMeta(const MetaRow& row) { return store_.Update(row); }
     std::string Alias(const Entry& e, MetaRow* row);
     std::uint32_t Attributes(const Entry& e, const MetaRow& row) const;

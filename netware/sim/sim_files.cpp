@@ -148,6 +148,7 @@ bool SimFiles::LocalFind(const std::string& dir, const std::string& pattern, Fin
 }
 
 win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
+    MetadataStore::Scope scope(core_.Store());
     std::string p = pattern ? pattern : "";
     NetLoc probe;
     std::string probeLocal;
@@ -237,6 +238,7 @@ bool SimFiles::FindClose(win::HANDLE find) {
 }
 
 std::uint32_t SimFiles::GetFileAttributes(const char* path) {
+    MetadataStore::Scope scope(core_.Store());
     Target t;
     if (!Reach("GetFileAttributes", path, &t))
         return win::INVALID_FILE_ATTRIBUTES;
@@ -264,6 +266,7 @@ std::uint32_t SimFiles::GetFileAttributes(const char* path) {
 }
 
 bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
+    MetadataStore::Scope scope(core_.Store());
     Target t;
     if (!Reach("SetFileAttributes", path, &t))
         return false;
@@ -286,13 +289,17 @@ bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
     MetaRow row = core_.Meta(e);
     // FILE_ATTRIBUTE_NORMAL alone clears the DOS bits; otherwise the given DOS bits replace
     // them. NetWare's own bits above the DOS ones are kept.
-    row.attributes = (row.attributes & ~kDosSettable) | dos;
-    core_.SaveMeta(row);
+    std::uint32_t word = (row.attributes & ~kDosSettable) | dos;
+    if (word != row.attributes) {
+        row.attributes = word;
+        core_.SaveMeta(row);
+    }
     return Succeed();
 }
 
 std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
                                          std::uint32_t length) {
+    MetadataStore::Scope scope(core_.Store());
     Target t;
     if (!Reach("GetShortPathName", longPath, &t))
         return 0;
@@ -348,6 +355,7 @@ std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
 
 std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefix,
                                         std::uint32_t unique, char* tempFile) {
+    MetadataStore::Scope scope(core_.Store());
     Target t = Locate(directory);
     if (Faulted("GetTempFileName", t))
         return 0;
@@ -446,6 +454,7 @@ std::uint32_t SimFiles::LocalMove(const std::string& from, const std::string& to
 }
 
 bool SimFiles::Move(const char* call, const char* from, const char* to, bool replace) {
+    MetadataStore::Scope scope(core_.Store());
     Target a = Locate(from);
     Target b = Locate(to);
     if (Faulted(call, a))
@@ -472,6 +481,7 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, std::uint32_t flags)
 }
 
 bool SimFiles::DeleteFile(const char* path) {
+    MetadataStore::Scope scope(core_.Store());
     Target t;
     if (!Reach("DeleteFile", path, &t))
         return false;
@@ -493,6 +503,7 @@ bool SimFiles::DeleteFile(const char* path) {
 }
 
 bool SimFiles::CreateDirectory(const char* path) {
+    MetadataStore::Scope scope(core_.Store());
     Target t;
     if (!Reach("CreateDirectory", path, &t))
         return false;
@@ -507,6 +518,7 @@ bool SimFiles::CreateDirectory(const char* path) {
 }
 
 bool SimFiles::RemoveDirectory(const char* path) {
+    MetadataStore::Scope scope(core_.Store());
     Target t;
     if (!Reach("RemoveDirectory", path, &t))
         return false;
@@ -526,6 +538,7 @@ bool SimFiles::RemoveDirectory(const char* path) {
 
 win::HANDLE SimFiles::CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
                                  std::uint32_t creation, std::uint32_t) {
+    MetadataStore::Scope scope(core_.Store());
     Target t;
     if (!Reach("CreateFile", path, &t))
         return win::INVALID_HANDLE_VALUE;
@@ -613,6 +626,7 @@ bool SimFiles::SetEndOfFile(win::HANDLE file) {
 }
 
 bool SimFiles::CloseHandle(win::HANDLE handle) {
+    MetadataStore::Scope scope(core_.Store());
     OpenFile* f = core_.File(handle);
     if (!f)
         return Fail(win::ERROR_INVALID_HANDLE);
