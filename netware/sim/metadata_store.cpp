@@ -44,8 +44,9 @@ void Done(sqlite3_stmt* s) {
 }  // namespace
 
 MetadataStore::~MetadataStore() {
-    for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
-                            moveChildren_, identity_, alias_, trustees_, setTrustee_})
+    for (sqlite3_stmt* s :
+         {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_, moveChildren_,
+          identity_, alias_, trustees_, setTrustee_, begin_, beginWrite_, commit_, rollback_})
         sqlite3_finalize(s);
     if (db_)
         sqlite3_close(db_);
@@ -56,6 +57,12 @@ sqlite3_stmt* MetadataStore::Prepare(const char* sql) {
     if (sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK)
         return nullptr;
     return s;
+}
+
+bool MetadataStore::Run(sqlite3_stmt* s) {
+    int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    return rc == SQLITE_DONE;
 }
 
 bool MetadataStore::Exec(const char* sql) {
@@ -97,8 +104,13 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         Prepare("SELECT name FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND alias=?4");
     trustees_ = Prepare("SELECT object, rights FROM trustee WHERE entry=?1 ORDER BY object");
     setTrustee_ = Prepare("INSERT OR REPLACE INTO trustee(entry, object, rights) VALUES(?1,?2,?3)");
-    for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
-                            moveChildren_, identity_, alias_, trustees_, setTrustee_}) {
+    begin_ = Prepare("BEGIN");
+    beginWrite_ = Prepare("BEGIN IMMEDIATE");
+    commit_ = Prepare("COMMIT");
+    rollback_ = Prepare("ROLLBACK");
+    for (sqlite3_stmt* s :
+         {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_, moveChildren_,
+          identity_, alias_, trustees_, setTrustee_, begin_, beginWrite_, commit_, rollback_}) {
         if (!s) {
             *error = sqlite3_errmsg(db_);
             return false;
@@ -108,6 +120,7 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
 }
 
 void MetadataStore::RemoveById(std::int64_t id) {
+    Touch(true);
     sqlite3_bind_int64(removeTrustees_, 1, id);
     RunOnce(removeTrustees_);
     sqlite3_bind_int64(removeId_, 1, id);
@@ -115,7 +128,7 @@ void MetadataStore::RemoveById(std::int64_t id) {
 }
 
 bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
-    Touch();
+    Touch(false);
     BindKey(find_, key, 1);
     if (sqlite3_step(find_) != SQLITE_ROW) {
         Done(find_);
@@ -151,7 +164,7 @@ bool MetadataStore::Insert(const EntryKey& key, const FileIdentity& identity, Me
 }
 
 bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
-    Touch();
+    Touch(true);
     BindKey(insert_, key, 1);
     sqlite3_bind_int64(insert_, 5, static_cast<std::int64_t>(identity.inode));
     sqlite3_bind_int64(insert_, 6, identity.birth);
@@ -168,7 +181,7 @@ bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity,
 }
 
 bool MetadataStore::Update(const MetaRow& row) {
-    Touch();
+    Touch(true);
     sqlite3_bind_int64(update_, 1, row.id);
     sqlite3_bind_int64(update_, 2, row.attributes);
     sqlite3_bind_int(update_, 3, row.irm);
@@ -182,7 +195,7 @@ bool MetadataStore::Update(const MetaRow& row) {
 }
 
 void MetadataStore::Remove(const EntryKey& key) {
-    Touch();
+    Touch(false);
     BindKey(removeKey_, key, 1);
     if (sqlite3_step(removeKey_) == SQLITE_ROW) {
         std::int64_t id = sqlite3_column_int64(removeKey_, 0);
@@ -197,6 +210,7 @@ void MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
                          bool isDirectory) {
     Begin();
     Remove(to);
+    Touch(true);
     BindKey(move_, from, 1);
     sqlite3_bind_text(move_, 5, to.dir.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(move_, 6, to.name.c_str(), -1, SQLITE_TRANSIENT);
@@ -220,7 +234,7 @@ void MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
 }
 
 void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity) {
-    Touch();
+    Touch(true);
     sqlite3_bind_int64(identity_, 1, id);
     sqlite3_bind_int64(identity_, 2, static_cast<std::int64_t>(identity.inode));
     sqlite3_bind_int64(identity_, 3, identity.birth);
@@ -228,7 +242,7 @@ void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity
 }
 
 bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name) {
-    Touch();
+    Touch(false);
     sqlite3_bind_text(alias_, 1, dirKey.server.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(alias_, 2, dirKey.volume.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(alias_, 3, dirKey.dir.c_str(), -1, SQLITE_TRANSIENT);
@@ -244,7 +258,7 @@ bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, 
 }
 
 std::vector<std::pair<std::uint32_t, std::uint16_t>> MetadataStore::Trustees(std::int64_t id) {
-    Touch();
+    Touch(false);
     std::vector<std::pair<std::uint32_t, std::uint16_t>> out;
     sqlite3_bind_int64(trustees_, 1, id);
     while (sqlite3_step(trustees_) == SQLITE_ROW)
@@ -255,7 +269,7 @@ std::vector<std::pair<std::uint32_t, std::uint16_t>> MetadataStore::Trustees(std
 }
 
 bool MetadataStore::SetTrustee(std::int64_t id, std::uint32_t object, std::uint16_t rights) {
-    Touch();
+    Touch(true);
     sqlite3_bind_int64(setTrustee_, 1, id);
     sqlite3_bind_int64(setTrustee_, 2, object);
     sqlite3_bind_int(setTrustee_, 3, rights);
@@ -264,20 +278,30 @@ bool MetadataStore::SetTrustee(std::int64_t id, std::uint32_t object, std::uint1
     return ok;
 }
 
-void MetadataStore::Touch() {
-    // IMMEDIATE: the transaction holds the write lock from its start, so that a write later in
-    // the same call never fails on a snapshot that another process has changed meanwhile (a
-    // busy store is waited for, as for a single statement).
-    if (db_ && depth_ > 0 && sqlite3_get_autocommit(db_))
-        Exec("BEGIN IMMEDIATE");
+void MetadataStore::Touch(bool write) {
+    if (!db_ || depth_ == 0)
+        return;
+    if (!write && !writeIntent_) {
+        if (sqlite3_get_autocommit(db_))
+            Run(begin_);
+        return;
+    }
+    if (!sqlite3_get_autocommit(db_) && sqlite3_txn_state(db_, "main") == SQLITE_TXN_WRITE)
+        return;
+    // A write starts a transaction that holds the write lock from its start (IMMEDIATE). A
+    // read-only one open before it ends first: were it to go on as a write, another
+    // process's change made since its reads would fail the write at once instead of being
+    // waited for, as a single statement's is.
+    CommitPending();
+    Run(beginWrite_);
 }
 
 void MetadataStore::CommitPending() {
     if (!db_ || sqlite3_get_autocommit(db_))
         return;
     // A transaction that cannot commit is rolled back rather than left holding the store.
-    if (!Exec("COMMIT") && !sqlite3_get_autocommit(db_))
-        Exec("ROLLBACK");
+    if (!Run(commit_) && !sqlite3_get_autocommit(db_))
+        Run(rollback_);
 }
 
 void MetadataStore::Begin() {
@@ -285,8 +309,10 @@ void MetadataStore::Begin() {
 }
 
 void MetadataStore::Commit() {
-    if (depth_ > 0 && --depth_ == 0)
+    if (depth_ > 0 && --depth_ == 0) {
+        writeIntent_ = false;
         CommitPending();
+    }
 }
 
 }  // namespace sim

@@ -82,7 +82,13 @@ class MetadataStore {
     // One public call of the simulator: its statements commit together.
     class Scope {
       public:
-        explicit Scope(MetadataStore& store) : store_(store) { store_.Begin(); }
+        // writes: the call will almost surely write, so its reads already take the write
+        // lock (one transaction instead of a read one and a write one).
+        explicit Scope(MetadataStore& store, bool writes = false) : store_(store) {
+            store_.Begin();
+            if (writes && store_.depth_ == 1)
+                store_.writeIntent_ = true;
+        }
         ~Scope() { store_.Commit(); }
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
@@ -95,8 +101,9 @@ class MetadataStore {
     sqlite3_stmt* Prepare(const char* sql);
     bool Exec(const char* sql);
     void RemoveById(std::int64_t id);
-    // Called before every statement: opens the transaction of the current pair.
-    void Touch();
+    // Called before every statement: opens the transaction of the current pair, one that
+    // holds the write lock before a statement that writes.
+    void Touch(bool write);
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* find_ = nullptr;
@@ -111,7 +118,14 @@ class MetadataStore {
     sqlite3_stmt* alias_ = nullptr;
     sqlite3_stmt* trustees_ = nullptr;
     sqlite3_stmt* setTrustee_ = nullptr;
+    // Transaction control, prepared once like every other statement.
+    sqlite3_stmt* begin_ = nullptr;
+    sqlite3_stmt* beginWrite_ = nullptr;
+    sqlite3_stmt* commit_ = nullptr;
+    sqlite3_stmt* rollback_ = nullptr;
+    bool Run(sqlite3_stmt* s);
     int depth_ = 0;
+    bool writeIntent_ = false;
 };
 
 }  // namespace sim

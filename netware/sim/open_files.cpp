@@ -159,10 +159,12 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
             return errno == EEXIST ? win::ERROR_FILE_EXISTS : WinError(errno);
         e.name = name;
         e.local = dirLocal + "/" + name;
-        e.st = StatPath(e.local);
+        e.st = StatOpen(fd);
         e.exists = true;
         NoteAdded(*e.volume, e.parentRel, name);
-        StoredMeta(e, &row);  // a leftover row of an earlier file of the name is dropped
+        // The new file has the defaults until something is stored for it. A leftover row of
+        // an earlier file of the name does not match its identity and is dropped when met.
+        row = DefaultMeta(*e.volume, false);
         *created = true;
     }
     OpenFile f = OpenedFile(fd, r, e.st);
@@ -521,13 +523,15 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         store_.Remove(toKey);
     if (replacing)
         AdjustUsage(&v, replacedSize, 0);
-    NoteRemoved(v, from.parentRel, from.name);
+    NoteRemoved(v, from.parentRel, from.name, from.parentRel != to.parentRel);
     NoteAdded(v, to.parentRel, target);
     if (from.st.isDir)
         indexes_.erase(from.local);
     to.name = target;
     to.local = targetLocal;
-    to.st = StatPath(targetLocal);
+    // A rename changes nothing a file's stat gives; a directory moved elsewhere may get a new
+    // time (its ".." changes).
+    to.st = from.st.isDir ? StatPath(targetLocal) : from.st;
     to.exists = true;
     from.exists = false;
     return 0;

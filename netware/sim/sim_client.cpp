@@ -772,7 +772,7 @@ NWCCODE SimClient::NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
 NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                        std::uint8_t, std::uint16_t, std::uint32_t modifyDOSMask,
                                        const NWEntryDOSInfo* dosInfo) {
-    MetadataStore::Scope scope(core_.Store());
+    MetadataStore::Scope scope(core_.Store(), true);
     Entry e;
     NWCCODE code = EntryOf("NWSetNSEntryDOSInfo", conn, dirHandle, path, true, &e, nullptr);
     if (code)
@@ -796,14 +796,19 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
             return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
     }
     if (!e.isRoot) {
-        MetaRow row = core_.Meta(e);
+        // An entry without a row gets it with the new values in one insert; a row is written
+        // only when a value changes.
+        MetaRow row;
+        bool stored = core_.StoredMeta(e, &row);
         const MetaRow before = row;
         if (modifyDOSMask & nw::DM_ATTRIBUTES)
             row.attributes = dosInfo->attributes & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
         if (modifyDOSMask & nw::DM_INHERITED_RIGHTS_MASK)
             row.irm = static_cast<std::uint16_t>((row.irm | dosInfo->inheritanceGrantMask) &
                                                  ~dosInfo->inheritanceRevokeMask);
-        if (row.attributes != before.attributes || row.irm != before.irm)
+        if (!stored)
+            core_.Store().InsertNew(core_.KeyOf(e), {e.st.inode, e.st.birth}, &row);
+        else if (row.attributes != before.attributes || row.irm != before.irm)
             core_.SaveMeta(row);
     }
     if (newTime != -1) {

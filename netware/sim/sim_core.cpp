@@ -18,11 +18,13 @@
 
 namespace sim {
 
-DiskStat StatPath(const std::string& local) {
+namespace {
+
+DiskStat StatAt(int dirFd, const char* path, int flags) {
     DiskStat d;
     struct statx sx {};
-    if (statx(AT_FDCWD, local.c_str(), AT_SYMLINK_NOFOLLOW,
-              STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME, &sx) != 0)
+    if (statx(dirFd, path, flags, STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME,
+              &sx) != 0)
         return d;
     d.ok = true;
     d.isDir = S_ISDIR(sx.stx_mode);
@@ -38,6 +40,16 @@ DiskStat StatPath(const std::string& local) {
     d.mtimeNs = sx.stx_mtime.tv_nsec;
     d.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     return d;
+}
+
+}  // namespace
+
+DiskStat StatPath(const std::string& local) {
+    return StatAt(AT_FDCWD, local.c_str(), AT_SYMLINK_NOFOLLOW);
+}
+
+DiskStat StatOpen(int fd) {
+    return StatAt(fd, "", AT_EMPTY_PATH);
 }
 
 std::uint32_t WinError(int err) {
@@ -273,9 +285,9 @@ Entry Core::Resolve(const NetLoc& loc) {
         return e;
     }
     std::string dirRel;
+    DiskStat st;
     for (std::size_t i = 0; i + 1 < loc.parts.size(); ++i) {
         std::string real;
-        DiskStat st;
         if (!FindChild(v, dirRel, loc.parts[i], &real, &st) || !st.isDir) {
             e.name = loc.parts.back();
             e.local = v.local + "/" + (dirRel.empty() ? "" : dirRel + "/") + e.name;
@@ -284,22 +296,29 @@ Entry Core::Resolve(const NetLoc& loc) {
         }
         dirRel = dirRel.empty() ? real : dirRel + "/" + real;
     }
+    return ResolveChild(v, dirRel, loc.parts.back(), loc.parts.size() > 1 ? &st : nullptr);
+}
+
+Entry Core::ResolveChild(Volume& v, const std::string& dirRel, const std::string& name,
+                         const DiskStat* dirStat) {
+    Entry e;
+    e.volume = &v;
     e.parentExists = true;
     e.parentRel = dirRel;
     std::string real;
-    if (FindChild(v, dirRel, loc.parts.back(), &real, &e.st)) {
+    if (FindChild(v, dirRel, name, &real, &e.st, dirStat)) {
         e.exists = true;
         e.name = real;
     } else {
-        e.name = loc.parts.back();
+        e.name = name;
         e.st = DiskStat();
     }
     e.local = v.local + "/" + e.Rel();
     return e;
 }
 
-Core::DirIndex* Core::Index(const std::string& localDir) {
-    DiskStat st = StatPath(localDir);
+Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat) {
+    DiskStat st = dirStat ? *dirStat : StatPath(localDir);
     if (!st.isDir) {
         indexes_.erase(localDir);
         return nullptr;
@@ -339,7 +358,8 @@ void Core::NoteAdded(Volume& v, const std::string& dirRel, const std::string& na
     it->second.mtimeNs = st.mtimeNs;
 }
 
-void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name) {
+void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name,
+                       bool refreshTime) {
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
     auto it = indexes_.find(localDir);
     if (it == indexes_.end())
@@ -350,13 +370,15 @@ void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& 
         if (names->second.empty())
             it->second.names.erase(names);
     }
+    if (!refreshTime)
+        return;
     DiskStat st = StatPath(localDir);
     it->second.mtime = st.mtime;
     it->second.mtimeNs = st.mtimeNs;
 }
 
 bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& name,
-                     std::string* onDisk, DiskStat* st) {
+                     std::string* onDisk, DiskStat* st, const DiskStat* dirStat) {
     if (!IsNetWareName(name))
         return false;
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
@@ -368,7 +390,7 @@ bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& na
         *st = exact;
         return true;
     }
-    if (DirIndex* index = Index(localDir)) {
+    if (DirIndex* index = Index(localDir, dirStat)) {
         auto it = index->names.find(Upper(name));
         if (it != index->names.end()) {
             for (const std::string& candidate : it->second) {
@@ -381,7 +403,10 @@ bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& na
             }
         }
     }
-    if (!IsDosName(name))
+    // Every alias other than a name's own upper-case form has a '~' (NAME~1.EXT), and an
+    // entry whose alias is its own name in upper case has been found above by that name: only
+    // a name with a '~' can still be an alias.
+    if (!IsDosName(name) || name.find('~') == std::string::npos)
         return false;
     EntryKey dirKey{v.server->cfg.name, v.cfg.name, dirRel, ""};
     std::string owner;
@@ -389,7 +414,7 @@ bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& na
         // Aliases are made when first needed; a name in alias form asks for them all, once
         // per state of the directory.
         // On a DOS-only volume every name is its own alias, so the index has answered.
-        if (name.find('~') == std::string::npos || !v.cfg.longNames)
+        if (!v.cfg.longNames)
             return false;
         DirIndex* index = Index(localDir);
         if (!index || index->aliasesComplete)

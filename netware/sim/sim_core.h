@@ -69,6 +69,8 @@ struct DiskStat {
     dev_t device = 0;
 };
 DiskStat StatPath(const std::string& local);
+// The stat of an open file (no path to walk).
+DiskStat StatOpen(int fd);
 
 // A NetLoc resolved against the disk.
 struct Entry {
@@ -143,9 +145,15 @@ class Core {
     std::string EntryNetForm(const Entry& e) const;
 
     Entry Resolve(const NetLoc& loc);
+    // The entry name of the existing directory dirRel (as Resolve found it): what Resolve
+    // gives for the directory's path and name, without resolving the directory again.
+    Entry ResolveChild(Volume& v, const std::string& dirRel, const std::string& name,
+                       const DiskStat* dirStat = nullptr);
     // An entry of the directory dirRel found by long name (exact case first) or alias.
+    // dirStat: the directory's stat when this call has just taken it (resolving the path), so
+    // that a name not on the disk does not stat the directory again.
     bool FindChild(Volume& v, const std::string& dirRel, const std::string& name,
-                   std::string* onDisk, DiskStat* st);
+                   std::string* onDisk, DiskStat* st, const DiskStat* dirStat = nullptr);
     // Checks and adapts a name for a new entry: false when it cannot be a name on that
     // volume. DOS-only volumes take upper-case 8.3 names: a lower-case one is upper-cased.
     bool NewEntryName(const Volume& v, const std::string& given, std::string* onDisk) const;
@@ -175,7 +183,10 @@ class Core {
 
     // Keeping the dir indexes in line after the simulator's own changes.
     void NoteAdded(Volume& v, const std::string& dirRel, const std::string& name);
-    void NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name);
+    // refreshTime false: a NoteAdded of the same directory follows at once and takes the
+    // directory's new time.
+    void NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name,
+                     bool refreshTime = true);
 
     // Space.
     std::uint64_t UsedBlocks(Volume& v);
@@ -240,7 +251,7 @@ class Core {
         std::unordered_map<std::string, std::vector<std::string>> names;  // upper -> on disk
         bool aliasesComplete = false;  // every entry has its alias in the store
     };
-    DirIndex* Index(const std::string& localDir);
+    DirIndex* Index(const std::string& localDir, const DiskStat* dirStat = nullptr);
     void CompleteAliases(Volume& v, const std::string& dirRel);
     bool AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
                    const std::string& owner);

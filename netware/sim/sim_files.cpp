@@ -84,6 +84,26 @@ SimFiles::Target SimFiles::Locate(const char* path) {
     return t;
 }
 
+SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other) {
+    Target t;
+    std::string p = path ? path : "";
+    t.where = core_.Classify(p, &t.loc, &t.local);
+    if (t.where != Where::Network)
+        return Locate(path);
+    // A rename within one directory (every copied file's) finds that directory once.
+    const std::vector<std::string>& a = other.loc.parts;
+    const std::vector<std::string>& b = t.loc.parts;
+    bool sameDir = other.where == Where::Network && other.loc.volume == t.loc.volume &&
+                   other.entry.parentExists && !other.entry.isRoot && !a.empty() && !b.empty() &&
+                   std::equal(a.begin(), a.end() - 1, b.begin(), b.end() - 1);
+    if (!sameDir)
+        return Locate(path);
+    t.entry = core_.ResolveChild(*t.loc.volume, other.entry.parentRel, b.back());
+    t.faultPath = core_.NetForm(t.loc);
+    t.server = t.loc.server;
+    return t;
+}
+
 bool SimFiles::Faulted(const char* call, const Target& t) {
     std::uint32_t code = 0;
     if (!core_.Faulted(call, t.server, t.faultPath, &code))
@@ -266,7 +286,7 @@ std::uint32_t SimFiles::GetFileAttributes(const char* path) {
 }
 
 bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
-    MetadataStore::Scope scope(core_.Store());
+    MetadataStore::Scope scope(core_.Store(), true);
     Target t;
     if (!Reach("SetFileAttributes", path, &t))
         return false;
@@ -410,9 +430,9 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
         if (t.where == Where::Local) {
             err = core_.OpenLocalFile(path, r, &h, &created);
         } else {
-            NetLoc loc = t.loc;
-            loc.parts.push_back(path.substr(base.size()));
-            Entry e = core_.Resolve(loc);
+            // The directory was resolved above, in this call.
+            Entry e = core_.ResolveChild(*t.entry.volume, t.entry.isRoot ? "" : t.entry.Rel(),
+                                         path.substr(base.size()), &t.entry.st);
             err = core_.OpenNetworkFile(e, r, &h, &created);
         }
         if (err == win::ERROR_FILE_EXISTS)
@@ -456,7 +476,7 @@ std::uint32_t SimFiles::LocalMove(const std::string& from, const std::string& to
 bool SimFiles::Move(const char* call, const char* from, const char* to, bool replace) {
     MetadataStore::Scope scope(core_.Store());
     Target a = Locate(from);
-    Target b = Locate(to);
+    Target b = LocateBeside(to, a);
     if (Faulted(call, a))
         return false;
     if (a.where == Where::Nowhere || b.where == Where::Nowhere)

@@ -184,6 +184,8 @@ class SimFiles : public win::FileServices {
         Server* server = nullptr;
     };
     Target Locate(const char* path);
+    // Locate for a path that is probably in the same directory as other (already located).
+    Target LocateBeside(const char* path, const Target& other);
     bool Faulted(const char* call, const Target& t);
     // Locates a call's path; false, with the error set, when a fault refuses the call or the
     // path lies nowhere.

@@ -2,6 +2,7 @@
 // temporary files, renames, deletion, directories, opens with share modes, volume information.
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "tests/sim/sim_fixture.h"
@@ -328,6 +329,39 @@ TEST_F(FilesTest, RenamingToAnotherCaseChangesTheNameOnly) {
     EXPECT_TRUE(net_.Exists("HQ/DATA/PROJ/A.Txt"));
     EXPECT_FALSE(net_.Exists("HQ/DATA/PROJ/a.txt"));
     EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\PROJ\A.TXT)").inheritedRightsMask, 0x0011);
+}
+
+// Each call finds the directories of its paths afresh: changes made by hand between calls,
+// even in a directory the previous call used, are seen by the next one.
+TEST_F(FilesTest, RenamesAndTemporaryFilesSeeChangesMadeByHand) {
+    ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\a.txt)", R"(\\HQ\DATA\PROJ\b.txt)"));
+    // A name taken by hand in another case blocks a rename that does not replace.
+    net_.WriteFile("HQ/DATA/PROJ/c.TXT", "by hand");
+    EXPECT_FALSE(F().MoveFile(R"(\\HQ\DATA\PROJ\b.txt)", R"(\\HQ\DATA\PROJ\C.txt)"));
+    EXPECT_EQ(F().GetLastError(), win::ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/c.TXT"), "by hand");
+    char temporary[win::MAX_PATH] = {};
+    ASSERT_NE(F().GetTempFileName(R"(\\HQ\DATA\PROJ)", "FCT", 0, temporary), 0u);
+
+    // The directory renamed by hand: its old name is gone for renames and temporary files,
+    // its new name works.
+    ASSERT_EQ(std::rename(net_.LocalPath("HQ/DATA/PROJ").c_str(),
+                          net_.LocalPath("HQ/DATA/MOVED").c_str()),
+              0);
+    EXPECT_FALSE(F().MoveFile(R"(\\HQ\DATA\PROJ\b.txt)", R"(\\HQ\DATA\PROJ\d.txt)"));
+    EXPECT_EQ(F().GetLastError(), win::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(F().GetTempFileName(R"(\\HQ\DATA\PROJ)", "FCT", 0, temporary), 0u);
+    EXPECT_EQ(F().GetLastError(), win::ERROR_PATH_NOT_FOUND);
+    ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\MOVED\b.txt)", R"(\\HQ\DATA\MOVED\d.txt)"));
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/MOVED/d.txt"), "hello");
+    ASSERT_NE(F().GetTempFileName(R"(\\HQ\DATA\MOVED)", "FCT", 0, temporary), 0u);
+    EXPECT_EQ(std::string(temporary).rfind(R"(\\HQ\DATA\MOVED\FCT)", 0), 0u) << temporary;
+
+    // A directory made by hand where a file is to go: the rename cannot put a file there.
+    net_.MakeDir("HQ/DATA/MOVED/e.txt");
+    EXPECT_FALSE(F().MoveFileEx(R"(\\HQ\DATA\MOVED\d.txt)", R"(\\HQ\DATA\MOVED\E.TXT)",
+                                win::MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/MOVED/d.txt"), "hello");
 }
 
 }  // namespace

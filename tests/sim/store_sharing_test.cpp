@@ -1,0 +1,122 @@
+// The metadata store is shared with other processes (the admin tool): every call leaves it
+// committed and unlocked, and a change another process makes between calls is seen by the next
+// call. Rows follow files through the renames that copies make.
+#include <sqlite3.h>
+
+#include "tests/sim/sim_fixture.h"
+
+namespace {
+
+// Another process's connection to the store, which never waits for a lock.
+class OtherProcess {
+  public:
+    explicit OtherProcess(const std::string& root) {
+        sqlite3_open_v2((root + "/.netsim/metadata.db").c_str(), &db_, SQLITE_OPEN_READWRITE,
+                        nullptr);
+        sqlite3_busy_timeout(db_, 0);
+    }
+    ~OtherProcess() { sqlite3_close(db_); }
+    OtherProcess(const OtherProcess&) = delete;
+    OtherProcess& operator=(const OtherProcess&) = delete;
+
+    // True when this connection can take the write lock at once: nobody holds it.
+    bool CanWrite() {
+        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            return false;
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return true;
+    }
+    bool Exec(const std::string& sql) {
+        return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    // The attribute word stored for a name, or -1 when it has no row.
+    long long Attributes(const std::string& name) {
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db_, "SELECT attributes FROM entry WHERE name=?1", -1, &s, nullptr);
+        sqlite3_bind_text(s, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+        long long out = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+        sqlite3_finalize(s);
+        return out;
+    }
+
+  private:
+    sqlite3* db_ = nullptr;
+};
+
+class StoreSharingTest : public SimTest {
+  protected:
+    win::FileServices& F() { return win::Files(); }
+    bool Create(const char* path, const std::string& content) {
+        win::ScopedHandle h(F().CreateFile(path, win::GENERIC_WRITE, 0, win::CREATE_NEW, 0));
+        std::uint32_t n = 0;
+        return h.Valid() && F().WriteFile(h.Get(), content.data(),
+                                          static_cast<std::uint32_t>(content.size()), &n);
+    }
+};
+
+TEST_F(StoreSharingTest, EveryCallLeavesTheStoreCommittedAndUnlocked) {
+    OtherProcess other(net_.Root());
+    ASSERT_TRUE(F().SetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)", win::FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(other.CanWrite());
+    EXPECT_EQ(other.Attributes("a.txt") & win::FILE_ATTRIBUTE_HIDDEN, win::FILE_ATTRIBUTE_HIDDEN);
+
+    // An enumeration held open, which stored aliases as it listed.
+    win::FindData d;
+    win::ScopedFind find(F().FindFirstFile(R"(\\HQ\DATA\PROJ\*.*)", &d));
+    ASSERT_TRUE(find.Valid());
+    EXPECT_TRUE(other.CanWrite());
+
+    // A copy's steps: a temporary file, its data, its rename, its attributes.
+    char temporary[win::MAX_PATH] = {};
+    ASSERT_NE(F().GetTempFileName(R"(\\HQ\DATA\PROJ)", "FCT", 0, temporary), 0u);
+    EXPECT_TRUE(other.CanWrite());
+    {
+        win::ScopedHandle h(
+            F().CreateFile(temporary, win::GENERIC_WRITE, 0, win::TRUNCATE_EXISTING, 0));
+        ASSERT_TRUE(h.Valid());
+        EXPECT_TRUE(other.CanWrite());
+    }
+    ASSERT_TRUE(F().MoveFileEx(temporary, R"(\\HQ\DATA\PROJ\NEW.DAT)", 0));
+    EXPECT_TRUE(other.CanWrite());
+    NWEntryDOSInfo info{};
+    info.attributes = nw::A_READ_ONLY;
+    ASSERT_EQ(NetWare().NWSetNSEntryDOSInfo(Connection("HQ"), 0, R"(DATA:PROJ\NEW.DAT)", 4, 0,
+                                            nw::DM_ATTRIBUTES, &info),
+              0u);
+    EXPECT_TRUE(other.CanWrite());
+    EXPECT_EQ(other.Attributes("NEW.DAT"), static_cast<long long>(nw::A_READ_ONLY));
+}
+
+TEST_F(StoreSharingTest, ChangesOfAnotherProcessBetweenCallsAreSeen) {
+    // The row exists once the entry has been looked at.
+    ASSERT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
+    OtherProcess other(net_.Root());
+    ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=1 WHERE name='a.txt'"));
+    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=32 WHERE name='a.txt'"));
+    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
+}
+
+TEST_F(StoreSharingTest, ANewFileTakesNothingFromTheFileItReplaces) {
+    // The old file has a row of its own (hidden, a trustee); the new file, never given any
+    // metadata, has the defaults under the old name.
+    const char* target = R"(\\HQ\DATA\PROJ\a.txt)";
+    ASSERT_TRUE(F().SetFileAttributes(target, win::FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_EQ(NetWare().NWAddTrustee(Connection("HQ"), 0, R"(DATA:PROJ\a.txt)", 0x01000011, 0x1F),
+              0u);
+    ASSERT_TRUE(Create(R"(\\HQ\DATA\PROJ\FRESH.TMP)", "new data"));
+    ASSERT_TRUE(
+        F().MoveFileEx(R"(\\HQ\DATA\PROJ\FRESH.TMP)", target, win::MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(F().GetFileAttributes(target), win::FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(net_.Meta(target).trustees.empty());
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/a.txt"), "new data");
+    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\FRESH.TMP)"), win::INVALID_FILE_ATTRIBUTES);
+
+    // A file with metadata keeps it through a rename.
+    ASSERT_TRUE(Create(R"(\\HQ\DATA\PROJ\KEPT.TMP)", "kept"));
+    ASSERT_TRUE(F().SetFileAttributes(R"(\\HQ\DATA\PROJ\KEPT.TMP)", win::FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\KEPT.TMP)", R"(\\HQ\DATA\PROJ\KEPT.DAT)"));
+    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\KEPT.DAT)"), win::FILE_ATTRIBUTE_SYSTEM);
+}
+
+}  // namespace
