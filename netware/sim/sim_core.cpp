@@ -339,6 +339,10 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
     }
     for (auto& [key, names] : index.names)
         std::sort(names.begin(), names.end());
+    // The indexes are a cache of what the disk holds: bounded, so that a walk over thousands
+    // of directories does not keep every listing it has seen.
+    if (indexes_.size() >= kMaxCachedDirectories)
+        indexes_.clear();
     return &(indexes_[localDir] = std::move(index));
 }
 

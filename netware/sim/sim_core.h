@@ -261,6 +261,7 @@ class Core {
     NetworkConfig config_;
     std::vector<std::unique_ptr<Server>> servers_;
     MetadataStore store_;
+    static constexpr std::size_t kMaxCachedDirectories = 256;
     std::unordered_map<std::string, DirIndex> indexes_;
     std::vector<std::int64_t> faultUses_;
     std::map<win::HANDLE, OpenFile> files_;
