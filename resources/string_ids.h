@@ -414,3 +414,19 @@ enum AppStringId : unsigned {
     IDS_HELP_CLOSE = 6009,            // "&Close"
     IDS_HELP_TOPIC_MISSING = 6010,    // "The help topic %s cannot be found."
 };
+
+// data safety: places, names, listings, interrupted copies, failed writes
+enum SafetyStringId : unsigned {
+};
+
+// window, dialogs and folder browser details
+enum DetailStringId : unsigned {
+};
+
+// farcast-run results, dry run, versions
+enum BatchStringId : unsigned {
+};
+
+// checked input: network.toml, numbers, names, patterns
+enum InputStringId : unsigned {
+};
