@@ -27,7 +27,7 @@ constexpr std::uint8_t kNewDirectoryAccessMask = 0xFB;
 struct NetWareEntry {
     NWCONN_HANDLE conn = 0;
     NWDIR_HANDLE dirHandle = 0;
-    char path[win::MAX_PATH] = {};
+    char path[win::kPathBufferSize] = {};
     std::uint8_t nameSpace = 0;
 };
 
@@ -59,7 +59,7 @@ bool ReadNameSpace(const std::string& path, NetWareEntry* entry) {
 
 bool DirectoryExists(const NetWareEntry& entry) {
     std::uint32_t sequence = 0xFFFFFFFF;
-    char name[256] = {};
+    char name[nw::kLongNameSize] = {};
     std::uint32_t dateTime = 0;
     std::uint32_t owner = 0;
     return NetWare().NWIntScanDirectoryInformation2(entry.conn, entry.dirHandle, entry.path,

@@ -50,7 +50,7 @@ void UpperCase(char* text) {
 struct NetWareFile {
     NWCONN_HANDLE conn = 0;
     NWDIR_HANDLE dirHandle = 0;
-    char path[win::MAX_PATH] = {};
+    char path[win::kPathBufferSize] = {};
     std::uint8_t nameSpace = 0;
 };
 
@@ -155,7 +155,7 @@ bool FileCopy::ChooseDestinationName() {
     if (CopyRun.DestHasLongNames) {
         destination_.nameSpace = nw::NS_LONG;
     } else if (CopyRun.SourceHasLongNames) {
-        char shortPath[win::MAX_PATH] = {};
+        char shortPath[win::kPathBufferSize] = {};
         const std::uint32_t length =
             win::Files().GetShortPathName(sourceFile_.c_str(), shortPath, sizeof shortPath);
         if (length == 0 || length >= sizeof shortPath) {
@@ -259,7 +259,7 @@ bool FileCopy::ResetAndOpenDestination() {
 }
 
 bool FileCopy::CreateTemporaryFile() {
-    char name[win::MAX_PATH] = {};
+    char name[win::kPathBufferSize] = {};
     if (win::Files().GetTempFileName(destinationDir_.c_str(), "FCT", 0, name) == 0) {
         Abandon();
         ErrorAskContinue(LoadResString(IDS_ERR_CREATE_TEMP), destinationDir_.c_str());

@@ -1,5 +1,6 @@
 #include "copy/path_utils.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "netware/volume_checks.h"
 #include "platform/file_services.h"
 #include "resources/string_ids.h"
+#include "util/characters.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
 
@@ -24,13 +26,13 @@ struct ParsedPath {
 bool ParseNetWarePath(const std::string& path, ParsedPath* parsed) {
     char server[nw::kNameSize] = {};
     char volume[nw::kNameSize] = {};
-    char directory[win::MAX_PATH] = {};
+    char directory[win::kPathBufferSize] = {};
     NWCONN_HANDLE connection = 0;
     if (NetWare().NWParsePath(path.c_str(), server, &connection, volume, directory) !=
         nw::SUCCESSFUL)
         return false;
     server[nw::kNameSize - 1] = volume[nw::kNameSize - 1] = '\0';
-    directory[win::MAX_PATH - 1] = '\0';
+    directory[win::kPathBufferSize - 1] = '\0';
     parsed->server = server;
     parsed->connection = connection;
     parsed->volume = volume;
@@ -60,7 +62,7 @@ bool LongDirectoryPath(const ParsedPath& parsed, std::string* longPath) {
     for (;;) {
         const std::string entry = FormatText(LoadResString(IDS_FMT_VOLUME_RELATIVE),
                                              parsed.volume.c_str(), current.c_str());
-        char longName[256] = {};
+        char longName[nw::kLongNameSize] = {};
         if (NetWare().NWGetLongName(parsed.connection, 0, entry.c_str(), nw::NS_DOS, nw::NS_LONG,
                                     longName) != nw::SUCCESSFUL)
             return false;
@@ -95,6 +97,21 @@ std::string Format(const ParsedPath& parsed, bool withServer) {
 
 }  // namespace
 
+namespace {
+
+// The path's short (8.3) form, parsed: every component by its alias, so that each names exactly
+// one entry whatever spelling the path used.
+bool ParseShortForm(const std::string& path, ParsedPath* parsed) {
+    char shortPath[win::kPathBufferSize] = {};
+    const std::uint32_t length =
+        win::Files().GetShortPathName(path.c_str(), shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath)
+        return false;
+    return ParseNetWarePath(shortPath, parsed);
+}
+
+}  // namespace
+
 bool CanonicalNetWarePath(std::string& path, bool withServer) {
     // A file dropped from a Linux file manager arrives as a local path under the network
     // root; it names the NetWare path it is.
@@ -102,31 +119,82 @@ bool CanonicalNetWarePath(std::string& path, bool withServer) {
     if (!path.empty() && path[0] == '/' && NetWare().LocalPathToNetWarePath(path, &netPath))
         path = netPath;
 
-    UpperCaseInPlace(path);
+    // The path is looked up as it was given: upper-casing it first would find, of two entries
+    // whose names differ only in case, the upper-case one for either.
     ParsedPath parsed;
-    if (!ParseNetWarePath(path, &parsed)) {
-        // The client may know the entry only by its 8.3 form: parse that, then ask the server
-        // for the long names.
-        char shortPath[win::MAX_PATH] = {};
-        const std::uint32_t length =
-            win::Files().GetShortPathName(path.c_str(), shortPath, sizeof shortPath);
-        if (length == 0 || length >= sizeof shortPath)
-            return false;
-        if (!ParseNetWarePath(shortPath, &parsed))
-            return false;
-        if (!parsed.directory.empty() && VolumeHasLongNames(parsed)) {
+    if (!ParseNetWarePath(path, &parsed) && !ParseShortForm(path, &parsed))
+        return false;
+    if (!parsed.directory.empty()) {
+        if (VolumeHasLongNames(parsed)) {
+            // Each component gets the name the volume holds: the long name for an alias, the
+            // stored case for any other spelling. The way there is the 8.3 form, whose every
+            // component names one entry, and the long name of each.
+            ParsedPath shortForm;
             std::string longPath;
-            if (!LongDirectoryPath(parsed, &longPath))
+            if (!ParseShortForm(path, &shortForm) || !LongDirectoryPath(shortForm, &longPath))
                 return false;
             parsed.directory = longPath;
+        } else {
+            // A volume without long names holds upper-case 8.3 names only.
+            UpperCaseInPlace(parsed.directory);
         }
     }
 
     // Never cut a path: a result beyond the program's limit is refused.
     std::string result = Format(parsed, withServer);
-    if (result.size() > kMaxPath)
+    if (!WithinPathLimit(result))
         return false;
     path = result;
+    return true;
+}
+
+bool WithinPathLimit(const std::string& path) {
+    return CharacterCount(path) <= kMaxPath;
+}
+
+bool NormaliseTargetPath(const std::string& given, std::string* targetPath) {
+    // A place on the network in any form a path can take there becomes its volume path, as a
+    // folder picked with "Select..." does.
+    std::string canonical = given;
+    const bool drive =
+        given.size() >= 2 && given[1] == ':' && std::isalpha(static_cast<unsigned char>(given[0]));
+    if ((given.rfind("\\\\", 0) == 0 || drive || (!given.empty() && given[0] == '/')) &&
+        CanonicalNetWarePath(canonical, false)) {
+        *targetPath = canonical;
+        return true;
+    }
+    // \VOLUME\path as written: the same path on every server. Doubled and trailing
+    // backslashes go; ".", ".." and names that cannot be NetWare names never make a path.
+    if (given.size() < 2 || given[0] != '\\' || given[1] == '\\')
+        return false;
+    std::string result;
+    std::string name;
+    bool first = true;
+    for (std::size_t i = 1; i <= given.size(); ++i) {
+        const char c = i < given.size() ? given[i] : '\\';
+        if (c != '\\') {
+            name += c;
+            continue;
+        }
+        if (name.empty())
+            continue;
+        if (name == "." || name == ".." || name.find_first_of(":/*?") != std::string::npos ||
+            CharacterCount(name) > 255 || std::any_of(name.begin(), name.end(), [](char ch) {
+                return static_cast<unsigned char>(ch) < 0x20;
+            }))
+            return false;
+        if (first) {
+            if (name.size() >= nw::kNameSize)
+                return false;
+            UpperCaseInPlace(name);  // volume names are upper case
+            first = false;
+        }
+        result += "\\" + name;
+        name.clear();
+    }
+    if (result.empty() || !WithinPathLimit(result))
+        return false;
+    *targetPath = result;
     return true;
 }
 

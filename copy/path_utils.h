@@ -5,10 +5,23 @@
 
 #include "platform/window_system.h"
 
-// Rewrites a path on a NetWare volume (mapped drive or UNC, short or long names) into the
-// canonical form with long names: \\SERVER\VOLUME\path with server, \VOLUME\path without.
-// False when the path is not on a reachable NetWare volume (path then holds it upper-cased).
+// Rewrites a path on a NetWare volume (mapped drive or UNC, short or long names, any case) into
+// the canonical form: \\SERVER\VOLUME\path with server, \VOLUME\path without, each component
+// in the name its volume holds (the long name for an alias, the stored case for any spelling;
+// upper case on a volume without long names). False, with path unchanged, when the path does
+// not name an entry on a reachable NetWare volume.
 bool CanonicalNetWarePath(std::string& path, bool withServer);
+
+// True when the path keeps within the program's limit of 259 characters (characters, not
+// the bytes that encode them).
+bool WithinPathLimit(const std::string& path);
+
+// The destination path of a run (the same volume path \VOLUME\path on every server) from what
+// a user or a stored history gives: a place on the network (\\SERVER\VOLUME\path, a mapped
+// drive, a local path under the network root) becomes its volume path; \VOLUME\path stays, with
+// doubled and trailing backslashes removed and the volume name upper-cased. False for anything
+// else (a local path, a relative path, ".." components, names no volume can hold).
+bool NormaliseTargetPath(const std::string& given, std::string* targetPath);
 
 // The text to show for path in a dialog control: leading directories dropped behind " ...\"
 // until it fits the control, never the last component. Cannot fail.

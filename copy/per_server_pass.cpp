@@ -3,10 +3,10 @@
 // source onto or into itself, then copy the dropped files and directory trees.
 #include "copy/per_server_pass.h"
 
-#include <strings.h>
-
 #include "copy/copy_run.h"
 #include "copy/file_copy.h"
+#include "copy/path_utils.h"
+#include "copy/places.h"
 #include "copy/progress_dialogs.h"
 #include "copy/run_driver.h"
 #include "copy/tree_walk.h"
@@ -42,7 +42,7 @@ std::string TrimOuterBackslashes(std::string path) {
 bool ParsePath(const std::string& path, ParsedPath* parsed) {
     char server[nw::kNameSize] = {};
     char volume[nw::kNameSize] = {};
-    char directory[win::MAX_PATH] = {};
+    char directory[win::kPathBufferSize] = {};
     if (NetWare().NWParsePath(path.c_str(), server, &parsed->connection, volume, directory) !=
         nw::SUCCESSFUL)
         return false;
@@ -50,10 +50,6 @@ bool ParsePath(const std::string& path, ParsedPath* parsed) {
     parsed->volume = volume;
     parsed->directory = TrimOuterBackslashes(directory);
     return true;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
 std::string VolumeRootPath(const std::string& server, const std::string& volume) {
@@ -69,29 +65,44 @@ void GiveServerUp() {
     UpdateProgressBars();
 }
 
-// True when directory equals ancestor or lies below it (both without outer backslashes).
-bool IsSameOrBelow(const std::string& directory, const std::string& ancestor) {
-    if (ancestor.empty())
-        return true;  // the volume root holds everything
-    if (directory.size() < ancestor.size() ||
-        strncasecmp(directory.c_str(), ancestor.c_str(), ancestor.size()) != 0)
-        return false;
-    return directory.size() == ancestor.size() || directory[ancestor.size()] == '\\';
+// The place where the copy of a dropped item lands on this server: the destination directory
+// and the item's own name, as the destination holds it when it is there already.
+Place CopyPlace(const Place& root, const std::string& item) {
+    const std::string name = LastComponent(item);
+    win::FindData data;
+    const win::ScopedFind find(
+        win::Files().FindFirstFile(JoinPath(CopyRun.DestinationRoot, name).c_str(), &data));
+    return root.Child(find.Valid() ? data.fileName : name);
 }
 
-// A destination inside a dropped directory would copy that tree into itself, without end.
-bool DestinationInsideDroppedDirectory(const std::string& destination) {
-    ParsedPath target;
-    if (!ParsePath(destination, &target))
+// The run's sources are never written to: the server is refused when the destination lies
+// inside a dropped directory (a tree copied into itself), or when the copy of any dropped item
+// would land on the item itself, on another dropped item or on a directory holding one (a
+// synchronisation there would delete it).
+bool CopyWouldMeetSources(const std::string& destination) {
+    // The sources are looked at afresh for every server: what the places are is what the
+    // volumes hold now.
+    DroppedPlaces.Set(CopyRun.DroppedFiles, CopyRun.DroppedDirectories);
+    Place root;
+    if (!ResolvePlace(destination, &root))
         return false;
-    for (const std::string& dropped : CopyRun.DroppedDirectories) {
-        ParsedPath source;
-        if (!ParsePath(dropped, &source))
-            continue;
-        if (source.connection == target.connection && SameText(source.volume, target.volume) &&
-            IsSameOrBelow(target.directory, source.directory)) {
-            ErrorBox(LoadResString(IDS_ERR_DEST_INSIDE_SOURCE), destination.c_str(),
-                     dropped.c_str());
+    const std::string holding = DroppedPlaces.Holding(root);
+    if (!holding.empty()) {
+        ErrorBox(LoadResString(IDS_ERR_DEST_INSIDE_SOURCE), destination.c_str(), holding.c_str());
+        return true;
+    }
+    for (const auto& [item, place] : DroppedPlaces.Items()) {
+        if (place.server != root.server || place.volume != root.volume)
+            continue;  // another volume never holds this one's entries
+        const Place target = CopyPlace(root, item);
+        if (target.Key() == place.Key())
+            return SameSourceAndTarget(item, destination);
+        std::string met = DroppedPlaces.Holding(target);
+        if (met.empty())
+            met = DroppedPlaces.Inside(target);
+        if (!met.empty()) {
+            ErrorBox(LoadResString(IDS_ERR_COPY_MEETS_SOURCE), item.c_str(), destination.c_str(),
+                     met.c_str());
             return true;
         }
     }
@@ -138,7 +149,7 @@ void CopyDroppedItems() {
 bool CheckSourcePath(const std::string& path) {
     NWCONN_HANDLE conn = 0;
     NWDIR_HANDLE dirHandle = 0;
-    char netWarePath[win::MAX_PATH] = {};
+    char netWarePath[win::kPathBufferSize] = {};
     if (NetWare().NWParseNetWarePath(path.c_str(), &conn, &dirHandle, netWarePath) !=
         nw::SUCCESSFUL) {
         ErrorBox(LoadResString(IDS_ERR_SOURCE_NOT_NETWARE), path.c_str());
@@ -193,8 +204,7 @@ bool PerServerPass(const std::string& serverName, std::uint32_t serverIndex,
 
     CopyRun.DestinationRoot = FormatText(LoadResString(IDS_FMT_SERVER_PATH), serverName.c_str(),
                                          CopyOptions.TargetPath.c_str());
-    if (SameSourceAndTarget(CopyRun.FirstDroppedItem, CopyRun.DestinationRoot) ||
-        DestinationInsideDroppedDirectory(CopyRun.DestinationRoot)) {
+    if (CopyWouldMeetSources(CopyRun.DestinationRoot)) {
         GiveServerUp();
         return true;
     }
@@ -217,18 +227,15 @@ bool AskContinueWithNextServer(std::uint32_t serverIndex, std::uint32_t serverCo
 }
 
 bool SameSourceAndTarget(const std::string& source, const std::string& destination) {
-    ParsedPath from;
-    ParsedPath to;
-    if (!ParsePath(source, &from) || !ParsePath(destination, &to))
+    // Compared as the entries the paths name, not as text: an alias, another letter case or a
+    // trailing backslash reaches the same place.
+    Place from;
+    Place to;
+    if (!ResolvePlace(source, &from) || !ResolvePlace(destination, &to) || from.parts.empty())
         return false;
-    // The directory that holds the source: its path without the last name.
-    const auto lastSlash = from.directory.rfind('\\');
-    const std::string holder =
-        lastSlash == std::string::npos ? std::string() : from.directory.substr(0, lastSlash);
-    if (from.connection == to.connection && SameText(from.volume, to.volume) &&
-        SameText(holder, to.directory)) {
-        ErrorBox(LoadResString(IDS_ERR_SAME_DIRECTORY), source.c_str(), destination.c_str());
-        return true;
-    }
-    return false;
+    from.parts.pop_back();  // the directory that holds the source
+    if (from.Key() != to.Key())
+        return false;
+    ErrorBox(LoadResString(IDS_ERR_SAME_DIRECTORY), source.c_str(), destination.c_str());
+    return true;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "copy/case_twins.h"
 #include "copy/copy_run.h"
 #include "copy/path_utils.h"
 #include "copy/progress_dialogs.h"
@@ -42,11 +43,30 @@ bool IsDirectory(const win::FindData& data) {
     return (data.attributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// A path the program cannot hold is reported and left out; it is never cut to fit.
-bool FitsPathLimit(const std::string& path) {
-    if (path.size() <= kMaxPath)
+// A dropped name the program cannot hold is reported and left out; it is never cut to fit.
+// Names inside dropped directories are not reported here: the copy reports them, once for
+// each server, and the count leaves them out as the copy will.
+bool DroppedNameFits(const std::string& path) {
+    if (WithinPathLimit(path))
         return true;
     ErrorBox(LoadResString(IDS_ERR_PATH_TOO_LONG), path.c_str());
+    return false;
+}
+
+// Of two dropped names that differ only in case the first is taken; a later one would land on
+// the first's copy, so it is reported and left out.
+bool TwinOfEarlierDrop(const std::string& path) {
+    const std::string name = LastComponent(path);
+    for (const std::vector<std::string>* list :
+         {&CopyRun.DroppedFiles, &CopyRun.DroppedDirectories}) {
+        for (const std::string& earlier : *list) {
+            const std::string other = LastComponent(earlier);
+            if (other != name && SameNameIgnoringCase(other, name)) {
+                ErrorBox(LoadResString(IDS_ERR_CASE_TWIN), path.c_str(), earlier.c_str());
+                return true;
+            }
+        }
+    }
     return false;
 }
 
@@ -59,8 +79,16 @@ bool IsVolumeRoot(const std::string& path) {
 void ClassifyDroppedEntry(const std::string& path) {
     win::FindData data;
     win::ScopedFind find(win::Files().FindFirstFile(path.c_str(), &data));
-    if (!find.Valid())
-        return;  // gone since the drop: left out without a word
+    if (!find.Valid()) {
+        const std::uint32_t error = win::Files().GetLastError();
+        // Gone since the drop: left out without a word. Anything else is not "gone" but
+        // unknown, and is said.
+        if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND)
+            ErrorBox(LoadResString(IDS_ERR_CANNOT_READ_DROPPED), path.c_str(), error);
+        return;
+    }
+    if (TwinOfEarlierDrop(path))
+        return;
     if (!IsDirectory(data)) {
         CopyRun.DroppedFiles.push_back(path);
         CountFile(data.size);
@@ -78,7 +106,7 @@ void ScanSources() {
             return;
         std::string path = entry;
         CanonicalNetWarePath(path, true);  // on failure the path is used as it leaves it
-        if (!FitsPathLimit(path))
+        if (!DroppedNameFits(path))
             continue;
         ShowPath(path);
         if (path.size() == 3) {
@@ -101,18 +129,22 @@ bool CountDirectory(const std::string& path) {
     win::FindData data;
     win::ScopedFind find(win::Files().FindFirstFile(pattern.c_str(), &data));
     if (!find.Valid())
-        return true;  // a directory that cannot be listed counts as empty
+        return true;  // nothing to count; a directory that cannot be read is reported by the copy
+    CaseTwins twins;
     do {
-        if (!IsDirectory(data)) {
-            if (FitsPathLimit(JoinPath(path, data.fileName)))
-                CountFile(data.size);
-        } else if (!data.fileName.empty() && data.fileName[0] != '.' && CopyOptions.CopySubDirs) {
-            const std::string child = JoinPath(path, data.fileName);
-            if (FitsPathLimit(child)) {
-                ++CopyRun.SourceDirectories;
-                SetDialogCount(ProgressDialog, kDirectoriesField, CopyRun.SourceDirectories);
-                CountDirectory(child);
-            }
+        // What the copy leaves out is not counted: subdirectories without CopySubDirs, names
+        // beginning with a dot (for directories), names beyond the path limit, later twins.
+        const bool directory = IsDirectory(data);
+        if ((directory &&
+             (data.fileName.empty() || data.fileName[0] == '.' || !CopyOptions.CopySubDirs)) ||
+            !WithinPathLimit(JoinPath(path, data.fileName)) || !twins.First(data.fileName))
+            continue;
+        if (!directory) {
+            CountFile(data.size);
+        } else {
+            ++CopyRun.SourceDirectories;
+            SetDialogCount(ProgressDialog, kDirectoriesField, CopyRun.SourceDirectories);
+            CountDirectory(JoinPath(path, data.fileName));
         }
     } while (!CancelRequested && win::Files().FindNextFile(find.Get(), &data));
     return true;

@@ -7,7 +7,8 @@
 // - Each operation returns its 32-bit completion code (0 = success) and also stores it in
 //   LastNetWareError. NWIsDSServer and NWIsDSAuthenticated return a truth value (and store 0).
 // - Names (servers, volumes, objects, passwords) are at most 48 characters; out buffers for
-//   them are at least kNameSize bytes. Paths are at most 259 characters (buffers of 260).
+//   them are at least kNameSize bytes. Paths are at most 259 characters, in out buffers of
+//   win::kPathBufferSize bytes; long names at most 255, in buffers of kLongNameSize.
 // - Optional out parameters may be null.
 // - File handles returned by NWOpenNSEntry are handles of the file services (platform/
 //   file_services.h): reads, writes, seeks and closing go through Files().
@@ -28,18 +29,20 @@ extern NWCCODE LastNetWareError;
 namespace nw {
 
 constexpr std::size_t kNameSize = 49;  // 48 characters and a terminator
+// A long name of up to 255 characters in UTF-8, and its terminator.
+constexpr std::size_t kLongNameSize = 4 * 255 + 1;
 
 // Completion codes the program tests by value.
 constexpr NWCCODE SUCCESSFUL = 0;
-constexpr NWCCODE PASSWORD_EXPIRED = 0x89DF;     // logged in, but the password has expired
+constexpr NWCCODE PASSWORD_EXPIRED = 0x89DF;  // logged in, but the password has expired
 constexpr NWCCODE VOLUME_DOES_NOT_EXIST = 0x8998;
-constexpr NWCCODE NO_SUCH_OBJECT = 0x89FC;       // also: no more objects in a bindery scan
-constexpr NWCCODE NO_MORE_TRUSTEES = 0x899C;     // also: invalid path
+constexpr NWCCODE NO_SUCH_OBJECT = 0x89FC;    // also: no more objects in a bindery scan
+constexpr NWCCODE NO_MORE_TRUSTEES = 0x899C;  // also: invalid path
 constexpr NWCCODE NO_SUCH_OBJECT_OR_BAD_PASSWORD = 0x89FF;  // failure (login, generic)
 constexpr NWCCODE INVALID_CONNECTION = 0x8801;
 constexpr NWCCODE INVALID_PATH = 0x899C;
 constexpr NWCCODE NO_FILES_FOUND = 0x89FF;
-constexpr NWCCODE ACCESS_DENIED = 0x8994;        // no rights / read-only
+constexpr NWCCODE ACCESS_DENIED = 0x8994;  // no rights / read-only
 constexpr NWCCODE DIRECTORY_NOT_EMPTY = 0x89A0;
 constexpr NWCCODE FILE_EXISTS = 0x8992;
 constexpr NWCCODE NOT_SAME_TREE_OR_NOT_DS = 0x8996;
@@ -105,7 +108,7 @@ struct EntryInfo {
     std::uint64_t spaceAllocated = 0;  // bytes the entry occupies (compressed size if compressed)
     std::uint32_t attributes = 0;      // NetWare attribute word
     std::uint16_t flags = 0;
-    std::uint64_t dataStreamSize = 0;  // uncompressed size in bytes
+    std::uint64_t dataStreamSize = 0;                  // uncompressed size in bytes
     std::uint16_t creationTime = 0, creationDate = 0;  // DOS packed
     std::uint32_t creatorID = 0;
     std::uint16_t modifyTime = 0, modifyDate = 0;  // DOS packed
@@ -115,10 +118,12 @@ struct EntryInfo {
     std::uint32_t archiverID = 0;
     std::uint16_t inheritedRightsMask = 0;
     std::uint8_t nameSpaceCreator = 0;
-    char entryName[256] = {};
+    char entryName[nw::kLongNameSize] = {};
 };
 
-inline std::uint32_t Low32(std::uint64_t v) { return static_cast<std::uint32_t>(v); }
+inline std::uint32_t Low32(std::uint64_t v) {
+    return static_cast<std::uint32_t>(v);
+}
 
 // DOS-information record of NWSetNSEntryDOSInfo, fields in the client's order.
 struct NWEntryDOSInfo {
@@ -144,9 +149,9 @@ struct NW_NS_OPENCREATE {
     std::uint16_t searchAttributes = 0;  // 0x8006 etc.
     std::uint32_t reserved = 0;
     std::uint32_t createAttributes = 0;
-    std::uint16_t accessRights = 0;      // nw::AR_*
+    std::uint16_t accessRights = 0;  // nw::AR_*
     std::uint32_t NetWareHandle = 0;
-    std::uint8_t openCreateAction = 0;   // in: preset; out: action taken
+    std::uint8_t openCreateAction = 0;  // in: preset; out: action taken
 };
 
 // Extended volume information (NWGetExtendedVolumeInfo).
@@ -193,7 +198,7 @@ struct LCONV {
 };
 
 class NetWareClient {
-public:
+  public:
     virtual ~NetWareClient() = default;
 
     // Start-up and connections.
@@ -288,36 +293,32 @@ public:
     // Entries.
     virtual NWCCODE NWGetOwningNameSpace(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
                                          const char* path, std::uint8_t* nameSpace) = 0;
-    virtual NWCCODE NWGetNSEntryInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                                     const char* path, std::uint8_t srcNameSpace,
-                                     std::uint8_t dstNameSpace, std::uint16_t searchAttributes,
-                                     std::uint32_t returnInfoMask, EntryInfo* info) = 0;
+    virtual NWCCODE NWGetNSEntryInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                     std::uint8_t srcNameSpace, std::uint8_t dstNameSpace,
+                                     std::uint16_t searchAttributes, std::uint32_t returnInfoMask,
+                                     EntryInfo* info) = 0;
     // Existence test of a directory; sequence 0xFFFFFFFF asks for the entry itself.
     virtual NWCCODE NWIntScanDirectoryInformation2(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                                                   const char* searchPath,
-                                                   std::uint32_t* sequence, char* dirName,
-                                                   std::uint32_t* dirDateTime,
-                                                   std::uint32_t* ownerID,
-                                                   std::uint8_t* rightsMask,
+                                                   const char* searchPath, std::uint32_t* sequence,
+                                                   char* dirName, std::uint32_t* dirDateTime,
+                                                   std::uint32_t* ownerID, std::uint8_t* rightsMask,
                                                    std::uint16_t augmentFlag) = 0;
-    virtual NWCCODE NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                                      const char* path, std::uint8_t accessMask) = 0;
+    virtual NWCCODE NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
+                                      std::uint8_t accessMask) = 0;
     virtual NWCCODE NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
                                         const char* path, std::uint8_t nameSpace,
-                                        std::uint16_t searchAttributes,
-                                        std::uint32_t modifyDOSMask,
+                                        std::uint16_t searchAttributes, std::uint32_t modifyDOSMask,
                                         const NWEntryDOSInfo* dosInfo) = 0;
     virtual NWCCODE NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                                  std::uint8_t nameSpace, std::uint8_t dataStream,
-                                  const char* path, NW_NS_OPENCREATE* request,
-                                  win::HANDLE* fileHandle) = 0;
+                                  std::uint8_t nameSpace, std::uint8_t dataStream, const char* path,
+                                  NW_NS_OPENCREATE* request, win::HANDLE* fileHandle) = 0;
     // Declares the compressed size of a file written through the open-compressed right.
     virtual NWCCODE NWSetCompressedFileSize(NWCONN_HANDLE conn, win::HANDLE fileHandle,
                                             std::uint64_t requestedSize,
                                             std::uint64_t* resultSize) = 0;
     virtual NWCCODE NWGetLongName(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
                                   std::uint8_t srcNameSpace, std::uint8_t dstNameSpace,
-                                  char* longName /* 256 */) = 0;
+                                  char* longName /* kLongNameSize */) = 0;
     // dateTime is (DOS date << 16) | DOS time.
     virtual NWCCODE NWUnpackDateTime(std::uint32_t dateTime, NW_DATE* date, NW_TIME* time) = 0;
     virtual NWCCODE NWDeleteDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,

@@ -14,10 +14,10 @@ constexpr std::size_t kDsNameSize = 260;
 // "VOLUME:dir\name" of a full path (UNC or drive form); false when it is not on NetWare.
 bool EntryName(const std::string& path, std::string* entryName) {
     char volume[nw::kNameSize] = {};
-    char directory[win::MAX_PATH] = {};
+    char directory[win::kPathBufferSize] = {};
     if (NetWare().NWParsePath(path.c_str(), nullptr, nullptr, volume, directory) != nw::SUCCESSFUL)
         return false;
-    volume[nw::kNameSize - 1] = directory[win::MAX_PATH - 1] = '\0';
+    volume[nw::kNameSize - 1] = directory[win::kPathBufferSize - 1] = '\0';
     const char* below = directory[0] == '\\' ? directory + 1 : directory;
     *entryName = FormatText(LoadResString(IDS_FMT_VOLUME_RELATIVE), volume, below);
     return true;

@@ -56,10 +56,10 @@ bool CheckDestinationPath(NWCONN_HANDLE conn, NWDIR_HANDLE* dirHandle,
         FormatText(LoadResString(IDS_FMT_SERVER_PATH), serverName.c_str(), targetPath.c_str());
 
     NWDIR_HANDLE handle = 0;
-    char relative[win::MAX_PATH] = {};
+    char relative[win::kPathBufferSize] = {};
     bool exists =
         nw.NWParseNetWarePath(uncPath.c_str(), nullptr, &handle, relative) == nw::SUCCESSFUL;
-    relative[win::MAX_PATH - 1] = '\0';
+    relative[win::kPathBufferSize - 1] = '\0';
     // The temporary handle only proves that the path exists; nothing uses it afterwards.
     if (exists)
         exists = nw.NWAllocTemporaryDirectoryHandle(conn, 0, relative, &handle, nullptr) ==

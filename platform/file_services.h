@@ -66,6 +66,9 @@ using HANDLE = std::intptr_t;
 constexpr HANDLE INVALID_HANDLE_VALUE = -1;
 
 constexpr std::size_t MAX_PATH = 260;  // 259 characters and a terminator
+// Bytes of a buffer that holds a path of MAX_PATH - 1 characters: names are UTF-8, up to four
+// bytes a character.
+constexpr std::size_t kPathBufferSize = 4 * (MAX_PATH - 1) + 1;
 
 struct FindData {
     std::uint32_t attributes = 0;    // FILE_ATTRIBUTE_* (directory bit 0x10)
@@ -76,7 +79,7 @@ struct FindData {
 };
 
 class FileServices {
-public:
+  public:
     virtual ~FileServices() = default;
 
     // Enumeration: pattern is "DIR\*.*" (every entry) or "DIR\NAME" (that one entry, used as
@@ -93,7 +96,7 @@ public:
     virtual std::uint32_t GetShortPathName(const char* longPath, char* shortPath,
                                            std::uint32_t length) = 0;
     // Creates a new empty file "<dir>\<prefix><hex>.TMP" and writes its path into tempFile
-    // (MAX_PATH bytes). Returns the unique number used, 0 on failure.
+    // (kPathBufferSize bytes). Returns the unique number used, 0 on failure.
     virtual std::uint32_t GetTempFileName(const char* directory, const char* prefix,
                                           std::uint32_t unique, char* tempFile) = 0;
     virtual bool MoveFile(const char* from, const char* to) = 0;
@@ -104,8 +107,7 @@ public:
 
     virtual HANDLE CreateFile(const char* path, std::uint32_t access, std::uint32_t shareMode,
                               std::uint32_t creation, std::uint32_t flags) = 0;
-    virtual bool ReadFile(HANDLE file, void* buffer, std::uint32_t toRead,
-                          std::uint32_t* read) = 0;
+    virtual bool ReadFile(HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) = 0;
     virtual bool WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* written) = 0;
     // Moves the position; newPosition (optional) receives the resulting 64-bit position.
@@ -132,7 +134,7 @@ void SetFiles(FileServices* files);
 
 // Closes a handle of the file services when it goes out of scope.
 class ScopedHandle {
-public:
+  public:
     ScopedHandle() = default;
     explicit ScopedHandle(HANDLE h) : handle_(h) {}
     ScopedHandle(const ScopedHandle&) = delete;
@@ -166,13 +168,13 @@ public:
         return Files().CloseHandle(h);
     }
 
-private:
+  private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
 // Ends a FindFirstFile enumeration when it goes out of scope.
 class ScopedFind {
-public:
+  public:
     explicit ScopedFind(HANDLE h) : handle_(h) {}
     ScopedFind(const ScopedFind&) = delete;
     ScopedFind& operator=(const ScopedFind&) = delete;
@@ -183,7 +185,7 @@ public:
     HANDLE Get() const { return handle_; }
     bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
 
-private:
+  private:
     HANDLE handle_;
 };
 

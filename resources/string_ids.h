@@ -326,8 +326,8 @@ enum : unsigned {
 
 // simulated network: network.toml, check, administration, farcast-netsim
 enum SimStringId : unsigned {
-    IDS_SIM_AT_LINE = 5000,        // "%s, line %u: %s" (file, line, problem)
-    IDS_SIM_IN_FILE = 5001,        // "%s: %s" (file, problem)
+    IDS_SIM_AT_LINE = 5000,  // "%s, line %u: %s" (file, line, problem)
+    IDS_SIM_IN_FILE = 5001,  // "%s: %s" (file, problem)
     IDS_SIM_UNREADABLE = 5002,
     IDS_SIM_UNKNOWN_KEY = 5003,
     IDS_SIM_KEY_REQUIRED = 5004,
@@ -387,7 +387,7 @@ enum SimStringId : unsigned {
     IDS_NETSIM_HELP_COMPRESS = 5110,
     IDS_NETSIM_HELP_PATHS = 5111,
     IDS_NETSIM_HELP_EXIT = 5112,
-    IDS_NETSIM_ERROR = 5113,           // "farcast-netsim: %s"
+    IDS_NETSIM_ERROR = 5113,  // "farcast-netsim: %s"
     IDS_NETSIM_UNKNOWN_COMMAND = 5114,
     IDS_NETSIM_ARGUMENT_COUNT = 5115,
     IDS_NETSIM_BAD_HEX = 5116,
@@ -403,30 +403,37 @@ enum SimStringId : unsigned {
 
 // application window, start-up network, help viewer
 enum AppStringId : unsigned {
-    IDS_DEMO_NETWORK_CREATED = 6000,  // "Farcast found no NetWare network ... set up ... in\r\n%s ..."
+    IDS_DEMO_NETWORK_CREATED =
+        6000,  // "Farcast found no NetWare network ... set up ... in\r\n%s ..."
     IDS_ERR_NETWORK_UNUSABLE = 6001,  // "ERROR - The NetWare network in %s cannot be used.\r\n%s"
-    IDS_ERR_DEMO_NETWORK = 6002,      // "ERROR - Unable to create the demonstration network in %s..."
-    IDS_RUN_STILL_ENDING = 6004,      // "A copy run is still finishing. Drop the files again ..."
-    IDS_HELP_VIEWER_TITLE = 6005,     // "Farcast Help"
-    IDS_HELP_CONTENTS = 6006,         // "&Contents"
-    IDS_HELP_BACK = 6007,             // "&Back"
-    IDS_HELP_FORWARD = 6008,          // "&Forward"
-    IDS_HELP_CLOSE = 6009,            // "&Close"
-    IDS_HELP_TOPIC_MISSING = 6010,    // "The help topic %s cannot be found."
+    IDS_ERR_DEMO_NETWORK = 6002,    // "ERROR - Unable to create the demonstration network in %s..."
+    IDS_RUN_STILL_ENDING = 6004,    // "A copy run is still finishing. Drop the files again ..."
+    IDS_HELP_VIEWER_TITLE = 6005,   // "Farcast Help"
+    IDS_HELP_CONTENTS = 6006,       // "&Contents"
+    IDS_HELP_BACK = 6007,           // "&Back"
+    IDS_HELP_FORWARD = 6008,        // "&Forward"
+    IDS_HELP_CLOSE = 6009,          // "&Close"
+    IDS_HELP_TOPIC_MISSING = 6010,  // "The help topic %s cannot be found."
 };
 
 // data safety: places, names, listings, interrupted copies, failed writes
 enum SafetyStringId : unsigned {
+    IDS_SIM_CANNOT_READ = 7000,           // "%s cannot be read: %s"
+    IDS_SIM_CHECK_LINKED_VOLUME = 7001,   // "%s is a symbolic link or not a directory: ..."
+    IDS_SIM_DEMO_NOT_EMPTY = 7002,        // "%s is not empty: the demo network needs a new or ..."
+    IDS_SIM_DEMO_NOT_A_DIRECTORY = 7003,  // "%s is not a directory (or is a symbolic link): ..."
+    IDS_ERR_CASE_TWIN = 7011,  // "ERROR - %s has been left out: its name differs only in case ..."
+    IDS_ERR_CANNOT_READ_DROPPED = 7012,  // "ERROR - %s cannot be read and has been left out...."
+    IDS_ERR_CANNOT_READ_DIR = 7013,      // "ERROR - The directory %s cannot be read. ..."
+    IDS_ERR_COPY_MEETS_SOURCE =
+        7010,  // "ERROR - The copy of %s in %s would land on the source %s..."
 };
 
 // window, dialogs and folder browser details
-enum DetailStringId : unsigned {
-};
+enum DetailStringId : unsigned {};
 
 // farcast-run results, dry run, versions
-enum BatchStringId : unsigned {
-};
+enum BatchStringId : unsigned {};
 
 // checked input: network.toml, numbers, names, patterns
-enum InputStringId : unsigned {
-};
+enum InputStringId : unsigned {};

@@ -4,6 +4,7 @@
 
 #include "copy/copy_run.h"
 #include "copy/path_utils.h"
+#include "copy/places.h"
 #include "copy/progress_dialogs.h"
 #include "netware/netware_client.h"
 #include "report/log_file.h"
@@ -17,6 +18,14 @@ namespace {
 
 bool Prompting() {
     return CopyOptions.PromptOnDeletion && !CopyOptions.UnattendedMode;
+}
+
+// A destination entry that is a dropped item, lies inside one or holds one. Synchronisation
+// never reaches such a place when the pass has refused overlapping destinations; this keeps
+// it so whatever the way there.
+bool IsOrHoldsSource(const std::string& path) {
+    Place place;
+    return ResolvePlace(path, &place) && DroppedPlaces.Overlaps(place);
 }
 
 }  // namespace
@@ -69,6 +78,8 @@ void CountDeletedDirectory(const std::string& path) {
 }
 
 bool DeleteDestinationFile(const std::string& path, std::uint64_t size) {
+    if (IsOrHoldsSource(path))
+        return true;  // a source of the run is never deleted
     if (Prompting()) {
         const int answer = AskDelete(path);
         if (answer == win::IDCANCEL)
@@ -86,6 +97,8 @@ bool DeleteDestinationFile(const std::string& path, std::uint64_t size) {
 }
 
 bool DeleteDestinationTree(const std::string& directory) {
+    if (IsOrHoldsSource(directory))
+        return true;  // a source of the run, or a directory holding one, is never deleted
     {
         win::FindData entry;
         const win::ScopedFind find(
@@ -120,7 +133,7 @@ bool DeleteDestinationTree(const std::string& directory) {
     }
     NWCONN_HANDLE conn = 0;
     NWDIR_HANDLE dirHandle = 0;
-    char relativePath[win::MAX_PATH] = {};
+    char relativePath[win::kPathBufferSize] = {};
     if (NetWare().NWParseNetWarePath(directory.c_str(), &conn, &dirHandle, relativePath) == 0 &&
         NetWare().NWDeleteDirectory(conn, dirHandle, relativePath) == 0) {
         CountDeletedDirectory(directory);

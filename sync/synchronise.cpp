@@ -3,33 +3,14 @@
 // dropped directory being synchronised, and never touches the source.
 #include "sync/synchronise.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "copy/copy_run.h"
 #include "copy/path_utils.h"
+#include "copy/places.h"
 #include "copy/progress_dialogs.h"
 #include "settings/copy_options.h"
 #include "sync/deletion.h"
 
 namespace {
-
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// True when one path is the other or lies inside it (names compare in any case).
-bool Overlap(const std::string& a, const std::string& b) {
-    const std::string ua = Upper(a);
-    const std::string ub = Upper(b);
-    const auto inside = [](const std::string& inner, const std::string& outer) {
-        return inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 &&
-               inner[outer.size()] == '\\';
-    };
-    return ua == ub || inside(ua, ub) || inside(ub, ua);
-}
 
 // The name of the source directory's copy: toward a volume without long names the copy used
 // the directory's 8.3 alias. Empty when that alias cannot be had (the copy could not have made
@@ -37,12 +18,21 @@ bool Overlap(const std::string& a, const std::string& b) {
 std::string CopyName(const std::string& sourceDir) {
     if (!CopyRun.SourceHasLongNames || CopyRun.DestHasLongNames)
         return LastComponent(sourceDir);
-    char shortPath[win::MAX_PATH] = {};
+    char shortPath[win::kPathBufferSize] = {};
     const std::uint32_t length =
         win::Files().GetShortPathName(sourceDir.c_str(), shortPath, sizeof shortPath);
     if (length == 0 || length >= sizeof shortPath)
         return {};
     return LastComponent(shortPath);
+}
+
+// True when the source directory can be listed; one that cannot is unknown, and what its copy
+// holds is kept (the copy has reported it).
+bool SourceReadable(const std::string& sourceDir) {
+    win::FindData entry;
+    const win::ScopedFind find(
+        win::Files().FindFirstFile(JoinPath(sourceDir, "*.*").c_str(), &entry));
+    return find.Valid() || win::Files().GetLastError() == win::ERROR_FILE_NOT_FOUND;
 }
 
 bool SyncEntry(const win::FindData& entry, const std::string& sourceDir,
@@ -78,8 +68,12 @@ bool SyncDirectory(const std::string& sourceDir, const std::string& destinationP
     if (name.empty())
         return true;
     const std::string destinationDir = JoinPath(destinationParent, name);
-    if (destinationDir.size() > kMaxPath || Overlap(destinationDir, sourceDir))
-        return true;  // never made by the copy, or the source itself: nothing to delete
+    // A copy the walk could not have made has nothing of ours in it; a destination that is,
+    // holds or lies inside a source of the run is never synchronised.
+    Place destination;
+    if (!WithinPathLimit(destinationDir) || !ResolvePlace(destinationDir, &destination) ||
+        DroppedPlaces.Overlaps(destination) || !SourceReadable(sourceDir))
+        return true;
 
     win::FindData entry;
     const win::ScopedFind find(
@@ -97,6 +91,7 @@ bool SyncDirectory(const std::string& sourceDir, const std::string& destinationP
 }
 
 bool SynchroniseServer(const std::string& serverName) {
+    DroppedPlaces.Set(CopyRun.DroppedFiles, CopyRun.DroppedDirectories);
     // The copy dialog is the owner, so that it is disabled while this one is open.
     const win::WindowId owner =
         ProgressDialog != win::kNoWindow ? ProgressDialog : win::kMainWindow;

@@ -1,12 +1,16 @@
 // The demo network: a small company network to learn the program on. Its network.toml
 // writes out every key, defaults included, with comments, so that it also teaches the format.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "netware/sim/sim_core.h"
+#include "netware/sim/sim_names.h"
 #include "netware/sim/sim_network.h"
 #include "resources/string_ids.h"
 #include "util/format_text.h"
@@ -222,30 +226,82 @@ bool Fail(std::string* error, const std::string& text) {
     return false;
 }
 
+// Creates path and the directories on the way inside the demo's own directory, never through
+// anything that is already there but a directory.
+bool MakeDirs(const std::string& base, const std::string& relative) {
+    std::string path = base;
+    for (const std::string& part : SplitPath(relative, true)) {
+        path += "/" + part;
+        if (::mkdir(path.c_str(), 0755) != 0 && !(errno == EEXIST && StatPath(path).isDir))
+            return false;
+    }
+    return true;
+}
+
+// A new file with its content; an existing name (or a link put there) is never written.
+bool WriteNewFile(const std::string& path, const std::string& content) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < content.size()) {
+        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && done == content.size();
+}
+
+// The demo goes into a new directory or an empty one: never over files a user has there.
+bool FreshDirectory(const std::string& dir, std::string* error) {
+    DiskStat st = StatPath(dir);
+    if (!st.ok) {
+        std::error_code ec;
+        std::filesystem::path parent = std::filesystem::path(dir).parent_path();
+        if (!parent.empty())
+            std::filesystem::create_directories(parent, ec);
+        if (::mkdir(dir.c_str(), 0755) != 0)
+            return Fail(error, FormatText(LoadResString(IDS_SIM_CANNOT_CREATE), dir.c_str(),
+                                          std::strerror(errno)));
+        return true;
+    }
+    if (!st.isDir)
+        return Fail(error, FormatText(LoadResString(IDS_SIM_DEMO_NOT_A_DIRECTORY), dir.c_str()));
+    if (StatPath(dir + "/network.toml").ok)
+        return Fail(error, FormatText(LoadResString(IDS_SIM_DEMO_EXISTS), dir.c_str()));
+    std::error_code ec;
+    if (!std::filesystem::is_empty(dir, ec) || ec)
+        return Fail(error, FormatText(LoadResString(IDS_SIM_DEMO_NOT_EMPTY), dir.c_str()));
+    return true;
+}
+
 }  // namespace
 
 bool CreateDemoNetwork(const std::string& dir, std::string* error) {
-    std::error_code ec;
-    if (std::filesystem::exists(dir + "/network.toml", ec))
-        return Fail(error, FormatText(LoadResString(IDS_SIM_DEMO_EXISTS), dir.c_str()));
-    std::filesystem::create_directories(dir, ec);
-    std::ofstream toml(dir + "/network.toml");
-    toml << kDemoToml;
-    toml.close();
-    if (!toml)
-        return Fail(error, FormatText(LoadResString(IDS_SIM_CANNOT_CREATE),
-                                      (dir + "/network.toml").c_str(), std::strerror(errno)));
+    if (!FreshDirectory(dir, error))
+        return false;
+    const std::string tomlPath = dir + "/network.toml";
+    if (!WriteNewFile(tomlPath, kDemoToml))
+        return Fail(error, FormatText(LoadResString(IDS_SIM_CANNOT_CREATE), tomlPath.c_str(),
+                                      std::strerror(errno)));
     std::string archive;
     for (int i = 0; i < 400; ++i)
         archive += "1995-" + std::to_string(i % 12 + 1) + " order " + std::to_string(i) +
                    ": 12 widgets, shipped\n";
     for (const DemoFile& f : kFiles) {
-        std::filesystem::path path = std::filesystem::path(dir) / f.path;
-        std::filesystem::create_directories(path.parent_path(), ec);
-        std::ofstream(path, std::ios::binary) << (f.content ? f.content : archive);
+        const std::string relative = f.path;
+        const std::size_t slash = relative.rfind('/');
+        if (!MakeDirs(dir, relative.substr(0, slash)) ||
+            !WriteNewFile(dir + "/" + relative, f.content ? f.content : archive))
+            return Fail(error, FormatText(LoadResString(IDS_SIM_CANNOT_CREATE),
+                                          (dir + "/" + relative).c_str(), std::strerror(errno)));
     }
-    for (const char* d : kEmptyDirs)
-        std::filesystem::create_directories(std::filesystem::path(dir) / d, ec);
+    for (const char* d : kEmptyDirs) {
+        if (!MakeDirs(dir, d))
+            return Fail(error, FormatText(LoadResString(IDS_SIM_CANNOT_CREATE),
+                                          (dir + "/" + d).c_str(), std::strerror(errno)));
+    }
 
     std::unique_ptr<SimNetwork> net = SimNetwork::Open(dir, error);
     if (!net)

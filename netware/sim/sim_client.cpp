@@ -9,6 +9,7 @@
 
 #include "netware/sim/sim_names.h"
 #include "netware/sim/sim_network_impl.h"
+#include "util/characters.h"
 
 namespace sim {
 
@@ -153,6 +154,8 @@ NWCCODE SimClient::EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE di
     if (needLogin && !s->loggedIn)
         return nw::ACCESS_DENIED;
     *entry = core_.Resolve(loc);
+    if (entry->error)
+        return NetWareCode(entry->error);  // unreadable is neither found nor missing
     if (server)
         *server = s;
     return 0;
@@ -541,9 +544,9 @@ NWCCODE SimClient::NWParsePath(const char* path, char* serverName, NWCONN_HANDLE
         *conn = loc.server->conn;
     CopyOut(volumeName, nw::kNameSize, loc.volume->cfg.name);
     std::string dir = loc.parts.empty() ? "" : "\\" + JoinPath(loc.parts, '\\');
-    if (dir.size() >= win::MAX_PATH)
+    if (CharacterCount(dir) >= win::MAX_PATH)
         return Done(nw::INVALID_PATH);
-    CopyOut(dirPath, win::MAX_PATH, dir);
+    CopyOut(dirPath, win::kPathBufferSize, dir);
     return Done(0);
 }
 
@@ -555,13 +558,13 @@ NWCCODE SimClient::NWParseNetWarePath(const char* path, NWCONN_HANDLE* conn,
     if (loc.server->conn == 0)
         return Done(kNoConnectionToServer);
     std::string relative = loc.volume->cfg.name + ":" + JoinPath(loc.parts, '\\');
-    if (relative.size() >= win::MAX_PATH)
+    if (CharacterCount(relative) >= win::MAX_PATH)
         return Done(nw::INVALID_PATH);
     if (conn)
         *conn = loc.server->conn;
     if (dirHandle)
         *dirHandle = 0;
-    CopyOut(newPath, win::MAX_PATH, relative);
+    CopyOut(newPath, win::kPathBufferSize, relative);
     return Done(0);
 }
 
@@ -575,6 +578,8 @@ NWCCODE SimClient::NWGetVolumeNumber(NWCONN_HANDLE conn, const char* volumeName,
         return Done(*code);
     if (!v)
         return Done(nw::VOLUME_DOES_NOT_EXIST);
+    if (!core_.VolumeUsable(*v))
+        return Done(nw::ACCESS_DENIED);
     if (volumeNumber)
         *volumeNumber = v->number;
     return Done(0);
@@ -590,6 +595,8 @@ NWCCODE SimClient::NWGetVolumeInfoWithNumber(
         return Done(*code);
     if (!v)
         return Done(nw::VOLUME_DOES_NOT_EXIST);
+    if (!core_.VolumeUsable(*v))
+        return Done(nw::ACCESS_DENIED);
     CopyOut(volumeName, nw::kNameSize, v->cfg.name);
     if (totalBlocks)
         *totalBlocks = Clamp32(v->cfg.totalBlocks);
@@ -630,6 +637,8 @@ NWCCODE SimClient::NWGetExtendedVolumeInfo(NWCONN_HANDLE conn, std::uint16_t vol
         return Done(*code);
     if (!v)
         return Done(nw::VOLUME_DOES_NOT_EXIST);
+    if (!core_.VolumeUsable(*v))
+        return Done(nw::ACCESS_DENIED);
     if (info) {
         *info = NWVolExtendedInfo();
         // Servers before NetWare 4 have no compression to report.
@@ -882,7 +891,7 @@ NWCCODE SimClient::NWGetLongName(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, con
         MetaRow row = core_.Meta(e);
         name = dstNameSpace == nw::NS_DOS ? core_.Alias(e, &row) : e.name;
     }
-    CopyOut(longName, 256, name);
+    CopyOut(longName, nw::kLongNameSize, name);
     return Done(0);
 }
 
@@ -942,7 +951,7 @@ bool SimClient::LocalPathToNetWarePath(const std::string& localPath, std::string
             return false;  // never turned into a path: the name cannot be a NetWare name
     }
     std::string net = core_.NetForm(loc);
-    if (net.size() >= win::MAX_PATH)
+    if (CharacterCount(net) >= win::MAX_PATH)
         return false;
     if (netPath)
         *netPath = net;

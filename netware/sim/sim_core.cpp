@@ -9,10 +9,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "netware/sim/sim_names.h"
 #include "resources/string_ids.h"
+#include "util/characters.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
 
@@ -24,8 +26,10 @@ DiskStat StatAt(int dirFd, const char* path, int flags) {
     DiskStat d;
     struct statx sx {};
     if (statx(dirFd, path, flags, STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME,
-              &sx) != 0)
+              &sx) != 0) {
+        d.err = errno;
         return d;
+    }
     d.ok = true;
     d.isDir = S_ISDIR(sx.stx_mode);
     d.isFile = S_ISREG(sx.stx_mode);
@@ -82,6 +86,24 @@ std::uint32_t WinError(int err) {
     }
 }
 
+namespace {
+
+// The directory of a server or a volume: made when missing, never through a link. Its stat;
+// *problem says why it cannot be used when it is a link or anything but a directory.
+DiskStat RealDirectory(const std::string& local, std::string* problem) {
+    DiskStat st = StatPath(local);
+    if (!st.ok && st.err == ENOENT && ::mkdir(local.c_str(), 0755) == 0)
+        st = StatPath(local);
+    if (st.ok && !st.isDir)
+        *problem = FormatText(LoadResString(IDS_SIM_CHECK_LINKED_VOLUME), local.c_str());
+    else if (!st.ok && st.err != ENOENT)
+        *problem =
+            FormatText(LoadResString(IDS_SIM_CANNOT_READ), local.c_str(), std::strerror(st.err));
+    return st;
+}
+
+}  // namespace
+
 bool Core::Load(const std::string& root, std::string* error) {
     char real[PATH_MAX];
     DiskStat rootStat = StatPath(root);
@@ -106,16 +128,23 @@ bool Core::Load(const std::string& root, std::string* error) {
         s->local = root_ + "/" + sc.name;
         s->objectId = 0x00010001 + index;
         ++index;
+        std::string serverProblem;
+        DiskStat serverDir = RealDirectory(s->local, &serverProblem);
         for (const VolumeConfig& vc : sc.volumes) {
             Volume v;
             v.cfg = vc;
             v.number = static_cast<std::uint16_t>(s->volumes.size());
             v.local = s->local + "/" + vc.name;
-            std::error_code ec;
-            std::filesystem::create_directories(v.local, ec);
-            if (!StatPath(v.local).isDir) {
-                *error = FormatText(LoadResString(IDS_SIM_VOLUME_DIR_FAILED), v.local.c_str());
-                return false;
+            v.serverInode = serverDir.inode;
+            if (!serverProblem.empty()) {
+                v.unusable = serverProblem;
+            } else {
+                DiskStat volumeDir = RealDirectory(v.local, &v.unusable);
+                v.volumeInode = volumeDir.inode;
+                if (v.unusable.empty() && !volumeDir.isDir) {
+                    *error = FormatText(LoadResString(IDS_SIM_VOLUME_DIR_FAILED), v.local.c_str());
+                    return false;
+                }
             }
             s->volumes.push_back(v);
         }
@@ -178,7 +207,7 @@ Volume* Core::FindVolume(Server* server, const std::string& name) {
 Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPath) {
     *loc = NetLoc();
     if (path.rfind("\\\\", 0) == 0) {
-        if (path.size() >= win::MAX_PATH)
+        if (CharacterCount(path) >= win::MAX_PATH)
             return Where::Nowhere;
         std::vector<std::string> parts = SplitPath(path.substr(2), false);
         if (parts.size() < 2)
@@ -198,7 +227,7 @@ Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPat
         std::string unc = it->second;
         if (!rest.empty())
             unc += (rest[0] == '\\' ? "" : "\\") + rest;
-        if (path.size() >= win::MAX_PATH)
+        if (CharacterCount(path) >= win::MAX_PATH)
             return Where::Nowhere;
         return Classify(unc, loc, localPath);
     }
@@ -276,11 +305,19 @@ Entry Core::Resolve(const NetLoc& loc) {
     if (!loc.volume)
         return e;
     Volume& v = *loc.volume;
+    if (!VolumeUsable(v)) {
+        e.error = win::ERROR_ACCESS_DENIED;
+        e.isRoot = loc.parts.empty();
+        e.local = v.local;
+        return e;
+    }
     if (loc.parts.empty()) {
         e.isRoot = true;
         e.parentExists = true;
         e.st = StatPath(v.local);
         e.exists = e.st.isDir;
+        if (!e.st.ok && e.st.err != ENOENT)
+            e.error = WinError(e.st.err);
         e.local = v.local;
         return e;
     }
@@ -288,15 +325,30 @@ Entry Core::Resolve(const NetLoc& loc) {
     DiskStat st;
     for (std::size_t i = 0; i + 1 < loc.parts.size(); ++i) {
         std::string real;
-        if (!FindChild(v, dirRel, loc.parts[i], &real, &st) || !st.isDir) {
+        const std::uint32_t code = FindChild(v, dirRel, loc.parts[i], &real, &st);
+        if (code != 0 || !st.isDir) {
             e.name = loc.parts.back();
             e.local = v.local + "/" + (dirRel.empty() ? "" : dirRel + "/") + e.name;
             e.parentRel = dirRel;
+            if (code != 0 && code != win::ERROR_FILE_NOT_FOUND)
+                e.error = code;
             return e;
         }
         dirRel = dirRel.empty() ? real : dirRel + "/" + real;
     }
     return ResolveChild(v, dirRel, loc.parts.back(), loc.parts.size() > 1 ? &st : nullptr);
+}
+
+bool Core::VolumeUsable(const Volume& v) const {
+    if (!v.unusable.empty())
+        return false;
+    // Both directories are looked at without following links: a server directory swapped for
+    // a link would otherwise lead every path of its volumes out of the network.
+    DiskStat volume = StatPath(v.local);
+    if (!volume.isDir || volume.inode != v.volumeInode)
+        return false;
+    DiskStat server = StatPath(v.server->local);
+    return server.isDir && server.inode == v.serverInode;
 }
 
 Entry Core::ResolveChild(Volume& v, const std::string& dirRel, const std::string& name,
@@ -306,21 +358,29 @@ Entry Core::ResolveChild(Volume& v, const std::string& dirRel, const std::string
     e.parentExists = true;
     e.parentRel = dirRel;
     std::string real;
-    if (FindChild(v, dirRel, name, &real, &e.st, dirStat)) {
+    const std::uint32_t code = FindChild(v, dirRel, name, &real, &e.st, dirStat);
+    if (code == 0) {
         e.exists = true;
         e.name = real;
     } else {
         e.name = name;
         e.st = DiskStat();
+        if (code != win::ERROR_FILE_NOT_FOUND)
+            e.error = code;
     }
     e.local = v.local + "/" + e.Rel();
     return e;
 }
 
-Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat) {
+Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat,
+                            std::uint32_t* error) {
+    if (error)
+        *error = 0;
     DiskStat st = dirStat ? *dirStat : StatPath(localDir);
     if (!st.isDir) {
         indexes_.erase(localDir);
+        if (error && !st.ok && st.err != ENOENT && st.err != ENOTDIR)
+            *error = WinError(st.err);
         return nullptr;
     }
     auto it = indexes_.find(localDir);
@@ -329,14 +389,20 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
     DirIndex index;
     index.mtime = st.mtime;
     index.mtimeNs = st.mtimeNs;
-    if (DIR* d = opendir(localDir.c_str())) {
-        while (dirent* de = readdir(d)) {
-            std::string name = de->d_name;
-            if (IsNetWareName(name))
-                index.names[Upper(name)].push_back(name);
-        }
-        closedir(d);
+    DIR* d = opendir(localDir.c_str());
+    if (!d) {
+        // A directory that cannot be read has no index: its names are unknown, not absent.
+        indexes_.erase(localDir);
+        if (error)
+            *error = WinError(errno);
+        return nullptr;
     }
+    while (dirent* de = readdir(d)) {
+        std::string name = de->d_name;
+        if (IsNetWareName(name))
+            index.names[Upper(name)].push_back(name);
+    }
+    closedir(d);
     for (auto& [key, names] : index.names)
         std::sort(names.begin(), names.end());
     // The indexes are a cache of what the disk holds: bounded, so that a walk over thousands
@@ -381,10 +447,19 @@ void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& 
     it->second.mtimeNs = st.mtimeNs;
 }
 
-bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& name,
-                     std::string* onDisk, DiskStat* st, const DiskStat* dirStat) {
+namespace {
+
+// Whether a failed stat means "no such entry" or "cannot be known".
+bool Missing(const DiskStat& st) {
+    return st.err == ENOENT || st.err == ENOTDIR || st.err == ENAMETOOLONG;
+}
+
+}  // namespace
+
+std::uint32_t Core::FindChild(Volume& v, const std::string& dirRel, const std::string& name,
+                              std::string* onDisk, DiskStat* st, const DiskStat* dirStat) {
     if (!IsNetWareName(name))
-        return false;
+        return win::ERROR_FILE_NOT_FOUND;
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
     // The exact name first: it is the common case and never mixes up two names that differ
     // only in case.
@@ -392,9 +467,12 @@ bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& na
     if (exact.ok && !exact.special) {
         *onDisk = name;
         *st = exact;
-        return true;
+        return 0;
     }
-    if (DirIndex* index = Index(localDir, dirStat)) {
+    if (!exact.ok && !Missing(exact))
+        return WinError(exact.err);
+    std::uint32_t indexError = 0;
+    if (DirIndex* index = Index(localDir, dirStat, &indexError)) {
         auto it = index->names.find(Upper(name));
         if (it != index->names.end()) {
             for (const std::string& candidate : it->second) {
@@ -402,16 +480,20 @@ bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& na
                 if (s.ok && !s.special) {
                     *onDisk = candidate;
                     *st = s;
-                    return true;
+                    return 0;
                 }
+                if (!s.ok && !Missing(s))
+                    return WinError(s.err);
             }
         }
+    } else if (indexError != 0) {
+        return indexError;
     }
     // Every alias other than a name's own upper-case form has a '~' (NAME~1.EXT), and an
     // entry whose alias is its own name in upper case has been found above by that name: only
     // a name with a '~' can still be an alias.
     if (!IsDosName(name) || name.find('~') == std::string::npos)
-        return false;
+        return win::ERROR_FILE_NOT_FOUND;
     EntryKey dirKey{v.server->cfg.name, v.cfg.name, dirRel, ""};
     std::string owner;
     if (!store_.FindAlias(dirKey, Upper(name), &owner)) {
@@ -419,22 +501,25 @@ bool Core::FindChild(Volume& v, const std::string& dirRel, const std::string& na
         // per state of the directory.
         // On a DOS-only volume every name is its own alias, so the index has answered.
         if (!v.cfg.longNames)
-            return false;
+            return win::ERROR_FILE_NOT_FOUND;
         DirIndex* index = Index(localDir);
         if (!index || index->aliasesComplete)
-            return false;
-        CompleteAliases(v, dirRel);
+            return win::ERROR_FILE_NOT_FOUND;
+        if (std::uint32_t listError = CompleteAliases(v, dirRel))
+            return listError;
         if (!store_.FindAlias(dirKey, Upper(name), &owner))
-            return false;
+            return win::ERROR_FILE_NOT_FOUND;
     }
     DiskStat s = StatPath(localDir + "/" + owner);
     MetaRow row;
     EntryKey key{dirKey.server, dirKey.volume, dirRel, owner};
+    if (!s.ok && !Missing(s))
+        return WinError(s.err);
     if (!s.ok || s.special || !store_.Find(key, {s.inode, s.birth}, &row))
-        return false;
+        return win::ERROR_FILE_NOT_FOUND;
     *onDisk = owner;
     *st = s;
-    return true;
+    return 0;
 }
 
 bool Core::NewEntryName(const Volume& v, const std::string& given, std::string* onDisk) const {
@@ -450,9 +535,13 @@ bool Core::NewEntryName(const Volume& v, const std::string& given, std::string* 
     return true;
 }
 
-void Core::CompleteAliases(Volume& v, const std::string& dirRel) {
+std::uint32_t Core::CompleteAliases(Volume& v, const std::string& dirRel) {
+    std::uint32_t error = 0;
+    std::vector<Listed> listed = List(v, dirRel, &error);
+    if (error)
+        return error;
     store_.Begin();
-    for (const Listed& l : List(v, dirRel)) {
+    for (const Listed& l : listed) {
         Entry e = ChildEntry(v, dirRel, l.name, l.st);
         MetaRow row = Meta(e);
         Alias(e, &row);
@@ -461,19 +550,33 @@ void Core::CompleteAliases(Volume& v, const std::string& dirRel) {
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
     if (DirIndex* index = Index(localDir))
         index->aliasesComplete = true;
+    return 0;
 }
 
-std::vector<Core::Listed> Core::List(Volume& v, const std::string& dirRel) {
+std::vector<Core::Listed> Core::List(Volume& v, const std::string& dirRel, std::uint32_t* error) {
+    if (error)
+        *error = 0;
     std::vector<Listed> out;
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
     DIR* d = opendir(localDir.c_str());
-    if (!d)
+    if (!d) {
+        if (error)
+            *error = WinError(errno);
         return out;
+    }
     while (dirent* de = readdir(d)) {
         std::string name = de->d_name;
         if (!IsNetWareName(name))
             continue;
         DiskStat st = StatPath(localDir + "/" + name);
+        if (!st.ok && !Missing(st)) {
+            // An entry that cannot be looked at makes the listing unknown as a whole: leaving
+            // it out would report the directory as holding less than it does.
+            closedir(d);
+            if (error)
+                *error = WinError(st.err);
+            return {};
+        }
         if (!st.ok || st.special)
             continue;
         out.push_back({name, st});

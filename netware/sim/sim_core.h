@@ -26,6 +26,12 @@ struct Volume {
     VolumeConfig cfg;
     std::uint16_t number = 0;
     std::string local;  // absolute directory of the volume's tree
+    // Why the volume cannot be used (its directory, or its server's, is a link or not a
+    // directory); empty when it can. Such a volume is reported by check and never entered.
+    std::string unusable;
+    // The identity of the server's and the volume's directories when the network was opened:
+    // a directory replaced afterwards (by a link, say) is never entered.
+    std::uint64_t serverInode = 0, volumeInode = 0;
     Server* server = nullptr;
     bool usageKnown = false;
     std::uint64_t usedBlocks = 0;
@@ -58,6 +64,7 @@ struct NetLoc {
 // What the disk holds for a stat: only regular files and directories are NetWare entries.
 struct DiskStat {
     bool ok = false;
+    int err = 0;  // errno when !ok
     bool isDir = false;
     bool isFile = false;
     bool special = false;  // a symbolic link, device, pipe or socket
@@ -82,6 +89,9 @@ struct Entry {
     std::string name;       // on-disk name when it exists, else the last name as given
     std::string local;      // absolute local path (of the name as given when missing)
     DiskStat st;
+    // A Windows error code when the lookup could not be decided: a directory on the way, or
+    // the entry itself, cannot be read. The entry is then neither found nor missing.
+    std::uint32_t error = 0;
     std::string Rel() const { return parentRel.empty() ? name : parentRel + "/" + name; }
 };
 
@@ -145,25 +155,33 @@ class Core {
     std::string EntryNetForm(const Entry& e) const;
 
     Entry Resolve(const NetLoc& loc);
+    // True when the volume's directory is still the real directory found when the network was
+    // opened, inside the network root, reached through no link.
+    bool VolumeUsable(const Volume& v) const;
     // The entry name of the existing directory dirRel (as Resolve found it): what Resolve
     // gives for the directory's path and name, without resolving the directory again.
     Entry ResolveChild(Volume& v, const std::string& dirRel, const std::string& name,
                        const DiskStat* dirStat = nullptr);
     // An entry of the directory dirRel found by long name (exact case first) or alias.
+    // Returns 0 when found, ERROR_FILE_NOT_FOUND when the directory holds no such entry, and
+    // another Windows error code when that cannot be known (the directory or the entry cannot
+    // be read): what cannot be read is never taken for missing.
     // dirStat: the directory's stat when this call has just taken it (resolving the path), so
     // that a name not on the disk does not stat the directory again.
-    bool FindChild(Volume& v, const std::string& dirRel, const std::string& name,
-                   std::string* onDisk, DiskStat* st, const DiskStat* dirStat = nullptr);
+    std::uint32_t FindChild(Volume& v, const std::string& dirRel, const std::string& name,
+                            std::string* onDisk, DiskStat* st, const DiskStat* dirStat = nullptr);
     // Checks and adapts a name for a new entry: false when it cannot be a name on that
     // volume. DOS-only volumes take upper-case 8.3 names: a lower-case one is upper-cased.
     bool NewEntryName(const Volume& v, const std::string& given, std::string* onDisk) const;
 
-    // Entries of a directory in a stable order, NetWare entries only.
+    // Entries of a directory in a stable order, NetWare entries only. *error (when given) is
+    // 0, or the Windows error code of a directory that cannot be listed whole (then the list
+    // is empty): a listing is never cut short in silence.
     struct Listed {
         std::string name;
         DiskStat st;
     };
-    std::vector<Listed> List(Volume& v, const std::string& dirRel);
+    std::vector<Listed> List(Volume& v, const std::string& dirRel, std::uint32_t* error = nullptr);
 
     // Metadata, with defaults for entries found by hand.
     EntryKey KeyOf(const Entry& e) const;
@@ -251,8 +269,12 @@ class Core {
         std::unordered_map<std::string, std::vector<std::string>> names;  // upper -> on disk
         bool aliasesComplete = false;  // every entry has its alias in the store
     };
-    DirIndex* Index(const std::string& localDir, const DiskStat* dirStat = nullptr);
-    void CompleteAliases(Volume& v, const std::string& dirRel);
+    // The directory's index; null when it is not a directory or cannot be read (*error, when
+    // given, then tells which: 0 for not a directory).
+    DirIndex* Index(const std::string& localDir, const DiskStat* dirStat = nullptr,
+                    std::uint32_t* error = nullptr);
+    // Gives every entry of the directory its alias; the listing's error when it cannot.
+    std::uint32_t CompleteAliases(Volume& v, const std::string& dirRel);
     bool AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
                    const std::string& owner);
     win::HANDLE NewHandle() { return nextHandle_++; }

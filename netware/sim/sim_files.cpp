@@ -14,6 +14,7 @@
 
 #include "netware/sim/sim_names.h"
 #include "netware/sim/sim_network_impl.h"
+#include "util/characters.h"
 
 namespace sim {
 
@@ -112,13 +113,25 @@ bool SimFiles::Faulted(const char* call, const Target& t) {
     return true;
 }
 
+bool SimFiles::Unusable(const Target& t) {
+    if (t.where != Where::Network)
+        return false;
+    // As on a real client, a server's files are reached through a logged-in connection only:
+    // one that is only attached (or none at all) is refused, like the NetWare calls refuse it.
+    if (!t.server || t.server->conn == 0 || !t.server->loggedIn)
+        return Fail(win::ERROR_ACCESS_DENIED), true;
+    if (t.entry.error)
+        return Fail(t.entry.error), true;
+    return false;
+}
+
 bool SimFiles::Reach(const char* call, const char* path, Target* t) {
     *t = Locate(path);
     if (Faulted(call, *t))
         return false;
     if (t->where == Where::Nowhere)
         return Fail(win::ERROR_PATH_NOT_FOUND);
-    return true;
+    return !Unusable(*t);
 }
 
 win::FindData SimFiles::NetFindData(Entry& e) {
@@ -186,6 +199,8 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
         Fail(win::ERROR_PATH_NOT_FOUND);
         return win::INVALID_HANDLE_VALUE;
     }
+    if (Unusable(t))
+        return win::INVALID_HANDLE_VALUE;
     if (t.where == Where::Local) {
         if (!LocalFind(t.local, name, &state))
             return win::INVALID_HANDLE_VALUE;
@@ -200,8 +215,8 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
         if (!HasWildcard(name)) {
             std::string real;
             DiskStat st;
-            if (!core_.FindChild(v, dirRel, name, &real, &st)) {
-                Fail(win::ERROR_FILE_NOT_FOUND);
+            if (std::uint32_t code = core_.FindChild(v, dirRel, name, &real, &st)) {
+                Fail(code);
                 return win::INVALID_HANDLE_VALUE;
             }
             Entry e = core_.ChildEntry(v, dirRel, real, st);
@@ -212,8 +227,16 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
                 state.items.push_back(DotEntry(".", d.st.mtime));
                 state.items.push_back(DotEntry("..", d.st.mtime));
             }
+            std::uint32_t listError = 0;
+            std::vector<Core::Listed> listed = core_.List(v, dirRel, &listError);
+            if (listError) {
+                // Unreadable is not empty: the caller must never take it for a directory
+                // without entries.
+                Fail(listError);
+                return win::INVALID_HANDLE_VALUE;
+            }
             core_.Store().Begin();
-            for (const Core::Listed& l : core_.List(v, dirRel)) {
+            for (const Core::Listed& l : listed) {
                 Entry e = core_.ChildEntry(v, dirRel, l.name, l.st);
                 win::FindData fd = NetFindData(e);
                 if (WildcardMatch(name, fd.fileName) ||
@@ -352,7 +375,12 @@ std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
             std::string real;
             DiskStat st;
             bool last = i + 1 == t.loc.parts.size();
-            if (!core_.FindChild(v, dirRel, t.loc.parts[i], &real, &st) || (!last && !st.isDir)) {
+            const std::uint32_t code = core_.FindChild(v, dirRel, t.loc.parts[i], &real, &st);
+            if (code != 0 && code != win::ERROR_FILE_NOT_FOUND) {
+                Fail(code);
+                return 0;
+            }
+            if (code != 0 || (!last && !st.isDir)) {
                 Fail(last ? win::ERROR_FILE_NOT_FOUND : win::ERROR_PATH_NOT_FOUND);
                 return 0;
             }
@@ -377,7 +405,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
                                         std::uint32_t unique, char* tempFile) {
     MetadataStore::Scope scope(core_.Store());
     Target t = Locate(directory);
-    if (Faulted("GetTempFileName", t))
+    if (Faulted("GetTempFileName", t) || Unusable(t))
         return 0;
     std::string dir = directory ? directory : "";
     bool isDir = false;
@@ -401,11 +429,11 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
     };
     if (unique != 0) {
         std::string path = nameOf(unique);
-        if (path.size() >= win::MAX_PATH) {
+        if (CharacterCount(path) >= win::MAX_PATH) {
             Fail(win::ERROR_FILENAME_EXCED_RANGE);
             return 0;
         }
-        CopyOut(tempFile, win::MAX_PATH, path);
+        CopyOut(tempFile, win::kPathBufferSize, path);
         Succeed();
         return unique & 0xFFFF;
     }
@@ -416,7 +444,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
         if (n == 0)
             continue;
         std::string path = nameOf(n);
-        if (path.size() >= win::MAX_PATH) {
+        if (CharacterCount(path) >= win::MAX_PATH) {
             Fail(win::ERROR_FILENAME_EXCED_RANGE);
             return 0;
         }
@@ -442,7 +470,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
             return 0;
         }
         core_.Close(h);
-        CopyOut(tempFile, win::MAX_PATH, path);
+        CopyOut(tempFile, win::kPathBufferSize, path);
         Succeed();
         return n;
     }
@@ -483,6 +511,8 @@ bool SimFiles::Move(const char* call, const char* from, const char* to, bool rep
         return Fail(win::ERROR_PATH_NOT_FOUND);
     if (a.where != b.where)
         return Fail(kErrorNotSameDevice);
+    if (Unusable(a) || Unusable(b))
+        return false;
     // Renaming an entry to its own name in another case changes the case of its name.
     if (a.where == Where::Network && b.entry.exists && !b.loc.parts.empty() &&
         b.entry.st.inode == a.entry.st.inode && b.entry.st.device == a.entry.st.device)

@@ -14,6 +14,7 @@
 
 #include "netware/sim/sim_names.h"
 #include "netware/sim/sim_network_impl.h"
+#include "platform/locale.h"
 #include "resources/string_ids.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
@@ -65,6 +66,11 @@ bool NetworkImpl::Locate(const std::string& path, Entry* entry, std::string* err
         return false;
     }
     *entry = core_.Resolve(loc);
+    if (entry->error) {
+        *error = FormatText(LoadResString(IDS_SIM_CANNOT_READ), path.c_str(),
+                            SystemErrorText(entry->error).c_str());
+        return false;
+    }
     if (!entry->exists) {
         *error = FormatText(LoadResString(IDS_SIM_NO_SUCH_ENTRY), path.c_str());
         return false;
@@ -282,8 +288,12 @@ void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
         }
         std::string netPath = netDir + "\\" + name;
         DiskStat st = StatPath(localDir + "/" + name);
-        if (!st.ok)
+        if (!st.ok) {
+            if (st.err != ENOENT)
+                out->push_back(FormatText(LoadResString(IDS_SIM_CANNOT_READ), netPath.c_str(),
+                                          std::strerror(st.err)));
             continue;
+        }
         if (st.special) {
             out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_SPECIAL_FILE), netPath.c_str()));
             continue;
@@ -320,8 +330,15 @@ void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
 std::vector<std::string> NetworkImpl::Check() {
     std::vector<std::string> problems;
     for (auto& s : core_.Servers()) {
-        for (Volume& v : s->volumes)
-            CheckDirectory(v, "", &problems);
+        for (Volume& v : s->volumes) {
+            if (!v.unusable.empty())
+                problems.push_back(v.unusable);
+            else if (!core_.VolumeUsable(v))
+                problems.push_back(
+                    FormatText(LoadResString(IDS_SIM_CHECK_LINKED_VOLUME), v.local.c_str()));
+            else
+                CheckDirectory(v, "", &problems);
+        }
     }
     return problems;
 }

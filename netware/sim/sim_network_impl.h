@@ -187,6 +187,9 @@ class SimFiles : public win::FileServices {
     // Locate for a path that is probably in the same directory as other (already located).
     Target LocateBeside(const char* path, const Target& other);
     bool Faulted(const char* call, const Target& t);
+    // True, with the error set, when a network target cannot be used: its server has no
+    // logged-in connection, or its place cannot be read.
+    bool Unusable(const Target& t);
     // Locates a call's path; false, with the error set, when a fault refuses the call or the
     // path lies nowhere.
     bool Reach(const char* call, const char* path, Target* t);

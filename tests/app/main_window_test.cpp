@@ -253,8 +253,9 @@ connection = "logged_in"
         QTest::qWait(10);
 
     EXPECT_TRUE(sheetShown);
-    EXPECT_EQ(net.ReadFile("BRANCH/DATA/IN/PROJ/a.txt"), "alpha");
-    EXPECT_EQ(net.ReadFile("BRANCH/DATA/IN/PROJ/sub/b.txt"), "beta");
+    // The dropped directory keeps its own name on the destination.
+    EXPECT_EQ(net.ReadFile("BRANCH/DATA/IN/proj/a.txt"), "alpha");
+    EXPECT_EQ(net.ReadFile("BRANCH/DATA/IN/proj/sub/b.txt"), "beta");
     ASSERT_FALSE(boxes_.empty());
     EXPECT_EQ(boxes_.back().text, "Updated or created 2 files totalling 9 bytes");
     EXPECT_TRUE(window_->isEnabled()) << "the progress dialogs have given the window back";

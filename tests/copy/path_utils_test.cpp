@@ -76,9 +76,11 @@ TEST_F(CanonicalPathTest, LocalPathUnderTheNetworkRootNamesItsNetWarePath) {
               "\\\\HQ\\DATA\\APPS\\TOOLS\\A.TXT");
 }
 
-TEST_F(CanonicalPathTest, PathsOffNetWareAreRefusedAndLeftUpperCased) {
+// A refused path stays as it was given: upper-casing it would make a later lookup of it find,
+// of two names differing only in case, the upper-case one.
+TEST_F(CanonicalPathTest, PathsOffNetWareAreRefusedAndLeftAsGiven) {
     bool ok = true;
-    EXPECT_EQ(Canonical("c:\\local\\file.txt", true, &ok), "C:\\LOCAL\\FILE.TXT");
+    EXPECT_EQ(Canonical("c:\\local\\file.txt", true, &ok), "c:\\local\\file.txt");
     EXPECT_FALSE(ok);
     ok = true;
     Canonical("/nowhere/file.txt", true, &ok);
