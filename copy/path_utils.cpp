@@ -152,15 +152,16 @@ bool WithinPathLimit(const std::string& path) {
     return CharacterCount(path) <= kMaxPath;
 }
 
-bool NormaliseTargetPath(const std::string& given, std::string* targetPath) {
+bool NormaliseTargetPath(const std::string& given, std::string* targetPath,
+                         bool (*canonical)(std::string&, bool)) {
     // A place on the network in any form a path can take there becomes its volume path, as a
     // folder picked with "Select..." does.
-    std::string canonical = given;
+    std::string onNetwork = given;
     const bool drive =
         given.size() >= 2 && given[1] == ':' && std::isalpha(static_cast<unsigned char>(given[0]));
     if ((given.rfind("\\\\", 0) == 0 || drive || (!given.empty() && given[0] == '/')) &&
-        CanonicalNetWarePath(canonical, false)) {
-        *targetPath = canonical;
+        canonical(onNetwork, false)) {
+        *targetPath = onNetwork;
         return true;
     }
     // \VOLUME\path as written: the same path on every server. Doubled and trailing

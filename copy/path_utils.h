@@ -21,7 +21,9 @@ bool WithinPathLimit(const std::string& path);
 // drive, a local path under the network root) becomes its volume path; \VOLUME\path stays, with
 // doubled and trailing backslashes removed and the volume name upper-cased. False for anything
 // else (a local path, a relative path, ".." components, names no volume can hold).
-bool NormaliseTargetPath(const std::string& given, std::string* targetPath);
+// canonical turns a network path into its volume path (CanonicalNetWarePath without server).
+bool NormaliseTargetPath(const std::string& given, std::string* targetPath,
+                         bool (*canonical)(std::string&, bool) = &CanonicalNetWarePath);
 
 // The text to show for path in a dialog control: leading directories dropped behind " ...\"
 // until it fits the control, never the last component. Cannot fail.

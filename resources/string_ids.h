@@ -420,13 +420,13 @@ enum AppStringId : unsigned {
 enum SafetyStringId : unsigned {
     IDS_SIM_CANNOT_READ = 7000,           // "%s cannot be read: %s"
     IDS_SIM_CHECK_LINKED_VOLUME = 7001,   // "%s is a symbolic link or not a directory: ..."
-    IDS_SIM_DEMO_NOT_EMPTY = 7002,        // "%s is not empty: the demo network needs a new or ..."
-    IDS_SIM_DEMO_NOT_A_DIRECTORY = 7003,  // "%s is not a directory (or is a symbolic link): ..."
-    IDS_ERR_CASE_TWIN = 7011,  // "ERROR - %s has been left out: its name differs only in case ..."
-    IDS_ERR_CANNOT_READ_DROPPED = 7012,  // "ERROR - %s cannot be read and has been left out...."
-    IDS_ERR_CANNOT_READ_DIR = 7013,      // "ERROR - The directory %s cannot be read. ..."
-    IDS_ERR_COPY_MEETS_SOURCE =
-        7010,  // "ERROR - The copy of %s in %s would land on the source %s..."
+    IDS_SIM_DEMO_NOT_EMPTY = 7002,        // "%s is not empty: the demo network needs ..."
+    IDS_SIM_DEMO_NOT_A_DIRECTORY = 7003,  // "%s is not a directory (or is a symbolic link)..."
+    IDS_ERR_COPY_MEETS_SOURCE = 7010,     // "ERROR - The copy of %s in %s would land on ..."
+    IDS_ERR_CASE_TWIN = 7011,             // "ERROR - %s has been left out: its name differs ..."
+    IDS_ERR_CANNOT_READ_DROPPED = 7012,   // "ERROR - %s cannot be read and has been left out..."
+    IDS_ERR_CANNOT_READ_DIR = 7013,       // "ERROR - The directory %s cannot be read. ..."
+    IDS_ERR_NOT_A_VOLUME_PATH = 7014,     // "ERROR - The destination %s is not a volume path..."
 };
 
 // window, dialogs and folder browser details

@@ -4,6 +4,7 @@
 #include "settings/options_sheet.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "copy/copy_run.h"
 #include "copy/path_utils.h"
@@ -257,7 +258,11 @@ void OptionsSheetModel::SelectComboItem(int index) {
 void OptionsSheetModel::FolderPicked(const std::string& path) {
     std::string canonical = path;
     if (!g_canonicaliser(canonical, false)) {
-        ShowStopBox(FormatText(LoadResString(IDS_ERR_VERIFY_TARGET), canonical.c_str()));
+        // The message shows the picked path upper-cased, as the client would have it.
+        std::string shown = path;
+        for (char& c : shown)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        ShowStopBox(FormatText(LoadResString(IDS_ERR_VERIFY_TARGET), shown.c_str()));
         return;
     }
     AddPathToHistory(canonical);
@@ -306,7 +311,18 @@ bool OptionsSheetModel::Apply(int currentPage) {
             refusingPage_ = kCopyingPage;
             return false;
         }
-        o.TargetPath = selected;
+        // A stored or given destination that is not a volume path would be taken apart as one
+        // on every server ("Volume : does not exist"): it is refused here, saying why.
+        std::string target;
+        if (!NormaliseTargetPath(selected, &target, g_canonicaliser)) {
+            win::Ui().MessageBeep(win::MB_BEEP_EXCLAMATION);
+            ShowStopBox(FormatText(LoadResString(IDS_ERR_NOT_A_VOLUME_PATH), selected.c_str()));
+            RefillCombo();
+            focusControl_ = 216;
+            refusingPage_ = kCopyingPage;
+            return false;
+        }
+        o.TargetPath = target;
         PromoteSelectedPath(selected);
         o.TrackDirectory = Checked(242);
         o.SyncDirs = Checked(211);

@@ -180,3 +180,34 @@ TEST(PathFormTest, JoinAndLastComponent) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a user or a stored history gives as the destination, and what the run takes from it.
+TEST_F(CanonicalPathTest, DestinationsBecomeVolumePathsOrAreRefused) {
+    auto normalised = [](const std::string& given) {
+        std::string target = "(refused)";
+        NormaliseTargetPath(given, &target);
+        return target;
+    };
+    EXPECT_EQ(normalised("\\DATA\\IN"), "\\DATA\\IN");
+    EXPECT_EQ(normalised("\\data\\\\In\\"), "\\DATA\\In") << "case of the path kept";
+    EXPECT_EQ(normalised("\\DATA"), "\\DATA");
+    EXPECT_EQ(normalised("x:\\tools"), "\\DATA\\APPS\\TOOLS");
+    EXPECT_EQ(normalised("\\\\hq\\data\\long directory name"), "\\DATA\\Long Directory Name");
+    EXPECT_EQ(normalised(network->LocalPath("HQ/DATA/APPS")), "\\DATA\\APPS");
+    EXPECT_EQ(normalised("\\\\HQ\\DATA"), "\\DATA");
+    for (const char* refused : {"C:\\tmp", "H:\\", "..\\..\\tmp", "\\DATA\\..\\x", "\\DATA\\.",
+                                "DATA\\x", "\\", "", "\\\\", "\\\\NOSUCH\\DATA\\x", "/tmp",
+                                "\\DATA\\a:b", "\\DATA\\a\x01b"})
+        EXPECT_EQ(normalised(refused), "(refused)") << refused;
+    const std::string tooLong = "\\DATA\\" + std::string(254, 'x');
+    EXPECT_EQ(normalised(tooLong), "(refused)");
+    // Characters count, not the bytes of their UTF-8 form: 127 accented letters fit.
+    std::string accented = "\\DATA\\";
+    for (int i = 0; i < 127; ++i)
+        accented += "\xC3\xA9";
+    EXPECT_EQ(normalised(accented), accented);
+}
+
+}  // namespace

@@ -260,6 +260,25 @@ TEST_F(OptionsSheetTest, EmptyDestinationIsRefusedUntilAFolderIsPicked) {
     EXPECT_EQ(CopyOptions.CopyAttributes, 1u);
 }
 
+// A destination that is not a volume path (a hand-edited history, a mistyped --target) is
+// refused on OK with a message that shows it; a volume path is tidied first.
+TEST_F(OptionsSheetTest, ADestinationThatIsNotAVolumePathIsRefused) {
+    TargetPathHistory = {"C:\\tmp", "\\data\\\\in\\"};
+    sheet_.ShowPage(kCopyingPage);
+    EXPECT_FALSE(sheet_.Apply(kCopyingPage));
+    EXPECT_EQ(ui_.beeps, std::vector<unsigned>{MB_BEEP_EXCLAMATION});
+    EXPECT_EQ(TakeStopBox(),
+              "ERROR - The destination C:\\tmp is not a volume path on the network. Give it as "
+              "\\VOLUME\\path, for example \\DATA\\INCOMING: the same volume and directory on "
+              "every selected server.");
+    EXPECT_EQ(sheet_.RefusingPage(), kCopyingPage);
+    EXPECT_EQ(sheet_.FocusControl(), 216);
+    EXPECT_EQ(CopyOptions.TargetPath, "");
+    sheet_.SelectComboItem(1);
+    ASSERT_TRUE(sheet_.Apply(kCopyingPage));
+    EXPECT_EQ(CopyOptions.TargetPath, "\\DATA\\in");
+}
+
 TEST_F(OptionsSheetTest, PickedFoldersAndTheHistory) {
     for (int i = 1; i <= 15; ++i)
         TargetPathHistory.push_back("\\SYS\\P" + std::to_string(i));
