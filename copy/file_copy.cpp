@@ -167,7 +167,7 @@ bool FileCopy::ChooseDestinationName() {
         nameForm = shortPath;
     }
     destinationFile_ = MakeDestinationFileName(nameForm, destinationDir_);
-    if (destinationFile_.size() > kMaxPath) {
+    if (!WithinPathLimit(destinationFile_)) {
         ErrorAskContinue(LoadResString(IDS_ERR_PATH_TOO_LONG), destinationFile_.c_str());
         return false;
     }

@@ -11,6 +11,7 @@
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
 #include "settings/settings_store.h"
+#include "util/characters.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
 
@@ -55,7 +56,7 @@ bool IsBufferRadio(int control) {
 
 // The edit control takes at most 259 characters, as the field can hold.
 std::string EditText(const std::string& text) {
-    return text.substr(0, kMaxEditText);
+    return FirstCharacters(text, kMaxEditText);
 }
 
 OptionsSheetModel::PathCanonicaliser g_canonicaliser = &CanonicalNetWarePath;

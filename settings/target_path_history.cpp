@@ -4,6 +4,7 @@
 
 #include "platform/locale.h"
 #include "settings/settings_store.h"
+#include "util/characters.h"
 
 std::list<std::string> TargetPathHistory;
 
@@ -29,7 +30,7 @@ void ParseTargetPathValue(const char* data, std::size_t size) {
         std::size_t end = nul ? static_cast<const char*>(nul) - data : size;
         if (end == pos)
             break;
-        if (end - pos <= kMaxEntryLength)
+        if (CharacterCount(std::string(data + pos, end - pos)) <= kMaxEntryLength)
             TargetPathHistory.emplace_back(data + pos, end - pos);
         pos = end + 1;
     }
@@ -41,7 +42,7 @@ std::string BuildTargetPathValue() {
     for (const std::string& entry : TargetPathHistory) {
         if (written == kMaxHistoryEntries)
             break;
-        if (entry.empty() || entry.size() > kMaxEntryLength)
+        if (entry.empty() || CharacterCount(entry) > kMaxEntryLength)
             continue;
         value += entry;
         value += '\0';

@@ -9,3 +9,6 @@
 // The number of characters of a UTF-8 text (every byte that does not continue a sequence
 // starts a character, so malformed input is still counted, never read past).
 std::size_t CharacterCount(const std::string& text);
+
+// The text cut after its first count characters, never inside a character.
+std::string FirstCharacters(const std::string& text, std::size_t count);

@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -31,6 +33,25 @@ int RunTool(const std::string& command, std::string* out) {
         *out += buffer;
     int status = pclose(p);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs a command line; returns the exit status, standard output and standard error.
+int RunToolWithErrors(const std::string& command, std::string* out, std::string* err) {
+    const std::string errors = std::filesystem::temp_directory_path() /
+                               ("farcast-netsim-err-" + std::to_string(::getpid()));
+    out->clear();
+    FILE* p = popen((command + " 2>" + errors).c_str(), "r");
+    if (!p)
+        return -1;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, p))
+        *out += buffer;
+    const int result = pclose(p);
+    const int status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    std::ifstream in(errors);
+    err->assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(errors);
+    return status;
 }
 
 TEST(NetsimTool, DemoThenCheckSucceedsAndCommandsReportByExitStatus) {
@@ -63,6 +84,39 @@ TEST(NetsimTool, DemoThenCheckSucceedsAndCommandsReportByExitStatus) {
     std::filesystem::create_directories(dir + "/LEGACY_FS/DOSDATA/lower.txt");
     EXPECT_EQ(RunTool(net + "check", &out), 1);
     EXPECT_NE(out.find("lower.txt is not an upper-case 8.3 name"), std::string::npos) << out;
+    std::filesystem::remove_all(dir);
+}
+
+// The demo goes only into a new or empty directory: files already there are never overwritten,
+// and nothing is written through a link.
+TEST(NetsimTool, DemoRefusesADirectoryThatHoldsAnything) {
+    std::string tool = Tool();
+    if (tool.empty())
+        GTEST_SKIP() << "farcast-netsim is not built";
+    std::string dir = "/tmp/farcast-netsim-XXXXXX";
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    const std::filesystem::path base = dir;
+    std::filesystem::create_directories(base / "busy/ACME_HQ/DATA/PROJECTS");
+    { std::ofstream(base / "busy/ACME_HQ/DATA/PROJECTS/README.TXT") << "mine"; }
+    std::filesystem::create_directories(base / "elsewhere");
+    std::filesystem::create_directory_symlink(base / "elsewhere", base / "link");
+    std::string out, err;
+    EXPECT_EQ(RunToolWithErrors(tool + " demo " + dir + "/busy", &out, &err), 1);
+    EXPECT_EQ(err, "farcast-netsim: " + dir +
+                       "/busy is not empty: the demo network needs a new or empty directory\n");
+    std::ifstream mine(base / "busy/ACME_HQ/DATA/PROJECTS/README.TXT");
+    std::string text((std::istreambuf_iterator<char>(mine)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "mine");
+    EXPECT_FALSE(std::filesystem::exists(base / "busy/network.toml"));
+
+    EXPECT_EQ(RunToolWithErrors(tool + " demo " + dir + "/link", &out, &err), 1);
+    EXPECT_NE(err.find("is not a directory (or is a symbolic link)"), std::string::npos) << err;
+    EXPECT_TRUE(std::filesystem::is_empty(base / "elsewhere"));
+
+    std::filesystem::create_directories(base / "empty");
+    EXPECT_EQ(RunToolWithErrors(tool + " demo " + dir + "/empty", &out, &err), 0) << err;
+    EXPECT_TRUE(std::filesystem::exists(base / "empty/network.toml"));
+    EXPECT_EQ(RunToolWithErrors(tool + " demo " + dir + "/empty", &out, &err), 1);
     std::filesystem::remove_all(dir);
 }
 
