@@ -19,7 +19,12 @@ const char* kSchema =
     "CREATE INDEX IF NOT EXISTS entry_alias ON entry(server, volume, dir, alias);"
     "CREATE TABLE IF NOT EXISTS trustee("
     "  entry INTEGER NOT NULL, object INTEGER NOT NULL, rights INTEGER NOT NULL,"
-    "  PRIMARY KEY(entry, object));";
+    "  PRIMARY KEY(entry, object));"
+    // A row that goes takes its trustees with it, also when an insert replaces it: a later
+    // row given the same id must never find them.
+    "PRAGMA recursive_triggers=ON;"
+    "CREATE TRIGGER IF NOT EXISTS entry_gone AFTER DELETE ON entry BEGIN"
+    "  DELETE FROM trustee WHERE entry = old.id; END;";
 
 void BindKey(sqlite3_stmt* s, const EntryKey& k, int first) {
     sqlite3_bind_text(s, first, k.server.c_str(), -1, SQLITE_TRANSIENT);
@@ -28,17 +33,28 @@ void BindKey(sqlite3_stmt* s, const EntryKey& k, int first) {
     sqlite3_bind_text(s, first + 3, k.name.c_str(), -1, SQLITE_TRANSIENT);
 }
 
-// Runs a statement to its end and resets it for the next use.
-void RunOnce(sqlite3_stmt* s) {
-    while (sqlite3_step(s) == SQLITE_ROW) {
-    }
+void Done(sqlite3_stmt* s) {
     sqlite3_reset(s);
     sqlite3_clear_bindings(s);
 }
 
-void Done(sqlite3_stmt* s) {
-    sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
+// The Windows error code a caller reports for a store that failed with a SQLite code.
+std::uint32_t WindowsCodeOf(int sqliteCode) {
+    constexpr std::uint32_t kErrorWriteFault = 29;
+    constexpr std::uint32_t kErrorLockViolation = 33;
+    switch (sqliteCode & 0xFF) {
+        case SQLITE_FULL:
+            return 112;  // ERROR_DISK_FULL
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return kErrorLockViolation;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return 5;  // ERROR_ACCESS_DENIED
+        default:
+            return kErrorWriteFault;
+    }
 }
 
 }  // namespace
@@ -63,6 +79,38 @@ bool MetadataStore::Run(sqlite3_stmt* s) {
     int rc = sqlite3_step(s);
     sqlite3_reset(s);
     return rc == SQLITE_DONE;
+}
+
+void MetadataStore::Fail(int sqliteCode) {
+    FailWith(WindowsCodeOf(sqliteCode));
+}
+
+void MetadataStore::FailWith(std::uint32_t windowsCode) {
+    if (failure_ == 0)
+        failure_ = windowsCode;
+}
+
+bool MetadataStore::MayWrite(const EntryKey& key) {
+    if (failure_ != 0)
+        return false;  // the pair is lost already: nothing more of it is written
+    if (gate_) {
+        if (std::uint32_t code = gate_(key)) {
+            FailWith(code);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MetadataStore::Step(sqlite3_stmt* s) {
+    int rc = sqlite3_step(s);
+    while (rc == SQLITE_ROW)
+        rc = sqlite3_step(s);
+    Done(s);
+    if (rc == SQLITE_DONE)
+        return true;
+    Fail(rc);
+    return false;
 }
 
 bool MetadataStore::Exec(const char* sql) {
@@ -122,16 +170,20 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
 void MetadataStore::RemoveById(std::int64_t id) {
     Touch(true);
     sqlite3_bind_int64(removeTrustees_, 1, id);
-    RunOnce(removeTrustees_);
-    sqlite3_bind_int64(removeId_, 1, id);
-    RunOnce(removeId_);
+    if (Step(removeTrustees_)) {
+        sqlite3_bind_int64(removeId_, 1, id);
+        Step(removeId_);
+    }
 }
 
 bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
     Touch(false);
     BindKey(find_, key, 1);
-    if (sqlite3_step(find_) != SQLITE_ROW) {
+    const int rc = sqlite3_step(find_);
+    if (rc != SQLITE_ROW) {
         Done(find_);
+        if (rc != SQLITE_DONE)
+            Fail(rc);  // a row that cannot be read is not an absent row
         return false;
     }
     std::int64_t id = sqlite3_column_int64(find_, 0);
@@ -139,7 +191,12 @@ bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, Meta
     std::int64_t birth = sqlite3_column_int64(find_, 2);
     if (inode != identity.inode || birth != identity.birth) {
         Done(find_);
-        RemoveById(id);
+        // The row describes a file that was deleted or replaced by hand: it goes. Its removal
+        // is tidying only, so a store that cannot write it fails nothing.
+        if (failure_ == 0) {
+            RemoveById(id);
+            failure_ = 0;
+        }
         return false;
     }
     row->id = id;
@@ -164,6 +221,9 @@ bool MetadataStore::Insert(const EntryKey& key, const FileIdentity& identity, Me
 }
 
 bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
+    row->id = 0;
+    if (!MayWrite(key))
+        return false;
     Touch(true);
     BindKey(insert_, key, 1);
     sqlite3_bind_int64(insert_, 5, static_cast<std::int64_t>(identity.inode));
@@ -174,13 +234,15 @@ bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity,
     sqlite3_bind_int(insert_, 10, row->compressed ? 1 : 0);
     sqlite3_bind_int64(insert_, 11, static_cast<std::int64_t>(row->size));
     sqlite3_bind_text(insert_, 12, row->alias.c_str(), -1, SQLITE_TRANSIENT);
-    bool ok = sqlite3_step(insert_) == SQLITE_DONE;
-    Done(insert_);
-    row->id = ok ? sqlite3_last_insert_rowid(db_) : 0;
-    return ok;
+    if (!Step(insert_))
+        return false;
+    row->id = sqlite3_last_insert_rowid(db_);
+    return true;
 }
 
-bool MetadataStore::Update(const MetaRow& row) {
+bool MetadataStore::Update(const MetaRow& row, const EntryKey& key) {
+    if (!MayWrite(key))
+        return false;
     Touch(true);
     sqlite3_bind_int64(update_, 1, row.id);
     sqlite3_bind_int64(update_, 2, row.attributes);
@@ -189,48 +251,61 @@ bool MetadataStore::Update(const MetaRow& row) {
     sqlite3_bind_int(update_, 5, row.compressed ? 1 : 0);
     sqlite3_bind_int64(update_, 6, static_cast<std::int64_t>(row.size));
     sqlite3_bind_text(update_, 7, row.alias.c_str(), -1, SQLITE_TRANSIENT);
-    bool ok = sqlite3_step(update_) == SQLITE_DONE;
-    Done(update_);
-    return ok;
+    return Step(update_);
 }
 
 void MetadataStore::Remove(const EntryKey& key) {
     Touch(false);
     BindKey(removeKey_, key, 1);
-    if (sqlite3_step(removeKey_) == SQLITE_ROW) {
+    const int rc = sqlite3_step(removeKey_);
+    if (rc == SQLITE_ROW) {
         std::int64_t id = sqlite3_column_int64(removeKey_, 0);
         Done(removeKey_);
-        RemoveById(id);
+        if (MayWrite(key))
+            RemoveById(id);
         return;
     }
     Done(removeKey_);
+    if (rc != SQLITE_DONE)
+        Fail(rc);
 }
 
-void MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
+void MetadataStore::RemoveQuietly(const EntryKey& key) {
+    if (failure_ != 0)
+        return;
+    const WriteGate gate = std::move(gate_);
+    gate_ = nullptr;
+    Remove(key);
+    gate_ = gate;
+    failure_ = 0;
+}
+
+bool MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
                          bool isDirectory) {
     Begin();
     Remove(to);
-    Touch(true);
-    BindKey(move_, from, 1);
-    sqlite3_bind_text(move_, 5, to.dir.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(move_, 6, to.name.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_int64(move_, 7, static_cast<std::int64_t>(identity.inode));
-    sqlite3_bind_int64(move_, 8, identity.birth);
-    RunOnce(move_);
-    // Rows below a renamed directory move with it. Only a directory can have any: the
-    // statement scans the volume's rows, so a file's rename (every copied file's) skips it.
-    if (!isDirectory) {
-        Commit();
-        return;
+    if (MayWrite(to)) {
+        Touch(true);
+        BindKey(move_, from, 1);
+        sqlite3_bind_text(move_, 5, to.dir.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(move_, 6, to.name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(move_, 7, static_cast<std::int64_t>(identity.inode));
+        sqlite3_bind_int64(move_, 8, identity.birth);
+        // Rows below a renamed directory move with it. Only a directory can have any: the
+        // statement scans the volume's rows, so a file's rename (every copied file's) skips it.
+        if (Step(move_) && isDirectory) {
+            std::string oldDir = from.dir.empty() ? from.name : from.dir + "/" + from.name;
+            std::string newDir = to.dir.empty() ? to.name : to.dir + "/" + to.name;
+            sqlite3_bind_text(moveChildren_, 1, from.server.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(moveChildren_, 2, from.volume.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(moveChildren_, 3, oldDir.c_str(), -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(moveChildren_, 4, newDir.c_str(), -1, SQLITE_TRANSIENT);
+            Step(moveChildren_);
+        }
     }
-    std::string oldDir = from.dir.empty() ? from.name : from.dir + "/" + from.name;
-    std::string newDir = to.dir.empty() ? to.name : to.dir + "/" + to.name;
-    sqlite3_bind_text(moveChildren_, 1, from.server.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(moveChildren_, 2, from.volume.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(moveChildren_, 3, oldDir.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(moveChildren_, 4, newDir.c_str(), -1, SQLITE_TRANSIENT);
-    RunOnce(moveChildren_);
+    const bool ok = failure_ == 0;
     Commit();
+    return ok;
 }
 
 void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity) {
@@ -238,7 +313,7 @@ void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity
     sqlite3_bind_int64(identity_, 1, id);
     sqlite3_bind_int64(identity_, 2, static_cast<std::int64_t>(identity.inode));
     sqlite3_bind_int64(identity_, 3, identity.birth);
-    RunOnce(identity_);
+    Step(identity_);
 }
 
 bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name) {
@@ -248,10 +323,13 @@ bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, 
     sqlite3_bind_text(alias_, 3, dirKey.dir.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(alias_, 4, alias.c_str(), -1, SQLITE_TRANSIENT);
     bool found = false;
-    if (sqlite3_step(alias_) == SQLITE_ROW) {
+    const int rc = sqlite3_step(alias_);
+    if (rc == SQLITE_ROW) {
         const unsigned char* n = sqlite3_column_text(alias_, 0);
         *name = n ? reinterpret_cast<const char*>(n) : "";
         found = true;
+    } else if (rc != SQLITE_DONE) {
+        Fail(rc);
     }
     Done(alias_);
     return found;
@@ -261,29 +339,37 @@ std::vector<std::pair<std::uint32_t, std::uint16_t>> MetadataStore::Trustees(std
     Touch(false);
     std::vector<std::pair<std::uint32_t, std::uint16_t>> out;
     sqlite3_bind_int64(trustees_, 1, id);
-    while (sqlite3_step(trustees_) == SQLITE_ROW)
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(trustees_)) == SQLITE_ROW)
         out.emplace_back(static_cast<std::uint32_t>(sqlite3_column_int64(trustees_, 0)),
                          static_cast<std::uint16_t>(sqlite3_column_int(trustees_, 1)));
+    if (rc != SQLITE_DONE)
+        Fail(rc);
     Done(trustees_);
     return out;
 }
 
-bool MetadataStore::SetTrustee(std::int64_t id, std::uint32_t object, std::uint16_t rights) {
+bool MetadataStore::SetTrustee(std::int64_t id, const EntryKey& key, std::uint32_t object,
+                               std::uint16_t rights) {
+    if (!MayWrite(key))
+        return false;
     Touch(true);
     sqlite3_bind_int64(setTrustee_, 1, id);
     sqlite3_bind_int64(setTrustee_, 2, object);
     sqlite3_bind_int(setTrustee_, 3, rights);
-    bool ok = sqlite3_step(setTrustee_) == SQLITE_DONE;
-    Done(setTrustee_);
-    return ok;
+    return Step(setTrustee_);
 }
 
 void MetadataStore::Touch(bool write) {
-    if (!db_ || depth_ == 0)
+    if (!db_ || depth_ == 0 || failure_ != 0)
         return;
     if (!write && !writeIntent_) {
-        if (sqlite3_get_autocommit(db_))
-            Run(begin_);
+        if (sqlite3_get_autocommit(db_)) {
+            const int rc = sqlite3_step(begin_);
+            sqlite3_reset(begin_);
+            if (rc != SQLITE_DONE)
+                Fail(rc);
+        }
         return;
     }
     if (!sqlite3_get_autocommit(db_) && sqlite3_txn_state(db_, "main") == SQLITE_TXN_WRITE)
@@ -293,15 +379,27 @@ void MetadataStore::Touch(bool write) {
     // process's change made since its reads would fail the write at once instead of being
     // waited for, as a single statement's is.
     CommitPending();
-    Run(beginWrite_);
+    const int rc = sqlite3_step(beginWrite_);
+    sqlite3_reset(beginWrite_);
+    if (rc != SQLITE_DONE)
+        Fail(rc);  // locked past the busy timeout, or the disk refused the journal
 }
 
 void MetadataStore::CommitPending() {
     if (!db_ || sqlite3_get_autocommit(db_))
         return;
-    // A transaction that cannot commit is rolled back rather than left holding the store.
-    if (!Run(commit_) && !sqlite3_get_autocommit(db_))
+    if (failure_ != 0) {
         Run(rollback_);
+        return;
+    }
+    // A transaction that cannot commit is rolled back rather than left holding the store.
+    const int rc = sqlite3_step(commit_);
+    sqlite3_reset(commit_);
+    if (rc != SQLITE_DONE) {
+        Fail(rc);
+        if (!sqlite3_get_autocommit(db_))
+            Run(rollback_);
+    }
 }
 
 void MetadataStore::Begin() {
@@ -309,10 +407,22 @@ void MetadataStore::Begin() {
 }
 
 void MetadataStore::Commit() {
-    if (depth_ > 0 && --depth_ == 0) {
-        writeIntent_ = false;
-        CommitPending();
+    CommitChecked();
+}
+
+std::uint32_t MetadataStore::CommitChecked() {
+    if (depth_ == 0) {
+        const std::uint32_t failure = failure_;
+        failure_ = 0;
+        return failure;
     }
+    if (--depth_ > 0)
+        return failure_;
+    writeIntent_ = false;
+    CommitPending();
+    const std::uint32_t failure = failure_;
+    failure_ = 0;
+    return failure;
 }
 
 }  // namespace sim

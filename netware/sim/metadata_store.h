@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,6 +48,16 @@ class MetadataStore {
 
     bool Open(const std::string& file, std::string* error);
 
+    // A write that fails (disk full, an I/O error, a store locked past its timeout) fails the
+    // call it belongs to: the store remembers the first failure of the current pair, rolls the
+    // pair back when it ends, and its caller reports the failure as a Windows error code. The
+    // gate, when set, is asked before every write of an entry's row: a non-zero Windows code
+    // makes that write fail as if the store had refused it (injected faults).
+    using WriteGate = std::function<std::uint32_t(const EntryKey& key)>;
+    void SetWriteGate(WriteGate gate) { gate_ = std::move(gate); }
+    // The Windows error code of the first failure since the outermost Begin, or 0.
+    std::uint32_t Failure() const { return failure_; }
+
     // The row of the entry when it describes the file with that identity; a stale row is
     // removed (with its trustees) and false returned.
     bool Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
@@ -54,13 +65,16 @@ class MetadataStore {
     bool Insert(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
     // Insert for a key known to have no row (a Find of it has just failed): nothing to replace.
     bool InsertNew(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
-    bool Update(const MetaRow& row);
+    bool Update(const MetaRow& row, const EntryKey& key);
     void Remove(const EntryKey& key);
+    // Remove for tidying only (the row's entry is gone): a store that cannot take it fails
+    // nothing, and the row is dropped when next met.
+    void RemoveQuietly(const EntryKey& key);
     // The entry was renamed by the simulator: its row (and, for a directory, the rows below it)
     // follows. Any row at the new key is removed first. The alias is cleared: the new place
     // gives the entry a new one.
     // Renames an entry's row; a directory's rows below it move with it.
-    void Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
+    bool Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
               bool isDirectory);
     void UpdateIdentity(std::int64_t id, const FileIdentity& identity);
 
@@ -68,7 +82,8 @@ class MetadataStore {
     bool FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name);
 
     std::vector<std::pair<std::uint32_t, std::uint16_t>> Trustees(std::int64_t id);
-    bool SetTrustee(std::int64_t id, std::uint32_t object, std::uint16_t rights);
+    bool SetTrustee(std::int64_t id, const EntryKey& key, std::uint32_t object,
+                    std::uint16_t rights);
 
     // Begin and Commit nest. The statements run between the outermost pair form one
     // transaction, begun by the first of them (a pair that runs none costs nothing) and ended
@@ -78,6 +93,10 @@ class MetadataStore {
     // Ends the open transaction early (before slow work inside a pair); a later statement of
     // the pair begins a new one.
     void CommitPending();
+
+    // Commit that says how the pair went: 0, or the Windows error code of its first failure
+    // (the pair is then rolled back, when it is the outermost one).
+    std::uint32_t CommitChecked();
 
     // One public call of the simulator: its statements commit together.
     class Scope {
@@ -89,12 +108,22 @@ class MetadataStore {
             if (writes && store_.depth_ == 1)
                 store_.writeIntent_ = true;
         }
-        ~Scope() { store_.Commit(); }
+        ~Scope() {
+            if (!ended_)
+                store_.Commit();
+        }
         Scope(const Scope&) = delete;
         Scope& operator=(const Scope&) = delete;
+        // Ends the call's statements now: 0 when they all went through, else the store's
+        // Windows error code (nothing of them is kept).
+        std::uint32_t End() {
+            ended_ = true;
+            return store_.CommitChecked();
+        }
 
       private:
         MetadataStore& store_;
+        bool ended_ = false;
     };
 
   private:
@@ -124,8 +153,18 @@ class MetadataStore {
     sqlite3_stmt* commit_ = nullptr;
     sqlite3_stmt* rollback_ = nullptr;
     bool Run(sqlite3_stmt* s);
+    // Records the first failure of the pair: a SQLite result code, or a Windows one.
+    void Fail(int sqliteCode);
+    void FailWith(std::uint32_t windowsCode);
+    // A write of key's row may go on (the gate lets it); false after recording the failure.
+    bool MayWrite(const EntryKey& key);
+    // Steps a statement to its end and resets it; false (after recording the failure) when it
+    // did not complete.
+    bool Step(sqlite3_stmt* s);
     int depth_ = 0;
     bool writeIntent_ = false;
+    std::uint32_t failure_ = 0;
+    WriteGate gate_;
 };
 
 }  // namespace sim

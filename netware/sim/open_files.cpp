@@ -133,17 +133,24 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
         if (fd < 0)
             return WinError(errno);
         if (r.truncate && e.st.size > 0) {
+            // An emptied file is no longer compressed: the store says so before the data goes,
+            // so that a store that cannot take it leaves the file as it was.
+            if (row.compressed) {
+                row.compressed = false;
+                row.size = 0;
+                store_.Update(row, KeyOf(e));
+                store_.CommitPending();
+                if (const std::uint32_t failure = store_.Failure()) {
+                    ::close(fd);
+                    return failure;
+                }
+            }
             if (ftruncate(fd, 0) != 0) {
                 ::close(fd);
                 return WinError(errno);
             }
             AdjustUsage(e.volume, e.st.size, 0);
             e.st.size = 0;
-            if (row.compressed) {
-                row.compressed = false;
-                row.size = 0;
-                store_.Update(row);
-            }
         }
     } else {
         if (!r.create)
@@ -365,7 +372,7 @@ std::uint32_t Core::Close(win::HANDLE h) {
                 if (store_.Find(f.key, {f.inode, f.birth}, &row)) {
                     row.compressed = false;
                     row.size = 0;
-                    store_.Update(row);
+                    store_.Update(row, f.key);
                 }
             }
         } else {
@@ -376,7 +383,7 @@ std::uint32_t Core::Close(win::HANDLE h) {
             row.compressed = true;
             row.size = f.declaredSize;
             if (haveRow)
-                store_.Update(row);
+                store_.Update(row, f.key);
             else
                 store_.InsertNew(f.key, {f.inode, f.birth}, &row);
         }
@@ -416,7 +423,10 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
         return win::ERROR_SHARING_VIOLATION;
     if (::unlink(e.local.c_str()) != 0)
         return WinError(errno);
-    store_.Remove(KeyOf(e));
+    // The file is gone: a row the store cannot drop now describes nothing (its identity is
+    // that of a file no longer there) and is dropped when next met, so it fails nothing.
+    store_.RemoveQuietly(KeyOf(e));
+    SettleAttributes(KeyOf(e));
     AdjustUsage(e.volume, e.st.size, 0);
     NoteRemoved(*e.volume, e.parentRel, e.name);
     e.exists = false;
@@ -440,8 +450,7 @@ std::uint32_t Core::MakeDirectory(Entry& e) {
     e.st = StatPath(e.local);
     e.exists = true;
     NoteAdded(*e.volume, e.parentRel, name);
-    Meta(e);
-    return 0;
+    return 0;  // a new directory has the defaults, which need no row
 }
 
 std::uint32_t Core::RemoveDirectoryEntry(Entry& e) {
@@ -457,12 +466,21 @@ std::uint32_t Core::RemoveDirectoryEntry(Entry& e) {
     // still holds them: rmdir refuses, and nothing is deleted through them.
     if (::rmdir(e.local.c_str()) != 0)
         return errno == ENOTEMPTY || errno == EEXIST ? win::ERROR_DIR_NOT_EMPTY : WinError(errno);
-    store_.Remove(KeyOf(e));
+    store_.RemoveQuietly(KeyOf(e));
     NoteRemoved(*e.volume, e.parentRel, e.name);
     indexes_.erase(e.local);
     e.exists = false;
     return 0;
 }
+
+namespace {
+
+// Swaps two names in one step; false when the file system cannot (then nothing changed).
+bool Exchange(const std::string& a, const std::string& b) {
+    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+}
+
+}  // namespace
 
 std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (!from.parentExists)
@@ -506,23 +524,58 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     std::string targetLocal = toDir + "/" + target;
     if (targetLocal == from.local)
         return 0;
-    int rc = replacing ? ::rename(from.local.c_str(), targetLocal.c_str())
-                       : ::renameat2(AT_FDCWD, from.local.c_str(), AT_FDCWD, targetLocal.c_str(),
-                                     sameEntry ? 0 : RENAME_NOREPLACE);
-    if (rc != 0)
-        return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
     EntryKey fromKey = KeyOf(from);
     EntryKey toKey{fromKey.server, fromKey.volume, to.parentRel, target};
+    const FileIdentity fromIdentity{from.st.inode, from.st.birth};
+    // Journaled before the disk changes: a process stopped between the rename on the disk and
+    // its rows in the store leaves enough for the next one to finish it.
+    Journal::Record intent;
+    intent.kind = Journal::kRenaming;
+    intent.key = fromKey;
+    intent.identity = fromIdentity;
+    intent.target = toKey;
+    if (replacing)
+        intent.targetIdentity = {to.st.inode, to.st.birth};
+    if (!journal_.Write(intent))
+        return kErrorWriteFault;
+    // A replacement swaps the two names, so that until the store has taken the change the old
+    // file can be put back; it is removed once the change is kept.
+    bool swapped = false;
+    int rc = 0;
+    if (replacing) {
+        swapped = Exchange(from.local, targetLocal);
+        if (!swapped)
+            rc = ::rename(from.local.c_str(), targetLocal.c_str());
+    } else {
+        rc = ::renameat2(AT_FDCWD, from.local.c_str(), AT_FDCWD, targetLocal.c_str(),
+                         sameEntry ? 0 : RENAME_NOREPLACE);
+    }
+    if (rc != 0)
+        return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
     // The row follows the entry. A file without a row has only defaults, which it keeps
     // under its new name without one; the row of a replaced file goes either way. A
     // directory's move also carries the rows below it.
     MetaRow moved;
     if (StoredMeta(from, &moved) || from.st.isDir)
-        store_.Move(fromKey, toKey, {from.st.inode, from.st.birth}, from.st.isDir);
+        store_.Move(fromKey, toKey, fromIdentity, from.st.isDir);
     else
         store_.Remove(toKey);
-    if (replacing)
+    store_.CommitPending();
+    if (const std::uint32_t failure = store_.Failure()) {
+        // The store did not take it: the disk goes back to how it was.
+        if (swapped)
+            Exchange(from.local, targetLocal);
+        else if (!replacing)
+            ::renameat2(AT_FDCWD, targetLocal.c_str(), AT_FDCWD, from.local.c_str(),
+                        RENAME_NOREPLACE);
+        return failure;
+    }
+    if (swapped)
+        ::unlink(from.local.c_str());  // the replaced file, now under the old name
+    if (replacing) {
         AdjustUsage(&v, replacedSize, 0);
+        SettleAttributes(toKey);
+    }
     NoteRemoved(v, from.parentRel, from.name, from.parentRel != to.parentRel);
     NoteAdded(v, to.parentRel, target);
     if (from.st.isDir)

@@ -101,6 +101,11 @@ void PackTimes(std::int64_t t, std::uint16_t* date, std::uint16_t* time) {
 
 }  // namespace
 
+NWCCODE SimClient::Settle(MetadataStore::Scope& scope, NWCCODE code) {
+    const std::uint32_t failure = scope.End();
+    return code == 0 && failure != 0 ? NetWareCode(failure) : code;
+}
+
 std::optional<NWCCODE> SimClient::Fault(const char* call, const Server* server,
                                         const std::string& path) {
     NWCCODE code = 0;
@@ -458,16 +463,16 @@ NWCCODE SimClient::NWIntScanForTrustees(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
     Entry e;
     NWCCODE code = EntryOf("NWIntScanForTrustees", conn, dirHandle, path, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (numberOfEntries)
         *numberOfEntries = 0;
     if (!e.exists)
-        return Done(nw::INVALID_PATH);
+        return Done(Settle(scope, nw::INVALID_PATH));
     MetaRow row = core_.Meta(e);
     auto trustees = core_.Store().Trustees(row.id);
     std::uint32_t start = sequence ? *sequence : 0;
     if (start >= trustees.size())
-        return Done(nw::NO_MORE_TRUSTEES);
+        return Done(Settle(scope, nw::NO_MORE_TRUSTEES));
     std::size_t n = std::min<std::size_t>(20, trustees.size() - start);
     if (info) {
         *info = NWET_INFO();
@@ -481,7 +486,7 @@ NWCCODE SimClient::NWIntScanForTrustees(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
         *sequence = static_cast<std::uint32_t>(start + n);
     if (numberOfEntries)
         *numberOfEntries = static_cast<std::uint16_t>(n);
-    return Done(0);
+    return Done(Settle(scope, 0));
 }
 
 NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
@@ -491,9 +496,9 @@ NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, cons
     Server* s = nullptr;
     NWCCODE code = EntryOf("NWAddTrustee", conn, dirHandle, path, true, &e, &s);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (!e.exists)
-        return Done(nw::INVALID_PATH);
+        return Done(Settle(scope, nw::INVALID_PATH));
     // Only objects the server knows can be trustees.
     bool known = objectID >= kFirstUserId && objectID < kFirstUserId + s->cfg.users.size();
     for (const ObjectConfig& o : core_.Config().objects) {
@@ -501,11 +506,13 @@ NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, cons
         known = known || (it != o.ids.end() && it->second == objectID);
     }
     if (objectID == 0 || !known)
-        return Done(nw::NO_SUCH_OBJECT);
+        return Done(Settle(scope, nw::NO_SUCH_OBJECT));
     MetaRow row = core_.Meta(e);
-    if (!core_.Store().SetTrustee(row.id, objectID, rightsMask))
-        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
-    return Done(0);
+    if (row.id == 0)
+        core_.Store().InsertNew(core_.KeyOf(e), {e.st.inode, e.st.birth}, &row);
+    if (row.id == 0 || !core_.Store().SetTrustee(row.id, core_.KeyOf(e), objectID, rightsMask))
+        return Done(Settle(scope, nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD));
+    return Done(Settle(scope, 0));
 }
 
 LCONV* SimClient::NWLlocaleconv(LCONV* lconv) {
@@ -660,9 +667,9 @@ NWCCODE SimClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HAN
     Server* s = nullptr;
     NWCCODE code = EntryOf("NWAllocTemporaryDirectoryHandle", conn, base, path, true, &e, &s);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (!e.exists || !e.st.isDir)
-        return Done(nw::INVALID_PATH);
+        return Done(Settle(scope, nw::INVALID_PATH));
     std::string rel = e.isRoot ? "" : e.Rel();
     // A directory already held keeps its handle, so that repeated checks of one path never
     // run the connection out of its 255 handles.
@@ -676,13 +683,13 @@ NWCCODE SimClient::NWAllocTemporaryDirectoryHandle(NWCONN_HANDLE conn, NWDIR_HAN
             handle = static_cast<NWDIR_HANDLE>(h);
     }
     if (handle == 0)
-        return Done(kNoMoreDirHandles);
+        return Done(Settle(scope, kNoMoreDirHandles));
     s->dirHandles[handle] = {e.volume, rel};
     if (newHandle)
         *newHandle = handle;
     if (rightsMask)
         *rightsMask = 0xFF;
-    return Done(0);
+    return Done(Settle(scope, 0));
 }
 
 NWCCODE SimClient::NWGetOwningNameSpace(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
@@ -691,15 +698,15 @@ NWCCODE SimClient::NWGetOwningNameSpace(NWCONN_HANDLE conn, NWDIR_HANDLE dirHand
     Entry e;
     NWCCODE code = EntryOf("NWGetOwningNameSpace", conn, dirHandle, path, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (!e.exists)
-        return Done(e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH);
+        return Done(Settle(scope, e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH));
     std::uint8_t ns = e.volume->cfg.longNames ? nw::NS_LONG : nw::NS_DOS;
     if (!e.isRoot)
         ns = core_.Meta(e).nameSpace;
     if (nameSpace)
         *nameSpace = ns;
-    return Done(0);
+    return Done(Settle(scope, 0));
 }
 
 NWCCODE SimClient::NWGetNSEntryInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
@@ -709,11 +716,11 @@ NWCCODE SimClient::NWGetNSEntryInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, 
     Entry e;
     NWCCODE code = EntryOf("NWGetNSEntryInfo", conn, dirHandle, path, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (!e.exists)
-        return Done(e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH);
+        return Done(Settle(scope, e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH));
     if (!info)
-        return Done(0);
+        return Done(Settle(scope, 0));
     *info = EntryInfo();
     MetaRow row = core_.Meta(e);
     info->attributes = core_.Attributes(e, row);
@@ -729,7 +736,7 @@ NWCCODE SimClient::NWGetNSEntryInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, 
     std::string name = e.isRoot ? e.volume->cfg.name
                                 : (dstNameSpace == nw::NS_DOS ? core_.Alias(e, &row) : e.name);
     CopyOut(info->entryName, sizeof info->entryName, name);
-    return Done(0);
+    return Done(Settle(scope, 0));
 }
 
 NWCCODE SimClient::NWIntScanDirectoryInformation2(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
@@ -742,11 +749,11 @@ NWCCODE SimClient::NWIntScanDirectoryInformation2(NWCONN_HANDLE conn, NWDIR_HAND
     NWCCODE code =
         EntryOf("NWIntScanDirectoryInformation2", conn, dirHandle, searchPath, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     // Only the entry itself is reported (sequence 0xFFFFFFFF); a scan of subdirectories ends
     // at once.
     if ((sequence && *sequence != 0xFFFFFFFF) || !e.exists || !e.st.isDir)
-        return Done(nw::NO_FILES_FOUND);
+        return Done(Settle(scope, nw::NO_FILES_FOUND));
     MetaRow row;
     std::string name = e.volume->cfg.name;
     if (!e.isRoot) {
@@ -763,7 +770,7 @@ NWCCODE SimClient::NWIntScanDirectoryInformation2(NWCONN_HANDLE conn, NWDIR_HAND
         *ownerID = 0;
     if (rightsMask)
         *rightsMask = 0xFF;
-    return Done(0);
+    return Done(Settle(scope, 0));
 }
 
 NWCCODE SimClient::NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
@@ -772,10 +779,10 @@ NWCCODE SimClient::NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
     Entry e;
     NWCCODE code = EntryOf("NWCreateDirectory", conn, dirHandle, path, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (e.isRoot)
-        return Done(nw::FILE_EXISTS);
-    return Done(NetWareCode(core_.MakeDirectory(e)));
+        return Done(Settle(scope, nw::FILE_EXISTS));
+    return Done(Settle(scope, NetWareCode(core_.MakeDirectory(e))));
 }
 
 NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
@@ -785,11 +792,11 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
     Entry e;
     NWCCODE code = EntryOf("NWSetNSEntryDOSInfo", conn, dirHandle, path, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (!e.exists)
-        return Done(e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH);
+        return Done(Settle(scope, e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH));
     if (!dosInfo)
-        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+        return Done(Settle(scope, nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD));
     // The new modification time is checked before anything changes, so that a bad date
     // leaves the entry as it was.
     std::time_t newTime = -1;
@@ -802,7 +809,7 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
             time = dosInfo->modifyTime;
         newTime = UnpackDosTime(date, time);
         if (newTime == -1)
-            return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+            return Done(Settle(scope, nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD));
     }
     if (!e.isRoot) {
         // An entry without a row gets it with the new values in one insert; a row is written
@@ -818,7 +825,13 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
         if (!stored)
             core_.Store().InsertNew(core_.KeyOf(e), {e.st.inode, e.st.birth}, &row);
         else if (row.attributes != before.attributes || row.irm != before.irm)
-            core_.SaveMeta(row);
+            core_.SaveMeta(e, row);
+        // The store takes the new values before the time changes: a store that refuses them
+        // leaves the entry as it was, and the call fails with its code.
+        if (const std::uint32_t failure = scope.End())
+            return Done(NetWareCode(failure));
+        if (modifyDOSMask & nw::DM_ATTRIBUTES)
+            core_.SettleAttributes(core_.KeyOf(e));
     }
     if (newTime != -1) {
         struct timespec times[2];
@@ -827,9 +840,9 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
         times[1].tv_sec = newTime;
         times[1].tv_nsec = 0;
         if (utimensat(AT_FDCWD, e.local.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
-            return Done(nw::ACCESS_DENIED);
+            return Done(Settle(scope, nw::ACCESS_DENIED));
     }
-    return Done(0);
+    return Done(Settle(scope, 0));
 }
 
 NWCCODE SimClient::NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std::uint8_t,
@@ -839,9 +852,9 @@ NWCCODE SimClient::NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std
     Entry e;
     NWCCODE code = EntryOf("NWOpenNSEntry", conn, dirHandle, path, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (!request || dataStream != 0)
-        return Done(nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD);
+        return Done(Settle(scope, nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD));
     std::uint8_t mode = request->openCreateMode;
     std::uint16_t rights = request->accessRights;
     Core::OpenRequest r;
@@ -853,17 +866,17 @@ NWCCODE SimClient::NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std
     r.create = mode & nw::OC_MODE_CREATE;
     r.truncate = e.exists && (mode & nw::OC_MODE_REPLACE);
     if (e.exists && !(mode & (nw::OC_MODE_OPEN | nw::OC_MODE_REPLACE)))
-        return Done(nw::FILE_EXISTS);
+        return Done(Settle(scope, nw::FILE_EXISTS));
     win::HANDLE h = win::INVALID_HANDLE_VALUE;
     bool created = false;
     std::uint32_t err = core_.OpenNetworkFile(e, r, &h, &created);
     if (err)
-        return Done(NetWareCode(err));
+        return Done(Settle(scope, NetWareCode(err)));
     request->NetWareHandle = static_cast<std::uint32_t>(h);
     request->openCreateAction = created ? 0x02 : (r.truncate ? 0x04 : 0x01);
     if (fileHandle)
         *fileHandle = h;
-    return Done(0);
+    return Done(Settle(scope, 0));
 }
 
 NWCCODE SimClient::NWSetCompressedFileSize(NWCONN_HANDLE conn, win::HANDLE fileHandle,
@@ -883,16 +896,16 @@ NWCCODE SimClient::NWGetLongName(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, con
     Entry e;
     NWCCODE code = EntryOf("NWGetLongName", conn, dirHandle, path, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     if (!e.exists)
-        return Done(e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH);
+        return Done(Settle(scope, e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH));
     std::string name = e.volume->cfg.name;
     if (!e.isRoot) {
         MetaRow row = core_.Meta(e);
         name = dstNameSpace == nw::NS_DOS ? core_.Alias(e, &row) : e.name;
     }
     CopyOut(longName, nw::kLongNameSize, name);
-    return Done(0);
+    return Done(Settle(scope, 0));
 }
 
 NWCCODE SimClient::NWUnpackDateTime(std::uint32_t dateTime, NW_DATE* date, NW_TIME* time) {
@@ -918,11 +931,11 @@ NWCCODE SimClient::NWDeleteDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
     Entry e;
     NWCCODE code = EntryOf("NWDeleteDirectory", conn, dirHandle, path, true, &e, nullptr);
     if (code)
-        return Done(code);
+        return Done(Settle(scope, code));
     std::uint32_t err = core_.RemoveDirectoryEntry(e);
     if (err == win::ERROR_FILE_NOT_FOUND)
-        return Done(nw::INVALID_PATH);
-    return Done(NetWareCode(err));
+        return Done(Settle(scope, nw::INVALID_PATH));
+    return Done(Settle(scope, NetWareCode(err)));
 }
 
 bool SimClient::LocalPathToNetWarePath(const std::string& localPath, std::string* netPath) {

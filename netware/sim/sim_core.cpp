@@ -168,11 +168,23 @@ bool Core::Load(const std::string& root, std::string* error) {
     std::string storeDir = root_ + "/.netsim";
     ::mkdir(storeDir.c_str(), 0755);
     std::string storeError;
-    if (!store_.Open(storeDir + "/metadata.db", &storeError)) {
+    if (!store_.Open(storeDir + "/metadata.db", &storeError) ||
+        !journal_.Open(storeDir + "/journal", &storeError)) {
         *error = FormatText(LoadResString(IDS_SIM_STORE_UNUSABLE),
                             (storeDir + "/metadata.db").c_str(), storeError.c_str());
         return false;
     }
+    // [[fault]] call = "MetadataStore" makes the store refuse a write of a matching entry.
+    store_.SetWriteGate([this](const EntryKey& key) -> std::uint32_t {
+        std::string path = "\\\\" + key.server + "\\" + key.volume;
+        for (const std::string& part : SplitPath(key.dir, true))
+            path += "\\" + part;
+        if (!key.name.empty())
+            path += "\\" + key.name;
+        std::uint32_t code = 0;
+        return Faulted("MetadataStore", FindServer(key.server), path, &code) ? code : 0;
+    });
+    Recover();
     return true;
 }
 
@@ -643,7 +655,7 @@ bool Core::AliasFree(Volume& v, const std::string& dirRel, const std::string& al
         if (s.ok && !s.special && store_.Find(key, {s.inode, s.birth}, &row))
             return false;
         if (!s.ok)
-            store_.Remove(key);  // the holder is gone: its alias is free again
+            store_.RemoveQuietly(key);  // the holder is gone: its alias is free again
     }
     return true;
 }
@@ -685,7 +697,7 @@ std::string Core::Alias(const Entry& e, MetaRow* row) {
         }
     }
     row->alias = alias;
-    store_.Update(*row);
+    store_.Update(*row, KeyOf(e));
     return alias;
 }
 
@@ -705,9 +717,155 @@ std::uint64_t Core::DataSize(const Entry& e, const MetaRow& row) const {
 }
 
 void Core::SetAttributeWord(const Entry& e, MetaRow* row, std::uint32_t word) {
-    (void)e;
     row->attributes = word & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
-    store_.Update(*row);
+    store_.Update(*row, KeyOf(e));
+}
+
+namespace {
+
+std::string KeyText(const EntryKey& key) {
+    return key.server + '\t' + key.volume + '\t' + key.dir + '\t' + key.name;
+}
+
+}  // namespace
+
+bool Core::NoteAttributeChange(const Entry& e, std::uint32_t before, std::uint32_t after) {
+    const EntryKey key = KeyOf(e);
+    auto pending = pendingResets_.find(KeyText(key));
+    if (pending != pendingResets_.end()) {
+        if (after == pending->second)
+            SettleAttributes(key);  // back to the word it had
+        return true;
+    }
+    Journal::Record r;
+    r.kind = Journal::kReset;
+    r.key = key;
+    r.identity = {e.st.inode, e.st.birth};
+    r.attributes = before;
+    if (!journal_.Write(r))
+        return false;
+    pendingResets_.emplace(KeyText(key), before);
+    return true;
+}
+
+void Core::SettleAttributes(const EntryKey& key) {
+    auto pending = pendingResets_.find(KeyText(key));
+    if (pending == pendingResets_.end())
+        return;
+    Journal::Record r;
+    r.kind = Journal::kSettled;
+    r.key = key;
+    journal_.Write(r);
+    pendingResets_.erase(pending);
+}
+
+Volume* Core::LocalOf(const EntryKey& key, std::string* local) {
+    Volume* v = FindVolume(FindServer(key.server), key.volume);
+    if (!v || !VolumeUsable(*v))
+        return nullptr;
+    *local = v->local + (key.dir.empty() ? "" : "/" + key.dir) +
+             (key.name.empty() ? "" : "/" + key.name);
+    return v;
+}
+
+namespace {
+
+bool Is(const DiskStat& st, const FileIdentity& id) {
+    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
+}
+
+}  // namespace
+
+void Core::FinishRename(const Journal::Record& r) {
+    std::string from, to;
+    Volume* v = LocalOf(r.key, &from);
+    if (!v || !LocalOf(r.target, &to))
+        return;
+    const DiskStat atTarget = StatPath(to);
+    if (!Is(atTarget, r.identity))
+        return;  // the rename never reached the disk: the temporary file's record undoes it
+    // Renamed on the disk: its row follows, if the store had not taken that yet.
+    MetaRow row;
+    if (store_.Find(r.key, r.identity, &row))
+        store_.Move(r.key, r.target, r.identity, atTarget.isDir);
+    // A replacement swaps the names first: the replaced file may still be under the old one.
+    if (r.targetIdentity.inode != 0 && Is(StatPath(from), r.targetIdentity) &&
+        ::unlink(from.c_str()) == 0) {
+        store_.RemoveQuietly(r.key);
+        v->usageKnown = false;  // counted afresh when next asked
+    }
+}
+
+void Core::RemoveLeftTemporary(const Journal::Record& r, bool identityKnown) {
+    std::string local;
+    Volume* v = LocalOf(r.key, &local);
+    if (!v)
+        return;
+    const DiskStat st = StatPath(local);
+    if (!st.isFile)
+        return;
+    if (identityKnown ? !Is(st, r.identity)
+                      // Stopped between making the file and recording it: only a file made
+                      // then, still empty, is that one.
+                      : (st.size != 0 || st.birth < r.written || st.birth > r.written + 5000000000LL))
+        return;
+    if (::unlink(local.c_str()) == 0) {
+        store_.RemoveQuietly(r.key);
+        v->usageKnown = false;  // counted afresh when next asked
+    }
+}
+
+void Core::RestoreAttributes(const Journal::Record& r) {
+    std::string local;
+    Volume* v = LocalOf(r.key, &local);
+    if (!v)
+        return;
+    const DiskStat st = StatPath(local);
+    if (!Is(st, r.identity))
+        return;  // replaced or gone since: nothing of the old file to put back
+    Entry e = ChildEntry(*v, r.key.dir, r.key.name, st);
+    MetaRow row = Meta(e);
+    if (row.attributes != r.attributes)
+        SetAttributeWord(e, &row, r.attributes);
+}
+
+void Core::Recover() {
+    std::vector<std::string> files;
+    const std::vector<Journal::Record> records = journal_.LeftBehind(&files);
+    if (files.empty())
+        return;
+    std::map<std::string, Journal::Record> temps;   // key -> its latest record
+    std::map<std::string, Journal::Record> resets;  // key -> the first word recorded
+    std::vector<Journal::Record> renames;
+    for (const Journal::Record& r : records) {
+        const std::string key = KeyText(r.key);
+        switch (r.kind) {
+            case Journal::kTempCreating:
+            case Journal::kTempCreated:
+                temps[key] = r;
+                break;
+            case Journal::kRenaming:
+                renames.push_back(r);
+                break;
+            case Journal::kReset:
+                resets.emplace(key, r);
+                break;
+            case Journal::kSettled:
+                resets.erase(key);
+                break;
+        }
+    }
+    store_.Begin();
+    // Renames first: a temporary file that reached its place is no longer a leftover.
+    for (const Journal::Record& r : renames)
+        FinishRename(r);
+    for (const auto& [key, r] : temps)
+        RemoveLeftTemporary(r, r.kind == Journal::kTempCreated);
+    for (const auto& [key, r] : resets)
+        RestoreAttributes(r);
+    // What could not be put right now stays journaled for the next open.
+    if (store_.CommitChecked() == 0)
+        journal_.Forget(files);
 }
 
 std::uint64_t Core::Blocks(const Volume& v, std::uint64_t bytes) const {

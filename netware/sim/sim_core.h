@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "netware/netware_client.h"
+#include "netware/sim/journal.h"
 #include "netware/sim/metadata_store.h"
 #include "netware/sim/network_config.h"
 #include "platform/file_services.h"
@@ -100,6 +101,7 @@ enum class Where { Network, Local, Nowhere };
 // Windows error codes the simulator uses beyond platform/file_services.h.
 constexpr std::uint32_t kErrorNotSameDevice = 17;
 constexpr std::uint32_t kErrorDirectory = 267;
+constexpr std::uint32_t kErrorWriteFault = 29;
 
 struct OpenFile {
     int fd = -1;
@@ -144,6 +146,7 @@ class Core {
     Server* ServerOfConnection(NWCONN_HANDLE conn);
     Volume* FindVolume(Server* server, const std::string& name);
     MetadataStore& Store() { return store_; }
+    Journal& Log() { return journal_; }
     NWCONN_HANDLE NewConnection() { return nextConnection_++; }
 
     // Path forms.
@@ -192,7 +195,7 @@ class Core {
     // way to its final name) costs no insert.
     bool StoredMeta(const Entry& e, MetaRow* row);
     MetaRow DefaultMeta(const Volume& v, bool isDir) const;
-    bool SaveMeta(const MetaRow& row) { return store_.Update(row); }
+    bool SaveMeta(const Entry& e, const MetaRow& row) { return store_.Update(row, KeyOf(e)); }
     std::string Alias(const Entry& e, MetaRow* row);
     std::uint32_t Attributes(const Entry& e, const MetaRow& row) const;
     std::uint64_t DataSize(const Entry& e, const MetaRow& row) const;
@@ -258,6 +261,18 @@ class Core {
     std::uint32_t Rename(Entry& from, Entry& to, bool replace);
     void SetAttributeWord(const Entry& e, MetaRow* row, std::uint32_t word);
 
+    // A change of an entry's attribute word through the file services (the reset before a
+    // replacement or a deletion): the first one of the entry is journaled with the word it
+    // had, so that a process stopped before the replacement is undone. False when the journal
+    // cannot be written (the change must then not be made).
+    bool NoteAttributeChange(const Entry& e, std::uint32_t before, std::uint32_t after);
+    // The entry's attributes are final again (restored, set deliberately, or the entry is gone
+    // or replaced): nothing of it is pending.
+    void SettleAttributes(const EntryKey& key);
+    // Finishes or undoes what stopped processes left (their journals); at open, and before a
+    // new temporary file, when another process's journal has come or gone.
+    void Recover();
+
     // Compressed files (zstd): the uncompressed data of a stored stream.
     static bool Decompress(const std::string& stream, std::string* data);
     static bool Compress(const std::string& data, std::string* stream);
@@ -279,10 +294,19 @@ class Core {
                    const std::string& owner);
     win::HANDLE NewHandle() { return nextHandle_++; }
 
+    // Recovery of one stopped process's records.
+    void FinishRename(const Journal::Record& r);
+    void RemoveLeftTemporary(const Journal::Record& r, bool identityKnown);
+    void RestoreAttributes(const Journal::Record& r);
+    // The volume and local path of a row's key; null when its volume is not usable.
+    Volume* LocalOf(const EntryKey& key, std::string* local);
+
     std::string root_;
     NetworkConfig config_;
     std::vector<std::unique_ptr<Server>> servers_;
     MetadataStore store_;
+    Journal journal_;
+    std::map<std::string, std::uint32_t> pendingResets_;  // key text -> the word before
     static constexpr std::size_t kMaxCachedDirectories = 256;
     std::unordered_map<std::string, DirIndex> indexes_;
     std::vector<std::int64_t> faultUses_;

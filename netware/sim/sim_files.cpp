@@ -125,6 +125,13 @@ bool SimFiles::Unusable(const Target& t) {
     return false;
 }
 
+bool SimFiles::Settle(MetadataStore::Scope& scope, bool ok) {
+    const std::uint32_t failure = scope.End();
+    if (ok && failure != 0)
+        return Fail(failure);  // what the call did is not kept: the store did not take it
+    return ok;
+}
+
 bool SimFiles::Reach(const char* call, const char* path, Target* t) {
     *t = Locate(path);
     if (Faulted(call, *t))
@@ -250,6 +257,8 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
             return win::INVALID_HANDLE_VALUE;
         }
     }
+    if (!Settle(scope, true))
+        return win::INVALID_HANDLE_VALUE;
     if (data)
         *data = state.items[0];
     state.next = 1;
@@ -302,10 +311,12 @@ std::uint32_t SimFiles::GetFileAttributes(const char* path) {
         Fail(e.parentExists ? win::ERROR_FILE_NOT_FOUND : win::ERROR_PATH_NOT_FOUND);
         return win::INVALID_FILE_ATTRIBUTES;
     }
+    const std::uint32_t attributes =
+        e.isRoot ? win::FILE_ATTRIBUTE_DIRECTORY : DosBits(core_.Attributes(e, core_.Meta(e)));
+    if (!Settle(scope, true))
+        return win::INVALID_FILE_ATTRIBUTES;
     Succeed();
-    if (e.isRoot)
-        return win::FILE_ATTRIBUTE_DIRECTORY;
-    return DosBits(core_.Attributes(e, core_.Meta(e)));
+    return attributes;
 }
 
 bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
@@ -334,10 +345,14 @@ bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
     // them. NetWare's own bits above the DOS ones are kept.
     std::uint32_t word = (row.attributes & ~kDosSettable) | dos;
     if (word != row.attributes) {
+        // The word it had is journaled first, for a process stopped before the replacement
+        // or deletion this change prepares.
+        if (!core_.NoteAttributeChange(e, row.attributes, word))
+            return Fail(kErrorWriteFault);
         row.attributes = word;
-        core_.SaveMeta(row);
+        core_.SaveMeta(e, row);
     }
-    return Succeed();
+    return Settle(scope, Succeed());
 }
 
 std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
@@ -394,6 +409,8 @@ std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
         if (!p.empty() && (p.back() == '\\' || p.back() == '/') && out.back() != sep)
             out += sep;
     }
+    if (!Settle(scope, true))
+        return 0;
     Succeed();
     if (!shortPath || out.size() + 1 > length)
         return static_cast<std::uint32_t>(out.size() + 1);
@@ -403,10 +420,15 @@ std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
 
 std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefix,
                                         std::uint32_t unique, char* tempFile) {
+    // Another process's journal has come or gone since the last look: what a stopped one
+    // left is put right before a directory gets a new temporary file.
+    if (core_.Log().Changed())
+        core_.Recover();
     MetadataStore::Scope scope(core_.Store());
     Target t = Locate(directory);
     if (Faulted("GetTempFileName", t) || Unusable(t))
         return 0;
+
     std::string dir = directory ? directory : "";
     bool isDir = false;
     if (t.where == Where::Network)
@@ -461,7 +483,27 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
             // The directory was resolved above, in this call.
             Entry e = core_.ResolveChild(*t.entry.volume, t.entry.isRoot ? "" : t.entry.Rel(),
                                          path.substr(base.size()), &t.entry.st);
+            // Journaled before it is made and once it is: a process stopped at any point
+            // leaves a temporary file the next one knows for its own, and removes.
+            Journal::Record record;
+            record.kind = Journal::kTempCreating;
+            record.key = core_.KeyOf(e);
+            if (!core_.Log().Write(record)) {
+                Fail(kErrorWriteFault);
+                return 0;
+            }
             err = core_.OpenNetworkFile(e, r, &h, &created);
+            if (err == 0) {
+                record.kind = Journal::kTempCreated;
+                record.key = core_.KeyOf(e);
+                record.identity = {e.st.inode, e.st.birth};
+                if (!core_.Log().Write(record)) {
+                    core_.Close(h);
+                    core_.DeleteFileEntry(e);
+                    Fail(kErrorWriteFault);
+                    return 0;
+                }
+            }
         }
         if (err == win::ERROR_FILE_EXISTS)
             continue;
@@ -471,6 +513,8 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
         }
         core_.Close(h);
         CopyOut(tempFile, win::kPathBufferSize, path);
+        if (!Settle(scope, true))
+            return 0;
         Succeed();
         return n;
     }
@@ -519,7 +563,7 @@ bool SimFiles::Move(const char* call, const char* from, const char* to, bool rep
         b.entry.name = b.loc.parts.back();
     std::uint32_t err = a.where == Where::Local ? LocalMove(a.local, b.local, replace)
                                                 : core_.Rename(a.entry, b.entry, replace);
-    return Finish(err);
+    return Settle(scope, Finish(err));
 }
 
 bool SimFiles::MoveFile(const char* from, const char* to) {
@@ -535,9 +579,8 @@ bool SimFiles::DeleteFile(const char* path) {
     Target t;
     if (!Reach("DeleteFile", path, &t))
         return false;
-    if (t.where == Where::Network) {
-        return Finish(core_.DeleteFileEntry(t.entry));
-    }
+    if (t.where == Where::Network)
+        return Settle(scope, Finish(core_.DeleteFileEntry(t.entry)));
     DiskStat st = StatPath(t.local);
     if (!st.ok)
         return Fail(errno == ENOTDIR ? win::ERROR_PATH_NOT_FOUND : win::ERROR_FILE_NOT_FOUND);
@@ -560,7 +603,7 @@ bool SimFiles::CreateDirectory(const char* path) {
     if (t.where == Where::Network) {
         if (t.entry.isRoot)
             return Fail(win::ERROR_ALREADY_EXISTS);
-        return Finish(core_.MakeDirectory(t.entry));
+        return Settle(scope, Finish(core_.MakeDirectory(t.entry)));
     }
     if (::mkdir(t.local.c_str(), 0755) != 0)
         return Fail(errno == ENOENT ? win::ERROR_PATH_NOT_FOUND : WinError(errno));
@@ -572,9 +615,8 @@ bool SimFiles::RemoveDirectory(const char* path) {
     Target t;
     if (!Reach("RemoveDirectory", path, &t))
         return false;
-    if (t.where == Where::Network) {
-        return Finish(core_.RemoveDirectoryEntry(t.entry));
-    }
+    if (t.where == Where::Network)
+        return Settle(scope, Finish(core_.RemoveDirectoryEntry(t.entry)));
     DiskStat st = StatPath(t.local);
     if (!st.ok)
         return Fail(win::ERROR_FILE_NOT_FOUND);
@@ -625,6 +667,12 @@ win::HANDLE SimFiles::CreateFile(const char* path, std::uint32_t access, std::ui
                                                 : core_.OpenNetworkFile(t.entry, r, &h, &created);
     if (err) {
         Fail(err);
+        return win::INVALID_HANDLE_VALUE;
+    }
+    if (!Settle(scope, true)) {
+        const std::uint32_t failure = lastError_;
+        core_.Close(h);
+        Fail(failure);
         return win::INVALID_HANDLE_VALUE;
     }
     // As on Windows, opening an existing file with a creating disposition says so.
@@ -686,7 +734,7 @@ bool SimFiles::CloseHandle(win::HANDLE handle) {
     std::uint32_t err = core_.Close(handle);
     if (faulted)
         return Fail(code);
-    return Finish(err);
+    return Settle(scope, Finish(err));
 }
 
 bool SimFiles::GetVolumeInformation(const char* rootPath, char* volumeName,

@@ -58,6 +58,21 @@ std::string NetDir(const Volume& v, const std::string& dirRel) {
 
 }  // namespace
 
+namespace {
+
+// The end of an administration call: false, with the store's reason, when the store did not
+// keep the change.
+bool Kept(MetadataStore::Scope& scope, const std::string& path, std::string* error) {
+    if (const std::uint32_t failure = scope.End()) {
+        *error = FormatText(LoadResString(IDS_SIM_CANNOT_CHANGE), path.c_str(),
+                            SystemErrorText(failure).c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool NetworkImpl::Locate(const std::string& path, Entry* entry, std::string* error) {
     NetLoc loc;
     std::string local;
@@ -161,27 +176,30 @@ bool NetworkImpl::Stat(const std::string& path, std::string* out, std::string* e
 
 bool NetworkImpl::SetAttributes(const std::string& path, std::uint32_t attributes,
                                 std::string* error) {
+    MetadataStore::Scope scope(core_.Store(), true);
     Entry e;
     if (!LocateBelowRoot(path, &e, error))
         return false;
     MetaRow row = core_.Meta(e);
     core_.SetAttributeWord(e, &row, attributes);
-    return true;
+    return Kept(scope, path, error);
 }
 
 bool NetworkImpl::SetInheritedRightsMask(const std::string& path, std::uint16_t mask,
                                          std::string* error) {
+    MetadataStore::Scope scope(core_.Store(), true);
     Entry e;
     if (!LocateBelowRoot(path, &e, error))
         return false;
     MetaRow row = core_.Meta(e);
     row.irm = mask;
-    core_.SaveMeta(row);
-    return true;
+    core_.SaveMeta(e, row);
+    return Kept(scope, path, error);
 }
 
 bool NetworkImpl::SetTrustee(const std::string& path, const std::string& objectName,
                              std::uint16_t rights, std::string* error) {
+    MetadataStore::Scope scope(core_.Store(), true);
     Entry e;
     if (!LocateBelowRoot(path, &e, error))
         return false;
@@ -202,11 +220,14 @@ bool NetworkImpl::SetTrustee(const std::string& path, const std::string& objectN
         return false;
     }
     MetaRow row = core_.Meta(e);
-    core_.Store().SetTrustee(row.id, id, rights);
-    return true;
+    if (row.id == 0)
+        core_.Store().InsertNew(core_.KeyOf(e), {e.st.inode, e.st.birth}, &row);
+    core_.Store().SetTrustee(row.id, core_.KeyOf(e), id, rights);
+    return Kept(scope, path, error);
 }
 
 bool NetworkImpl::Compress(const std::string& path, std::string* error) {
+    MetadataStore::Scope scope(core_.Store(), true);
     Entry e;
     if (!Locate(path, &e, error))
         return false;
@@ -248,16 +269,24 @@ bool NetworkImpl::Compress(const std::string& path, std::string* error) {
             (void)!::pwrite(fd, data.data(), data.size(), 0);
     }
     int err = errno;
-    if (fd >= 0)
-        ::close(fd);
     if (!ok) {
+        if (fd >= 0)
+            ::close(fd);
         *error = FormatText(LoadResString(IDS_SIM_CANNOT_CHANGE), path.c_str(), std::strerror(err));
         return false;
     }
-    core_.AdjustUsage(e.volume, data.size(), stream.size());
     row.compressed = true;
     row.size = data.size();
-    core_.SaveMeta(row);
+    core_.SaveMeta(e, row);
+    if (!Kept(scope, path, error)) {
+        // The store does not know the file as compressed: its data goes back as it was.
+        if (::ftruncate(fd, 0) == 0)
+            (void)!::pwrite(fd, data.data(), data.size(), 0);
+        ::close(fd);
+        return false;
+    }
+    ::close(fd);
+    core_.AdjustUsage(e.volume, data.size(), stream.size());
     return true;
 }
 

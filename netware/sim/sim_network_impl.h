@@ -114,6 +114,9 @@ class SimClient : public NetWareClient {
         LastNetWareError = code;
         return code;
     }
+    // Ends the call's store transaction: a call that went well fails after all, with a
+    // completion code for the store's error, when the store could not read or keep it.
+    NWCCODE Settle(MetadataStore::Scope& scope, NWCCODE code);
     // The code of the call's fault, when one matches the call.
     std::optional<NWCCODE> Fault(const char* call, const Server* server = nullptr,
                                  const std::string& path = "");
@@ -190,6 +193,9 @@ class SimFiles : public win::FileServices {
     // True, with the error set, when a network target cannot be used: its server has no
     // logged-in connection, or its place cannot be read.
     bool Unusable(const Target& t);
+    // Ends the call's store transaction: a call that went well fails after all, with the
+    // store's error, when the store could not read or keep what it needed.
+    bool Settle(MetadataStore::Scope& scope, bool ok);
     // Locates a call's path; false, with the error set, when a fault refuses the call or the
     // path lies nowhere.
     bool Reach(const char* call, const char* path, Target* t);
