@@ -78,6 +78,21 @@ struct FindData {
     std::string alternateFileName;   // 8.3 alias; empty when the long name is already 8.3
 };
 
+// What GetFileInformationByHandle and GetFileInformationByName give: enough to tell whether a
+// file is still the one it was, unchanged.
+struct FileStatInformation {
+    std::uint64_t fileId = 0;        // the file's identity on its volume
+    std::uint64_t volumeSerial = 0;  // the volume's
+    std::uint64_t size = 0;          // bytes as stored
+    std::int64_t lastWriteTime = 0;  // nanoseconds since the Unix epoch
+    std::int64_t changeTime = 0;     // the last change of the file or its attributes, likewise
+
+    bool SameFileUnchanged(const FileStatInformation& o) const {
+        return fileId == o.fileId && volumeSerial == o.volumeSerial && size == o.size &&
+               lastWriteTime == o.lastWriteTime && changeTime == o.changeTime;
+    }
+};
+
 class FileServices {
   public:
     virtual ~FileServices() = default;
@@ -115,6 +130,9 @@ class FileServices {
                                 std::uint64_t* newPosition) = 0;
     virtual bool SetEndOfFile(HANDLE file) = 0;
     virtual bool CloseHandle(HANDLE handle) = 0;
+    // The identity, size and times of an open file, and of the file a path names now.
+    virtual bool GetFileInformationByHandle(HANDLE file, FileStatInformation* info) = 0;
+    virtual bool GetFileInformationByName(const char* path, FileStatInformation* info) = 0;
 
     // rootPath is "\\SERVER\VOLUME\" (or a local directory). maxComponentLength is 255 on a
     // long-name volume and 12 on a DOS-only volume. Any out parameter may be null.

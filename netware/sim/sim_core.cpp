@@ -25,7 +25,7 @@ namespace {
 DiskStat StatAt(int dirFd, const char* path, int flags) {
     DiskStat d;
     struct statx sx {};
-    if (statx(dirFd, path, flags, STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME,
+    if (statx(dirFd, path, flags, STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME,
               &sx) != 0) {
         d.err = errno;
         return d;
@@ -42,6 +42,7 @@ DiskStat StatAt(int dirFd, const char* path, int flags) {
     d.size = sx.stx_size;
     d.mtime = sx.stx_mtime.tv_sec;
     d.mtimeNs = sx.stx_mtime.tv_nsec;
+    d.ctime = static_cast<std::int64_t>(sx.stx_ctime.tv_sec) * 1000000000LL + sx.stx_ctime.tv_nsec;
     d.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     return d;
 }

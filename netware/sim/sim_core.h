@@ -74,6 +74,7 @@ struct DiskStat {
     std::uint64_t size = 0;
     std::int64_t mtime = 0;
     long mtimeNs = 0;
+    std::int64_t ctime = 0;  // nanoseconds
     dev_t device = 0;
 };
 DiskStat StatPath(const std::string& local);

@@ -737,6 +737,50 @@ bool SimFiles::CloseHandle(win::HANDLE handle) {
     return Settle(scope, Finish(err));
 }
 
+namespace {
+
+win::FileStatInformation StatInformation(const DiskStat& st) {
+    win::FileStatInformation info;
+    info.fileId = st.inode;
+    info.volumeSerial = static_cast<std::uint64_t>(st.device);
+    info.size = st.size;
+    info.lastWriteTime = st.mtime * 1000000000LL + st.mtimeNs;
+    info.changeTime = st.ctime;
+    return info;
+}
+
+}  // namespace
+
+bool SimFiles::GetFileInformationByHandle(win::HANDLE file, win::FileStatInformation* info) {
+    OpenFile* f = Held("GetFileInformationByHandle", core_.File(file));
+    if (!f)
+        return false;
+    const DiskStat st = StatOpen(f->fd);
+    if (!st.ok)
+        return Fail(WinError(st.err));
+    *info = StatInformation(st);
+    return Succeed();
+}
+
+bool SimFiles::GetFileInformationByName(const char* path, win::FileStatInformation* info) {
+    Target t;
+    if (!Reach("GetFileInformationByName", path, &t))
+        return false;
+    DiskStat st;
+    if (t.where == Where::Network) {
+        if (!t.entry.exists)
+            return Fail(t.entry.parentExists ? win::ERROR_FILE_NOT_FOUND
+                                             : win::ERROR_PATH_NOT_FOUND);
+        st = t.entry.st;
+    } else {
+        st = StatPath(t.local);
+        if (!st.ok)
+            return Fail(st.err == ENOTDIR ? win::ERROR_PATH_NOT_FOUND : WinError(st.err));
+    }
+    *info = StatInformation(st);
+    return Succeed();
+}
+
 bool SimFiles::GetVolumeInformation(const char* rootPath, char* volumeName,
                                     std::uint32_t volumeNameSize, std::uint32_t* serialNumber,
                                     std::uint32_t* maxComponentLength,

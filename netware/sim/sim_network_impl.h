@@ -169,6 +169,8 @@ class SimFiles : public win::FileServices {
                         std::uint64_t* newPosition) override;
     bool SetEndOfFile(win::HANDLE file) override;
     bool CloseHandle(win::HANDLE handle) override;
+    bool GetFileInformationByHandle(win::HANDLE file, win::FileStatInformation* info) override;
+    bool GetFileInformationByName(const char* path, win::FileStatInformation* info) override;
     bool GetVolumeInformation(const char* rootPath, char* volumeName, std::uint32_t volumeNameSize,
                               std::uint32_t* serialNumber, std::uint32_t* maxComponentLength,
                               std::uint32_t* fileSystemFlags, char* fileSystemName,

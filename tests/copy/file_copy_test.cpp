@@ -440,6 +440,12 @@ class CountingWrites : public win::FileServices {
     }
     bool SetEndOfFile(win::HANDLE f) override { return inner_.SetEndOfFile(f); }
     bool CloseHandle(win::HANDLE h) override { return inner_.CloseHandle(h); }
+    bool GetFileInformationByHandle(win::HANDLE h, win::FileStatInformation* i) override {
+        return inner_.GetFileInformationByHandle(h, i);
+    }
+    bool GetFileInformationByName(const char* p, win::FileStatInformation* i) override {
+        return inner_.GetFileInformationByName(p, i);
+    }
     bool GetVolumeInformation(const char* r, char* v, std::uint32_t vs, std::uint32_t* sn,
                               std::uint32_t* mc, std::uint32_t* fl, char* fs,
                               std::uint32_t fss) override {

@@ -129,6 +129,12 @@ class LocalFiles : public win::FileServices {
     bool CreateDirectory(const char*) override { return Fail(); }
     bool RemoveDirectory(const char*) override { return Fail(); }
     bool SetEndOfFile(win::HANDLE) override { return Fail(); }
+    bool GetFileInformationByHandle(win::HANDLE, win::FileStatInformation*) override {
+        return Fail();
+    }
+    bool GetFileInformationByName(const char*, win::FileStatInformation*) override {
+        return Fail();
+    }
     bool GetVolumeInformation(const char*, char*, std::uint32_t, std::uint32_t*, std::uint32_t*,
                               std::uint32_t*, char*, std::uint32_t) override {
         return Fail();
