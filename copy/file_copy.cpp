@@ -37,14 +37,22 @@ constexpr std::uint16_t kSearchFiles = 0x8006;
 constexpr std::uint16_t kSearchHiddenSystem = 0x06;
 constexpr std::uint32_t kDefaultChunk = 16384;
 
-void UpperCase(std::string& text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
 void UpperCase(char* text) {
     for (; *text; ++text)
         *text = static_cast<char>(std::toupper(static_cast<unsigned char>(*text)));
+}
+
+// Upper-cases the text from position from on.
+void UpperCase(std::string& text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+}
+
+// A message format with a second line naming the system call that failed, its code and the
+// system's text for it, so that "disk full" or "access denied" is seen.
+std::string WithCause(const char* format, const char* call, std::uint32_t code) {
+    return std::string(format) +
+           FormatText(LoadResString(IDS_FMT_CALL_ERROR), call, code, SystemErrorText(code).c_str());
 }
 
 struct NetWareFile {
@@ -82,10 +90,13 @@ class FileCopy {
     bool ResetAndOpenDestination();
     bool CreateTemporaryFile();
     std::uint64_t CopyData(std::uint64_t total);
+    bool SourceChanged();
     bool SetCompressedSizes(std::uint64_t copied);
     void ResetDisplay();
+    bool CloseTemporaryFile();
+    void GiveTemporaryFileItsMetadata();
     bool ReplaceDestination();
-    void FinishMetadata();
+    void ReportShortCopy();
 
     // Closes everything, deletes the temporary file and gives the destination back the
     // attribute word it had before the copy reset it. Safe to call more than once.
@@ -104,6 +115,13 @@ class FileCopy {
     bool restoreAttributes_ = false;
     bool temporaryExists_ = false;
     NWCONN_HANDLE temporaryConn_ = 0;
+    NetWareFile temporary_;
+    // The source as it was when opened, to tell whether it changed while it was read.
+    win::FileStatInformation sourceBefore_{};
+    bool sourceKnown_ = false;
+    // The read or write that ended the copy loop early, and its Windows error code.
+    const char* failedCall_ = nullptr;
+    std::uint32_t failedCode_ = 0;
     win::ScopedHandle sourceHandle_;
     win::ScopedHandle destinationHandle_;
     win::ScopedHandle temporaryHandle_;
@@ -121,9 +139,13 @@ void FileCopy::Abandon() {
         restoreAttributes_ = false;
         NWEntryDOSInfo info{};
         info.attributes = destinationInfo_.attributes;
-        NetWare().NWSetNSEntryDOSInfo(destination_.conn, destination_.dirHandle, destination_.path,
-                                      destination_.nameSpace, kSearchHiddenSystem,
-                                      nw::DM_ATTRIBUTES, &info);
+        // A destination whose attributes stay reset would have lost its read-only protection
+        // without a word: that is said.
+        if (NetWare().NWSetNSEntryDOSInfo(destination_.conn, destination_.dirHandle,
+                                          destination_.path, destination_.nameSpace,
+                                          kSearchHiddenSystem, nw::DM_ATTRIBUTES, &info) != 0)
+            ErrorAskContinue(LoadResString(IDS_ERR_SET_ATTRIBUTES), destinationFile_.c_str(),
+                             LastNetWareError);
     }
 }
 
@@ -223,6 +245,7 @@ bool FileCopy::OpenSource() {
         return false;
     }
     sourceHandle_.Reset(handle);
+    sourceKnown_ = win::Files().GetFileInformationByHandle(handle, &sourceBefore_);
     return true;
 }
 
@@ -261,15 +284,20 @@ bool FileCopy::ResetAndOpenDestination() {
 bool FileCopy::CreateTemporaryFile() {
     char name[win::kPathBufferSize] = {};
     if (win::Files().GetTempFileName(destinationDir_.c_str(), "FCT", 0, name) == 0) {
+        const std::uint32_t code = win::Files().GetLastError();
         Abandon();
-        ErrorAskContinue(LoadResString(IDS_ERR_CREATE_TEMP), destinationDir_.c_str());
+        ErrorAskContinue(
+            WithCause(LoadResString(IDS_ERR_CREATE_TEMP), "GetTempFileName", code).c_str(),
+            destinationDir_.c_str());
         return false;
     }
+    // The name is upper case ("FCT" and hexadecimal digits); the directory is kept as written,
+    // so that of two directories differing only in case the file lands in the right one.
     temporaryFile_ = name;
-    UpperCase(temporaryFile_);
+    UpperCase(temporaryFile_, temporaryFile_.size() - LastComponent(temporaryFile_).size());
     temporaryExists_ = true;
 
-    NetWareFile temporary;
+    NetWareFile& temporary = temporary_;
     win::HANDLE handle = win::INVALID_HANDLE_VALUE;
     bool opened = NetWare().NWParseNetWarePath(temporaryFile_.c_str(), &temporary.conn,
                                                &temporary.dirHandle, temporary.path) == 0;
@@ -315,11 +343,23 @@ std::uint64_t FileCopy::CopyData(std::uint64_t total) {
         if (CancelRequested)
             break;
         read = 0;
-        if (!win::Files().ReadFile(sourceHandle_.Get(), buffer, chunk, &read))
+        if (!win::Files().ReadFile(sourceHandle_.Get(), buffer, chunk, &read)) {
             read = 0;
+            failedCall_ = "ReadFile";
+            failedCode_ = win::Files().GetLastError();
+        }
         if (read > 0) {
             std::uint32_t written = 0;
-            win::Files().WriteFile(temporaryHandle_.Get(), buffer, read, &written);
+            if (!win::Files().WriteFile(temporaryHandle_.Get(), buffer, read, &written) ||
+                written < read) {
+                // A failed or short write ends the loop: the size check reports it, with the
+                // reason (a full disk, say).
+                failedCall_ = "WriteFile";
+                failedCode_ = win::Files().GetLastError();
+                if (failedCode_ == 0)
+                    failedCode_ = win::ERROR_DISK_FULL;
+                read = 0;
+            }
             copied += written;
             if (ProgressDialog != win::kNoWindow) {
                 SetDialogField(ProgressDialog, kCopiedField, BytesText(copied));
@@ -332,6 +372,16 @@ std::uint64_t FileCopy::CopyData(std::uint64_t total) {
         }
     } while (read > 0 && copied < total);
     return copied;
+}
+
+// True when the source is not the file it was when opened, or not as it was: it grew, shrank,
+// was written or replaced while its bytes were read. Such a copy matches neither version.
+bool FileCopy::SourceChanged() {
+    win::FileStatInformation byHandle{}, byName{};
+    if (!sourceKnown_ || !win::Files().GetFileInformationByHandle(sourceHandle_.Get(), &byHandle) ||
+        !win::Files().GetFileInformationByName(sourceFile_.c_str(), &byName))
+        return true;  // what cannot be told to be unchanged is not delivered
+    return !byHandle.SameFileUnchanged(sourceBefore_) || !byName.SameFileUnchanged(sourceBefore_);
 }
 
 // Compressed copies: the temporary file gets the source's uncompressed size as its length and
@@ -368,6 +418,36 @@ void FileCopy::ResetDisplay() {
     SetDialogField(ProgressDialog, kCopiedField, " ");
 }
 
+// The temporary file is closed before it takes the destination's place: a close that fails
+// (the last data or its compressed form not kept) is said, and the copy is not delivered.
+bool FileCopy::CloseTemporaryFile() {
+    if (temporaryHandle_.Close())
+        return true;
+    const std::uint32_t code = win::Files().GetLastError();
+    Abandon();
+    ErrorAskContinue(WithCause(LoadResString(IDS_ERR_FINISH_TEMP), "CloseHandle", code).c_str(),
+                     temporaryFile_.c_str());
+    return false;
+}
+
+// The copy gets the source's DOS information and trustees while it is still the temporary
+// file: when it takes the destination's place it is whole, bytes and metadata, and a run
+// stopped at any moment leaves the destination either as it was or as the source has it.
+// A failure here is reported, and the file still counts as copied.
+void FileCopy::GiveTemporaryFileItsMetadata() {
+    if (SetDestinationDosInfo(temporary_.conn, temporary_.dirHandle, temporary_.path,
+                              destination_.nameSpace, sourceInfo_) != 0)
+        ErrorAskContinue(LoadResString(IDS_ERR_SET_ATTRIBUTES), destinationFile_.c_str(),
+                         LastNetWareError);
+    CopyRun.DestIsDirectoryServices = destination_.conn == source_.conn
+                                          ? CopyRun.SourceIsDirectoryServices
+                                          : IsDirectoryServicesConnection(destination_.conn);
+    if (CopyOptions.CopyTrustees && CopyRun.SourceIsDirectoryServices &&
+        CopyRun.DestIsDirectoryServices &&
+        !TransferTrustees(source_.conn, destination_.conn, sourceFile_, temporaryFile_))
+        ErrorAskContinue(LoadResString(IDS_ERR_SET_TRUSTEES), destinationFile_.c_str());
+}
+
 // The temporary file takes the destination's place in one step; when it cannot, the old
 // destination stays as it was.
 bool FileCopy::ReplaceDestination() {
@@ -382,25 +462,18 @@ bool FileCopy::ReplaceDestination() {
     }
     temporaryExists_ = false;
     restoreAttributes_ = false;
+    if (CopyOptions.VerboseLogging && LogFileOpen())
+        WriteVerboseRecord(IDS_LOG_UPDATED_FILE, destinationFile_);
     return true;
 }
 
-// The new file is in place: its DOS information, the verbose record and the trustees. A
-// failure here is reported, but the file counts as copied.
-void FileCopy::FinishMetadata() {
-    if (SetDestinationDosInfo(destination_.conn, destination_.dirHandle, destination_.path,
-                              destination_.nameSpace, sourceInfo_) != 0)
-        ErrorAskContinue(LoadResString(IDS_ERR_SET_ATTRIBUTES), destinationFile_.c_str(),
-                         LastNetWareError);
-    if (CopyOptions.VerboseLogging && LogFileOpen())
-        WriteVerboseRecord(IDS_LOG_UPDATED_FILE, destinationFile_);
-    CopyRun.DestIsDirectoryServices = destination_.conn == source_.conn
-                                          ? CopyRun.SourceIsDirectoryServices
-                                          : IsDirectoryServicesConnection(destination_.conn);
-    if (CopyOptions.CopyTrustees && CopyRun.SourceIsDirectoryServices &&
-        CopyRun.DestIsDirectoryServices &&
-        !TransferTrustees(source_.conn, destination_.conn, sourceFile_, destinationFile_))
-        ErrorAskContinue(LoadResString(IDS_ERR_SET_TRUSTEES), destinationFile_.c_str());
+// Fewer bytes arrived than the source holds: message 448, with the read or write that ended
+// the copy when one failed.
+void FileCopy::ReportShortCopy() {
+    const std::string format =
+        failedCall_ ? WithCause(LoadResString(IDS_ERR_SIZE_MISMATCH), failedCall_, failedCode_)
+                    : std::string(LoadResString(IDS_ERR_SIZE_MISMATCH));
+    ErrorAskContinue(format.c_str(), sourceFile_.c_str(), destinationFile_.c_str());
 }
 
 std::uint64_t FileCopy::Run() {
@@ -427,6 +500,12 @@ std::uint64_t FileCopy::Run() {
     SetDialogField(ProgressDialog, kFileSizeField, BytesText(total));
 
     const std::uint64_t copied = CopyData(total);
+    if (!CancelRequested && SourceChanged()) {
+        Abandon();
+        ErrorAskContinue(LoadResString(IDS_ERR_SOURCE_CHANGED), sourceFile_.c_str(),
+                         destinationFile_.c_str());
+        return 0;
+    }
     sourceHandle_.Close();
     if (CancelRequested) {
         Abandon();
@@ -435,16 +514,16 @@ std::uint64_t FileCopy::Run() {
     if (compressed_ && !SetCompressedSizes(copied))
         return 0;
     ResetDisplay();
-    temporaryHandle_.Close();
     if (copied < total) {
         Abandon();
-        ErrorAskContinue(LoadResString(IDS_ERR_SIZE_MISMATCH), sourceFile_.c_str(),
-                         destinationFile_.c_str());
+        ReportShortCopy();
         return 0;
     }
+    if (!CloseTemporaryFile())
+        return 0;
+    GiveTemporaryFileItsMetadata();
     if (!ReplaceDestination())
         return 0;
-    FinishMetadata();
     return sourceInfo_.dataStreamSize;
 }
 

@@ -19,6 +19,24 @@ namespace {
 // A general record is assembled in a buffer of this size before it is written.
 constexpr std::size_t kRecordBufferSize = 784;
 
+bool g_writeFailed = false;
+
+const char* Caption();
+
+// The first record of a run that cannot be written is said at once, also in unattended mode,
+// where the log is the only trace of the run's messages; the run goes on, and later records
+// are still tried.
+void WriteFailed(std::uint32_t code) {
+    if (g_writeFailed)
+        return;
+    g_writeFailed = true;
+    const std::string text =
+        FormatText(LoadResString(IDS_ERR_LOG_WRITE), CopyOptions.LogFileName.c_str(),
+                   SystemErrorText(code).c_str(), code);
+    win::Ui().MessageBox(win::kMainWindow, text, Caption(),
+                         win::MB_ICONSTOP | win::MB_OK | win::MB_SETFOREGROUND);
+}
+
 // Gathers a record in the fixed record buffer and writes it to the log file. A record that
 // fits goes out in one write; a longer one (a long message with long paths) is written whole,
 // one full buffer at a time, so that nothing of it is lost and nothing is written past the
@@ -41,8 +59,12 @@ class RecordWriter {
     void Flush() {
         if (used_ > 0) {
             std::uint32_t written = 0;
-            win::Files().WriteFile(CopyRun.LogFile, buffer_, static_cast<std::uint32_t>(used_),
-                                   &written);
+            if (!win::Files().WriteFile(CopyRun.LogFile, buffer_, static_cast<std::uint32_t>(used_),
+                                        &written) ||
+                written < used_) {
+                const std::uint32_t code = win::Files().GetLastError();
+                WriteFailed(code != 0 ? code : win::ERROR_DISK_FULL);
+            }
         }
         used_ = 0;
     }
@@ -76,6 +98,7 @@ win::HANDLE OpenLogFile(const std::string& path) {
     win::Files().SetFilePointer(file, 0, win::FILE_END, nullptr);
     CloseLogFile();
     CopyRun.LogFile = file;
+    g_writeFailed = false;
     return file;
 }
 
@@ -84,6 +107,10 @@ void CloseLogFile() {
         win::Files().CloseHandle(CopyRun.LogFile);
         CopyRun.LogFile = win::INVALID_HANDLE_VALUE;
     }
+}
+
+bool LogWriteFailed() {
+    return g_writeFailed;
 }
 
 bool LogFileOpen() {

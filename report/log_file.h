@@ -20,5 +20,9 @@ void WriteLogRecord(const std::string& text);
 // A verbose record from a format with a timestamp and a path (strings 428, 442, 443).
 void WriteVerboseRecord(unsigned formatString, const std::string& path);
 
+// True when a record of the current run's log could not be written (said once, in a box that
+// shows also in unattended mode); cleared when a log is opened.
+bool LogWriteFailed();
+
 // Logs and shows the run's totals (shown also in unattended mode).
 void ShowRunSummary();

@@ -427,6 +427,11 @@ enum SafetyStringId : unsigned {
     IDS_ERR_CANNOT_READ_DROPPED = 7012,   // "ERROR - %s cannot be read and has been left out..."
     IDS_ERR_CANNOT_READ_DIR = 7013,       // "ERROR - The directory %s cannot be read. ..."
     IDS_ERR_NOT_A_VOLUME_PATH = 7014,     // "ERROR - The destination %s is not a volume path..."
+    IDS_FMT_CALL_ERROR = 7015,            // "\r\n%s error: 0x%X (%s)": call, code, system text
+    IDS_ERR_SOURCE_CHANGED = 7016,        // "ERROR - %s changed while it was being copied ..."
+    IDS_ERR_FINISH_TEMP = 7017,
+    IDS_ERR_LOG_WRITE = 7018,  // "ERROR - The log file %s cannot be written: ..."           //
+                               // "ERROR - Unable to finish writing the temporary ..."
 };
 
 // window, dialogs and folder browser details

@@ -87,11 +87,16 @@ bool DeleteDestinationFile(const std::string& path, std::uint64_t size) {
         if (answer != win::IDYES)
             return true;  // kept
     }
-    // Normal attributes first: a read-only file cannot be deleted.
-    if (win::Files().SetFileAttributes(path.c_str(), win::FILE_ATTRIBUTE_NORMAL) &&
-        win::Files().DeleteFile(path.c_str())) {
-        CountDeletedFile(path, size);
-        return true;
+    // Normal attributes first: a read-only file cannot be deleted. A file that then cannot be
+    // deleted gets its attributes back: it is kept as it was, read-only protection included.
+    const std::uint32_t attributes = win::Files().GetFileAttributes(path.c_str());
+    if (win::Files().SetFileAttributes(path.c_str(), win::FILE_ATTRIBUTE_NORMAL)) {
+        if (win::Files().DeleteFile(path.c_str())) {
+            CountDeletedFile(path, size);
+            return true;
+        }
+        if (attributes != win::INVALID_FILE_ATTRIBUTES)
+            win::Files().SetFileAttributes(path.c_str(), attributes);
     }
     return ReportDeleteFailure(path);
 }

@@ -265,19 +265,33 @@ std::vector<FailureCase> FailureCases() {
          Is([] { return AskText(IDS_ERR_OPEN_FILE, kSource.c_str(), 0x89FFu); })},
         {"OpenDestination", Fault("NWOpenNSEntry", "*DST*A.TXT", kCode), true, false,
          Is([] { return AskText(IDS_ERR_OPEN_FILE, kTarget.c_str(), 0x89FFu); })},
-        {"CreateTemporary", Fault("GetTempFileName", "", 5), true, false,
-         Is([] { return AskText(IDS_ERR_CREATE_TEMP, kDst.c_str()); })},
+        // A system error is named with its call, code and text on a second line.
+        {"CreateTemporary", Fault("GetTempFileName", "", 5), true, false, Is([] {
+             return "ERROR - Unable to create temporary file for copy in directory " + kDst +
+                    ".\r\nGetTempFileName error: 0x5 (Access is denied.)\r\n\r\nContinue "
+                    "copying files?";
+         })},
         {"OpenTemporary", Fault("NWOpenNSEntry", "*FCT*", kCode), true, false,
          NamesTemporary(IDS_ERR_OPEN_TEMP)},
-        {"ShortRead", Fault("ReadFile", "", 5, 1), true, false,
-         Is([] { return AskText(IDS_ERR_SIZE_MISMATCH, kSource.c_str(), kTarget.c_str()); })},
-        {"ShortWrite", Fault("WriteFile", "", 112, 1), true, false,
-         Is([] { return AskText(IDS_ERR_SIZE_MISMATCH, kSource.c_str(), kTarget.c_str()); })},
+        {"ShortRead", Fault("ReadFile", "", 5, 1), true, false, Is([] {
+             return "ERROR - Unknown error while copying " + kSource + " to " + kTarget +
+                    " - source and destination file sizes don't match.\r\nReadFile error: 0x5 "
+                    "(Access is denied.)\r\n\r\nContinue copying files?";
+         })},
+        {"ShortWrite", Fault("WriteFile", "", 112, 1), true, false, Is([] {
+             return "ERROR - Unknown error while copying " + kSource + " to " + kTarget +
+                    " - source and destination file sizes don't match.\r\nWriteFile error: "
+                    "0x70 (There is not enough space on the disk.)\r\n\r\nContinue copying "
+                    "files?";
+         })},
         // The replacement fails: the old file is still there, as it was.
         {"Rename", Fault("MoveFileEx", "", 5), true, false, NamesTemporary(IDS_ERR_RENAME_TEMP)},
+        {"CloseTemporary", Fault("CloseHandle", "*FCT*", 112), true, false,
+         NamesTemporary(IDS_ERR_FINISH_TEMP)},
         {"RenameNew", Fault("MoveFileEx", "", 5), false, false,
          NamesTemporary(IDS_ERR_RENAME_TEMP)},
-        {"SetDosInfo", Fault("NWSetNSEntryDOSInfo", "*DST*A.TXT", kCode), true, true,
+        // The copy gets its metadata while it is still the temporary file.
+        {"SetDosInfo", Fault("NWSetNSEntryDOSInfo", "*DST*FCT*", kCode), true, true,
          Is([] { return AskText(IDS_ERR_SET_ATTRIBUTES, kTarget.c_str(), 0x89FFu); })},
     };
 }

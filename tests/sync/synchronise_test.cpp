@@ -220,6 +220,35 @@ TEST_F(SyncTest, UnattendedFailuresAreLoggedAndPassedOver) {
     EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), 0u);
 }
 
+// A file that cannot be deleted is kept as it was: its attributes, cleared for the deletion,
+// come back (read-only protection included).
+TEST_F(SyncTest, AFileThatCannotBeDeletedKeepsItsAttributes) {
+    PrepareTrees("\n[[fault]]\ncall = \"DeleteFile\"\ncode = 32\n");
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Start();
+    std::string error;
+    ASSERT_TRUE(Net().Net().SetAttributes(kCopy + R"(\extra.txt)", 0x00000023, &error));
+    CopyOptions.UnattendedMode = 1;
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/extra.txt"));
+    EXPECT_EQ(Net().Meta(kCopy + R"(\extra.txt)").attributes, 0x00000023u);
+}
+
+// Synchronisation never deletes a dropped item or anything that holds one, even where the
+// pass has not been asked first.
+TEST_F(SyncTest, ADroppedItemInsideTheCopyIsNeverDeleted) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/other/dropped.txt", "also a source");
+    Write("HQ/DATA/DST/PROJ/extra.txt", "e");
+    Start();
+    CopyOptions.CopySubDirs = 1;
+    CopyOptions.UnattendedMode = 1;
+    CopyRun.DroppedFiles = {R"(\\HQ\DATA\DST\PROJ\OTHER\DROPPED.TXT)"};
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/other/dropped.txt"));
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/extra.txt")) << "the copy holds a source: left alone";
+}
+
 TEST_F(SyncTest, FailureAnsweredNoEndsThisServerOnly) {
     PrepareTrees("\n[[fault]]\ncall = \"DeleteFile\"\ncode = 5\n");
     Write("HQ/DATA/DST/PROJ/extra.txt", "e");
