@@ -60,7 +60,7 @@ void ClassifyDroppedEntry(const std::string& path) {
     win::FindData data;
     win::ScopedFind find(win::Files().FindFirstFile(path.c_str(), &data));
     if (!find.Valid())
-        return;  // gone since the drop: left out without a word
+        return LeaveOutDroppedName(path, win::Files().GetLastError());  // said in the results
     if (!IsDirectory(data)) {
         CopyRun.DroppedFiles.push_back(path);
         CountFile(data.size);

@@ -326,8 +326,8 @@ enum : unsigned {
 
 // simulated network: network.toml, check, administration, farcast-netsim
 enum SimStringId : unsigned {
-    IDS_SIM_AT_LINE = 5000,        // "%s, line %u: %s" (file, line, problem)
-    IDS_SIM_IN_FILE = 5001,        // "%s: %s" (file, problem)
+    IDS_SIM_AT_LINE = 5000,  // "%s, line %u: %s" (file, line, problem)
+    IDS_SIM_IN_FILE = 5001,  // "%s: %s" (file, problem)
     IDS_SIM_UNREADABLE = 5002,
     IDS_SIM_UNKNOWN_KEY = 5003,
     IDS_SIM_KEY_REQUIRED = 5004,
@@ -387,7 +387,7 @@ enum SimStringId : unsigned {
     IDS_NETSIM_HELP_COMPRESS = 5110,
     IDS_NETSIM_HELP_PATHS = 5111,
     IDS_NETSIM_HELP_EXIT = 5112,
-    IDS_NETSIM_ERROR = 5113,           // "farcast-netsim: %s"
+    IDS_NETSIM_ERROR = 5113,  // "farcast-netsim: %s"
     IDS_NETSIM_UNKNOWN_COMMAND = 5114,
     IDS_NETSIM_ARGUMENT_COUNT = 5115,
     IDS_NETSIM_BAD_HEX = 5116,
@@ -403,30 +403,59 @@ enum SimStringId : unsigned {
 
 // application window, start-up network, help viewer
 enum AppStringId : unsigned {
-    IDS_DEMO_NETWORK_CREATED = 6000,  // "Farcast found no NetWare network ... set up ... in\r\n%s ..."
+    IDS_DEMO_NETWORK_CREATED =
+        6000,  // "Farcast found no NetWare network ... set up ... in\r\n%s ..."
     IDS_ERR_NETWORK_UNUSABLE = 6001,  // "ERROR - The NetWare network in %s cannot be used.\r\n%s"
-    IDS_ERR_DEMO_NETWORK = 6002,      // "ERROR - Unable to create the demonstration network in %s..."
-    IDS_RUN_STILL_ENDING = 6004,      // "A copy run is still finishing. Drop the files again ..."
-    IDS_HELP_VIEWER_TITLE = 6005,     // "Farcast Help"
-    IDS_HELP_CONTENTS = 6006,         // "&Contents"
-    IDS_HELP_BACK = 6007,             // "&Back"
-    IDS_HELP_FORWARD = 6008,          // "&Forward"
-    IDS_HELP_CLOSE = 6009,            // "&Close"
-    IDS_HELP_TOPIC_MISSING = 6010,    // "The help topic %s cannot be found."
+    IDS_ERR_DEMO_NETWORK = 6002,    // "ERROR - Unable to create the demonstration network in %s..."
+    IDS_RUN_STILL_ENDING = 6004,    // "A copy run is still finishing. Drop the files again ..."
+    IDS_HELP_VIEWER_TITLE = 6005,   // "Farcast Help"
+    IDS_HELP_CONTENTS = 6006,       // "&Contents"
+    IDS_HELP_BACK = 6007,           // "&Back"
+    IDS_HELP_FORWARD = 6008,        // "&Forward"
+    IDS_HELP_CLOSE = 6009,          // "&Close"
+    IDS_HELP_TOPIC_MISSING = 6010,  // "The help topic %s cannot be found."
 };
 
 // data safety: places, names, listings, interrupted copies, failed writes
-enum SafetyStringId : unsigned {
-};
+enum SafetyStringId : unsigned {};
 
 // window, dialogs and folder browser details
-enum DetailStringId : unsigned {
-};
+enum DetailStringId : unsigned {};
 
 // farcast-run results, dry run, versions
 enum BatchStringId : unsigned {
+    IDS_BATCH_RUN_VERSION = 7400,     // "farcast-run %s"
+    IDS_BATCH_NETSIM_VERSION = 7401,  // "farcast-netsim %s"
+    IDS_BATCH_ERROR_PREFIX = 7402,    // "ERROR - ": the text of an error message begins so
+    IDS_BATCH_RUN_HELP_FIRST = 7410,  // farcast-run --help, one line per entry up to ..._LAST
+    IDS_BATCH_RUN_HELP_LAST = 7422,
+    IDS_BATCH_NETSIM_HELP_VERSION = 7423,
+    IDS_BATCH_RUN_NO_NETWORK = 7430,     // "farcast-run: no network in %s. ... demo %s"
+    IDS_BATCH_NETSIM_NO_NETWORK = 7431,  // "farcast-netsim: no network in %s. ... demo %s"
+    IDS_BATCH_SERVER_LINE = 7440,        // "[server] %s | status=%s | files=%s ..."
+    IDS_BATCH_STATUS_DONE = 7441,
+    IDS_BATCH_STATUS_GIVEN_UP = 7442,
+    IDS_BATCH_STATUS_STOPPED = 7443,
+    IDS_BATCH_STATUS_NOT_REACHED = 7444,
+    IDS_BATCH_SKIPPED_LINE = 7445,     // "[skipped] %s | %s"
+    IDS_BATCH_SKIP_MISSING = 7446,     // "does not exist"
+    IDS_BATCH_SKIP_UNREADABLE = 7447,  // "cannot be looked up (error %u)"
+    IDS_BATCH_SKIP_LINK = 7448,        // "a symbolic link or special file is not a NetWare entry"
+    IDS_BATCH_SKIP_BAD_NAME = 7449,    // "cannot be a NetWare name"
+    IDS_BATCH_PLAN_MKDIR = 7460,       // "[plan] %s mkdir %s"
+    IDS_BATCH_PLAN_COPY = 7461,        // "[plan] %s copy %s -> %s"
+    IDS_BATCH_PLAN_REPLACE = 7462,     // "[plan] %s replace %s -> %s"
+    IDS_BATCH_PLAN_SKIP = 7463,        // "[plan] %s skip %s -> %s | %s"
+    IDS_BATCH_PLAN_DELETE = 7464,      // "[plan] %s delete %s"
+    IDS_BATCH_PLAN_RMDIR = 7465,       // "[plan] %s rmdir %s"
+    IDS_BATCH_SKIP_NOT_ON_DESTINATION = 7470,
+    IDS_BATCH_SKIP_EXISTS_ON_DESTINATION = 7471,
+    IDS_BATCH_SKIP_NEWER_ON_DESTINATION = 7472,
+    IDS_BATCH_SKIP_SAME_TIME = 7473,
+    IDS_BATCH_SKIP_ANSWERED_NO = 7474,
+    IDS_BATCH_SKIP_CANCELLED = 7475,
+    IDS_BATCH_SKIP_NO_ROOM = 7476,
 };
 
 // checked input: network.toml, numbers, names, patterns
-enum InputStringId : unsigned {
-};
+enum InputStringId : unsigned {};
