@@ -31,7 +31,7 @@ void NoteSignal(int signal) {
 
 }  // namespace
 
-StopSignals::StopSignals(std::initializer_list<int> signals) {
+StopSignals::StopSignals(std::initializer_list<int> caught) {
     int fds[2] = {-1, -1};
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
@@ -40,14 +40,21 @@ StopSignals::StopSignals(std::initializer_list<int> signals) {
     g_latest = 0;
     g_pending = 0;
     installed_ = true;
-    for (const int signal : signals) {
+    for (const int signal : caught) {
         struct sigaction action {};
         action.sa_handler = &NoteSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
         Previous previous;
         previous.signal = signal;
-        if (::sigaction(signal, &action, &previous.action) != 0) {
+        if (::sigaction(signal, nullptr, &previous.action) != 0) {
+            installed_ = false;
+            continue;
+        }
+        // A signal ignored from the start (nohup, a background job) stays ignored.
+        if (previous.action.sa_handler == SIG_IGN)
+            continue;
+        if (::sigaction(signal, &action, nullptr) != 0) {
             installed_ = false;
             continue;
         }

@@ -5,14 +5,15 @@
 // pump) or by watching the pipe's read end (an event loop's socket notifier).
 //
 // One StopSignals exists at a time; it installs its handlers when made and puts the previous
-// ones back when it goes. Interrupted system calls are restarted (SA_RESTART).
+// ones back when it goes. A signal that is ignored when it is made (nohup, a background job
+// of a shell) stays ignored. Interrupted system calls are restarted (SA_RESTART).
 
 #include <initializer_list>
 #include <vector>
 
 class StopSignals {
   public:
-    explicit StopSignals(std::initializer_list<int> signals);
+    explicit StopSignals(std::initializer_list<int> caught);
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
