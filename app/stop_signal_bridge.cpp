@@ -13,6 +13,7 @@
 #include "platform/window_system.h"
 
 StopSignalBridge::StopSignalBridge(QObject* parent) : QObject(parent), signals_({SIGTERM, SIGINT}) {
+    connect(&quitTimer_, &QTimer::timeout, qApp, &QCoreApplication::quit);
     if (!signals_.Installed())
         return;
     notifier_ = new QSocketNotifier(signals_.ReadFd(), QSocketNotifier::Read, this);
@@ -78,13 +79,21 @@ void StopSignalBridge::AnswerWaitingDialog() {
 void StopSignalBridge::CloseMainWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (auto* window = qobject_cast<MainWindow*>(widget)) {
+            connect(window, &MainWindow::exited, this, &StopSignalBridge::QuitWhenTheEventLoopRuns,
+                    Qt::UniqueConnection);
             // During a run the window ends the program once the run has returned.
             QMetaObject::invokeMethod(
                 window, [window] { window->close(); }, Qt::QueuedConnection);
             return;
         }
     }
-    QCoreApplication::quit();
+    QuitWhenTheEventLoopRuns();
+}
+
+// A signal during start-up ends the program before its event loop has begun, when a quit
+// would go unheard: the quit is repeated until the loop takes it.
+void StopSignalBridge::QuitWhenTheEventLoopRuns() {
+    quitTimer_.start(50);
 }
 
 bool StopSignalBridge::eventFilter(QObject* watched, QEvent* event) {

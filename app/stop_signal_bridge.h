@@ -6,6 +6,7 @@
 // StopSignals' pipe and a socket notifier: nothing is done inside the handler.
 
 #include <QObject>
+#include <QTimer>
 
 #include "util/stop_signals.h"
 
@@ -29,8 +30,10 @@ class StopSignalBridge : public QObject {
     void CancelRun();
     void AnswerWaitingDialog();
     void CloseMainWindow();
+    void QuitWhenTheEventLoopRuns();
 
     StopSignals signals_;
+    QTimer quitTimer_;
     QSocketNotifier* notifier_ = nullptr;
     bool ending_ = false;
 };
