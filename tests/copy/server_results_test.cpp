@@ -129,6 +129,24 @@ TEST_F(ServerResultsTest, AMissingDroppedNameIsLeftOutWithItsReasonAndNoBox) {
     EXPECT_FALSE(LastRunWentWrong());
 }
 
+TEST_F(ServerResultsTest, ADroppedNameThatCannotBeLookedUpIsLeftOutWithTheError) {
+    Start(R"(
+[[fault]]
+call = "FindFirstFile"
+path = '\\HQ\DATA\SRC\LOCKED.TXT'
+code = 5
+)");
+    Select({"ALPHA"});
+    Net().WriteFile("HQ/DATA/SRC/LOCKED.TXT", "l");
+    Net().WriteFile("HQ/DATA/SRC/A.TXT", "a");
+    RunCopy({"\\\\HQ\\DATA\\SRC\\A.TXT", "\\\\HQ\\DATA\\SRC\\LOCKED.TXT"});
+    ASSERT_EQ(CopyRun.SkippedNames.size(), 1u);
+    EXPECT_EQ(CopyRun.SkippedNames[0].path, "\\\\HQ\\DATA\\SRC\\LOCKED.TXT");
+    EXPECT_EQ(CopyRun.SkippedNames[0].reason, "cannot be looked up (error 5)");
+    EXPECT_FALSE(Net().Exists("ALPHA/DATA/DEST/LOCKED.TXT"));
+    EXPECT_TRUE(Net().Exists("ALPHA/DATA/DEST/A.TXT"));
+}
+
 TEST_F(ServerResultsTest, WarningsAloneDoNotMakeTheRunGoWrong) {
     Start();
     Select({"DOS"});

@@ -415,4 +415,67 @@ TEST_F(DryRunTest, ADirectoryWithAFileKeptIsNotRemoved) {
     EXPECT_TRUE(Net().Exists("ALPHA/DATA/DEST/PROJ/stale/go.txt"));
 }
 
+// The decisions no call shows, each with the reason the plan gives, as the real run takes
+// them.
+TEST_F(DryRunTest, SkipsByPolicyAndAnswerGiveTheirReasons) {
+    const std::string skipB =
+        "[plan] ALPHA skip \\\\HQ\\DATA\\SRC\\PROJ\\b.txt -> \\\\ALPHA\\DATA\\DEST\\PROJ\\b.txt | ";
+    const std::string skipA =
+        "[plan] ALPHA skip \\\\HQ\\DATA\\SRC\\PROJ\\a.txt -> \\\\ALPHA\\DATA\\DEST\\PROJ\\a.txt | ";
+    struct Case {
+        const char* option;
+        std::string line;
+    } cases[] = {
+        {"NeverOverwrite", skipB + "exists on destination"},
+        {"OnlyCopyExistingFiles", skipA + "not on destination"},
+        {"PromptOnOverwrite", skipB + "cancelled"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.option);
+        Start();
+        Select({"ALPHA"});
+        MakeTree();
+        CopyOptions.OverwriteOlder = 0;
+        CopyOptions.SyncDirs = 0;
+        CopyOptions.NeverOverwrite = std::string(c.option) == "NeverOverwrite";
+        CopyOptions.OnlyCopyExistingFiles = std::string(c.option) == "OnlyCopyExistingFiles";
+        CopyOptions.PromptOnOverwrite = std::string(c.option) == "PromptOnOverwrite";
+        ui.answers = {win::IDCANCEL};
+        std::ostringstream plan;
+        RunDry({"\\\\HQ\\DATA\\SRC\\PROJ"}, &plan);
+        const std::vector<std::string> lines = Lines(plan.str());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.line), lines.end()) << plan.str();
+        TearDown();
+    }
+}
+
+// Space the plan has taken counts: the second file no longer fits, in the plan as on the disk.
+TEST_F(DryRunTest, APlannedCopyTakesRoomOnTheVolume) {
+    Start(R"(
+[[server]]
+name = "TINY"
+connection = "logged_in"
+  [[server.volume]]
+  name = "DATA"
+  block_size = 4096
+  total_blocks = 3
+)");
+    Net().MakeDir("TINY/DATA/DEST");
+    Select({"TINY"});
+    Net().WriteFile("HQ/DATA/SRC/ONE.BIN", std::string(6000, '1'));
+    Net().WriteFile("HQ/DATA/SRC/TWO.BIN", std::string(6000, '2'));
+    const std::vector<std::string> drop = {"\\\\HQ\\DATA\\SRC\\ONE.BIN",
+                                           "\\\\HQ\\DATA\\SRC\\TWO.BIN"};
+    std::ostringstream plan;
+    RunDry(drop, &plan);
+    EXPECT_EQ(plan.str(),
+              "[plan] TINY copy \\\\HQ\\DATA\\SRC\\ONE.BIN -> \\\\TINY\\DATA\\DEST\\ONE.BIN\n"
+              "[plan] TINY skip \\\\HQ\\DATA\\SRC\\TWO.BIN -> \\\\TINY\\DATA\\DEST\\TWO.BIN | no "
+              "room on destination\n");
+    Net().Install();
+    RunCopy(drop);
+    EXPECT_TRUE(Net().Exists("TINY/DATA/DEST/ONE.BIN"));
+    EXPECT_FALSE(Net().Exists("TINY/DATA/DEST/TWO.BIN"));
+}
+
 }  // namespace
