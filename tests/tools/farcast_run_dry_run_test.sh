@@ -3,23 +3,7 @@
 # and NetWare metadata before and after), and the real run then does what the plan said and
 # reports the same summary and server lines. Usage: farcast_run_dry_run_test.sh BIN_DIR
 set -u
-bin=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data FARCAST_NETWORK=$work/net
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name"
-    fi
-}
+source "$(dirname "$0")/test_lib.sh"
 
 # Every entry of the network: place, kind, size, time, bytes, and its NetWare metadata.
 digest() {
@@ -97,5 +81,4 @@ check "the newer file on the destination is as it was" \
 check "files the plan does not name were not touched" \
     test "$(grep -c '^\[plan\] ACME_SALES' "$work/plan.lines")" -ge 8
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -5,23 +5,13 @@
 # Usage: farcast_run_signal_test.sh BIN_DIR
 set -u
 set -m  # background jobs keep SIGINT, as a terminal's foreground job has it
-bin=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data FARCAST_NETWORK=$work/net
-passed=0
-failed=0
+source "$(dirname "$0")/test_lib.sh"
 
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name"
-        sed 's/^/    out: /' "$work/out" | tail -12
-    fi
+wait_for_copy() {  # until the copy's temporary file is there (20 s at most)
+    for _ in $(seq 1 2000); do
+        [ -n "$(find "$dest_dir" -name 'FCT*.TMP')" ] && return
+        sleep 0.01
+    done
 }
 
 "$bin/farcast-netsim" demo "$work/net" >/dev/null
@@ -40,10 +30,7 @@ for signal in INT TERM HUP; do
     "$bin/farcast-run" --select ACME_BRANCH --target '\DATA\INCOMING' --set BufferSize=1 \
         '\\ACME_HQ\DATA\PROJECTS\big.bin' >"$work/out" 2>&1 &
     pid=$!
-    for _ in $(seq 1 2000); do
-        [ -n "$(find "$dest_dir" -name 'FCT*.TMP')" ] && break
-        sleep 0.01
-    done
+    wait_for_copy
     check "SIG$signal: the copy had begun" test -n "$(find "$dest_dir" -name 'FCT*.TMP')"
     kill -s "$signal" "$pid"
     wait "$pid"
@@ -67,10 +54,7 @@ truncate -s 256M "$source_dir/big.bin"
 nohup "$bin/farcast-run" --select ACME_BRANCH --target '\DATA\INCOMING' --set BufferSize=1 \
     '\\ACME_HQ\DATA\PROJECTS\big.bin' >"$work/out" 2>&1 &
 pid=$!
-for _ in $(seq 1 2000); do
-    [ -n "$(find "$dest_dir" -name 'FCT*.TMP')" ] && break
-    sleep 0.01
-done
+wait_for_copy
 check "nohup: the copy had begun" test -n "$(find "$dest_dir" -name 'FCT*.TMP')"
 kill -s HUP "$pid" 2>/dev/null
 wait "$pid"
@@ -78,5 +62,4 @@ status=$?
 check "nohup: a hangup does not stop the run" test "$status" -eq 0
 check "nohup: the file is copied" test "$(stat -c %s "$dest_dir/big.bin")" -eq $((256 << 20))
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -2,25 +2,7 @@
 # farcast-run and farcast-netsim as scripts use them: exit statuses, printed boxes, server and
 # skipped lines, and real copies of a tree on the demo network. Usage: farcast_run_test.sh BIN_DIR
 set -u
-bin=$(cd "$1" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data FARCAST_NETWORK=$work/net
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name"
-        [ -f "$work/out" ] && sed 's/^/    out: /' "$work/out" | tail -20
-        [ -f "$work/err" ] && sed 's/^/    err: /' "$work/err" | tail -5
-    fi
-}
+source "$(dirname "$0")/test_lib.sh"
 
 run() {  # run farcast-run, keeping its output and exit status
     "$bin/farcast-run" "$@" >"$work/out" 2>"$work/err"
@@ -163,5 +145,4 @@ check "login dialog answered from --login" line '[answer] OK SUPERVISOR'
 check "long name lands under its alias on a DOS volume" test -n \
     "$(find "$work/net/LEGACY_FS/DOSDATA" -maxdepth 1 -name 'QUARTE~*.TXT')"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
