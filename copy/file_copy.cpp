@@ -485,8 +485,12 @@ std::uint64_t FileCopy::Run() {
                          destinationExists_))
         return 0;
     // A volume too full for the file skips it; a failed query has been reported.
-    if (!HasRoomForFile(destination_.conn, destinationDir_, sourceInfo_))
+    bool noRoom = false;
+    if (!HasRoomForFile(destination_.conn, destinationDir_, sourceInfo_, &noRoom)) {
+        if (noRoom)
+            ReportFileSkipped(sourceFile_, destinationFile_, SkipReason::NoRoom);
         return 0;
+    }
     compressed_ = CopyRun.CompressedCopyPossible &&
                   (sourceInfo_.attributes & nw::A_FILE_COMPRESSED) != 0 &&
                   CopyOptions.CopyCompressed;

@@ -109,10 +109,15 @@ bool DecideOverwrite(const std::string& sourcePath, const std::string& destinati
     CopyRun.ServerBytesProcessed += size;
     CopyRun.RunBytesProcessed += size;
 
+    // Each skip is told to the run's observer (the dry run prints it).
+    const auto skip = [&](SkipReason reason) {
+        ReportFileSkipped(sourcePath, destinationPath, reason);
+        return false;
+    };
     if (!destinationExists && CopyOptions.OnlyCopyExistingFiles)
-        return false;
+        return skip(SkipReason::NotOnDestination);
     if (destinationExists && CopyOptions.NeverOverwrite)
-        return false;
+        return skip(SkipReason::ExistsOnDestination);
     if (!destinationExists)
         return true;
 
@@ -120,8 +125,10 @@ bool DecideOverwrite(const std::string& sourcePath, const std::string& destinati
         const std::uint64_t sourceTime = TimestampSeconds(source.modifyDate, source.modifyTime);
         const std::uint64_t destinationTime =
             TimestampSeconds(destination.modifyDate, destination.modifyTime);
-        if (destinationTime >= sourceTime)
-            return false;
+        if (destinationTime > sourceTime)
+            return skip(SkipReason::NewerOnDestination);
+        if (destinationTime == sourceTime)
+            return skip(SkipReason::SameTimeOnDestination);
     }
     if (!CopyOptions.PromptOnOverwrite || CopyOptions.UnattendedMode)
         return true;
@@ -134,5 +141,5 @@ bool DecideOverwrite(const std::string& sourcePath, const std::string& destinati
         return true;
     if (answer == win::IDCANCEL)
         CancelRequested = true;
-    return false;
+    return skip(answer == win::IDCANCEL ? SkipReason::Cancelled : SkipReason::AnsweredNo);
 }

@@ -62,6 +62,7 @@ std::string VolumeRootPath(const std::string& server, const std::string& volume)
 void GiveServerUp() {
     CopyRun.RunBytesProcessed += CopyRun.SourceBytes;
     CopyRun.SyncAllowed = false;
+    MarkCurrentServerGivenUp();
     UpdateProgressBars();
 }
 

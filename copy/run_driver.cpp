@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string_view>
 
 #include "copy/copy_run.h"
 #include "copy/path_utils.h"
@@ -20,6 +21,7 @@
 #include "settings/options_sheet.h"
 #include "settings/settings_store.h"
 #include "sync/synchronise.h"
+#include "util/format_text.h"
 #include "util/string_table.h"
 
 namespace {
@@ -30,6 +32,9 @@ constexpr std::uint32_t kDefaultBufferKilobytes = 16;
 
 bool g_runInProgress = false;
 bool g_lastRunReachedSummary = false;
+// Index into CopyRun.ServerResults of the server being processed, or -1.
+int g_currentServer = -1;
+RunObserver* g_observer = nullptr;
 
 // The run driver's own boxes: stop icon, OK, brought to the foreground; never logged.
 void ShowRunMessage(unsigned textId) {
@@ -106,6 +111,25 @@ bool AllocateCopyBuffer() {
     return true;
 }
 
+// One record per selected server, all not reached until their turn comes.
+void StartServerResults() {
+    CopyRun.ServerResults.clear();
+    for (const int index : CopyRun.SelectedServers) {
+        ServerResult result;
+        result.name = win::Ui().ServerListText(index);
+        CopyRun.ServerResults.push_back(result);
+    }
+}
+
+// The server's turn is over: what its pass and synchronisation did, and how it ended.
+void FinishServerResult(ServerResult& result, bool wentOn, std::uint64_t errorsBefore) {
+    result.errors = CopyRun.ErrorMessages - errorsBefore;
+    result.deletedFiles = CopyRun.ServerFilesDeleted;
+    result.deletedDirectories = CopyRun.ServerDirectoriesDeleted;
+    if (result.status != ServerStatus::GivenUp)
+        result.status = wentOn ? ServerStatus::Done : ServerStatus::Stopped;
+}
+
 // Steps up to the start of the copying; false when the run ended early.
 bool PrepareRun(const std::vector<std::string>& drop, bool* logOpened) {
     CopyRun.drop = drop;
@@ -143,7 +167,10 @@ bool PrepareRun(const std::vector<std::string>& drop, bool* logOpened) {
     ResetRunTotals();
     CancelRequested = false;
     SetDialogBar(ProgressDialog, kOverallBar, 0);
-    return AllocateCopyBuffer();
+    if (!AllocateCopyBuffer())
+        return false;
+    StartServerResults();
+    return true;
 }
 
 // Undoes the login this run made on the server, and only that one.
@@ -157,6 +184,8 @@ void CopyToServers() {
     for (std::uint32_t i = 1; i <= CopyRun.SelectedServerCount && !CancelRequested; ++i) {
         CopyRun.SyncAllowed = true;
         const std::string name = win::Ui().ServerListText(CopyRun.SelectedServers[i - 1]);
+        g_currentServer = static_cast<int>(i - 1);
+        const std::uint64_t errorsBefore = CopyRun.ErrorMessages;
         TargetServer = TargetServerRecord{};
         TargetServer.name = name;
         if (ProgressDialog != win::kNoWindow && win::Ui().IsWindow(ProgressDialog))
@@ -171,9 +200,12 @@ void CopyToServers() {
                 goOn = SynchroniseServer(name);
         }
         // A run that stops on this server leaves its connection as it is.
+        if (goOn)
+            ReleaseServerIfLoggedInByRun();
+        FinishServerResult(CopyRun.ServerResults[i - 1], goOn, errorsBefore);
+        g_currentServer = -1;
         if (!goOn)
             break;
-        ReleaseServerIfLoggedInByRun();
     }
 }
 
@@ -189,6 +221,11 @@ void FinishRun(bool logOpened) {
 }  // namespace
 
 void RunCopy(const std::vector<std::string>& drop) {
+    RunCopyLeavingOut(drop, {});
+}
+
+void RunCopyLeavingOut(const std::vector<std::string>& drop,
+                       const std::vector<SkippedName>& leftOut) {
     if (g_runInProgress) {
         ShowRunMessage(IDS_ERR_RUN_STILL_ENDING);
         g_lastRunReachedSummary = false;
@@ -196,6 +233,9 @@ void RunCopy(const std::vector<std::string>& drop) {
     }
     g_runInProgress = true;
     g_lastRunReachedSummary = false;
+    CopyRun.ServerResults.clear();
+    CopyRun.SkippedNames = leftOut;
+    CopyRun.ErrorMessages = 0;
     win::SetDialogCancelHandler(&ProgressDialogCancelled);
     bool logOpened = false;
     if (PrepareRun(drop, &logOpened)) {
@@ -214,6 +254,52 @@ bool RunInProgress() {
 
 bool LastRunReachedSummary() {
     return g_lastRunReachedSummary;
+}
+
+bool LastRunWentWrong() {
+    const auto& results = CopyRun.ServerResults;
+    const bool serverMissed = std::any_of(results.begin(), results.end(), [](const auto& r) {
+        return r.status != ServerStatus::Done;
+    });
+    return CopyRun.ErrorMessages != 0 || serverMissed || !CopyRun.SkippedNames.empty() ||
+           LogWriteFailed();
+}
+
+void CountReportedMessage(const char* text, unsigned style) {
+    const std::string_view prefix = LoadResString(IDS_BATCH_ERROR_PREFIX);
+    if ((style & win::MB_ICONMASK) == win::MB_ICONSTOP ||
+        std::string_view(text).starts_with(prefix))
+        ++CopyRun.ErrorMessages;
+}
+
+ServerResult* CurrentServerResult() {
+    if (g_currentServer < 0 || g_currentServer >= static_cast<int>(CopyRun.ServerResults.size()))
+        return nullptr;
+    return &CopyRun.ServerResults[static_cast<std::size_t>(g_currentServer)];
+}
+
+void MarkCurrentServerGivenUp() {
+    if (ServerResult* result = CurrentServerResult())
+        result->status = ServerStatus::GivenUp;
+}
+
+void LeaveOutDroppedName(const std::string& path, std::uint32_t lookupError) {
+    const bool missing =
+        lookupError == win::ERROR_FILE_NOT_FOUND || lookupError == win::ERROR_PATH_NOT_FOUND;
+    const std::string reason = missing ? std::string(LoadResString(IDS_BATCH_SKIP_MISSING))
+                                       : FormatText(LoadResString(IDS_BATCH_SKIP_UNREADABLE),
+                                                    static_cast<unsigned>(lookupError));
+    CopyRun.SkippedNames.push_back({path, reason});
+}
+
+void SetRunObserver(RunObserver* observer) {
+    g_observer = observer;
+}
+
+void ReportFileSkipped(const std::string& source, const std::string& destination,
+                       SkipReason reason) {
+    if (g_observer)
+        g_observer->FileSkipped(source, destination, reason);
 }
 
 std::uint32_t GetSelectedServers() {
@@ -250,6 +336,10 @@ bool CollectSources() {
 void AddToTotals(std::uint64_t bytes) {
     CopyRun.RunBytesUpdated += ByteCount::From(bytes);
     ++CopyRun.RunFilesUpdated;
+    if (ServerResult* result = CurrentServerResult()) {
+        result->bytes += ByteCount::From(bytes);
+        ++result->files;
+    }
 }
 
 void ReleaseRunLists() {

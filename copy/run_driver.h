@@ -6,9 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "copy/copy_run.h"
+
 // Runs the whole copy for the dropped names (network paths, as the main window hands them
 // over); returns when the run is over. All outcomes are reported by the run itself.
 void RunCopy(const std::vector<std::string>& drop);
+// The same for a drop of which the front end already left some names out: they head the
+// run's SkippedNames.
+void RunCopyLeavingOut(const std::vector<std::string>& drop,
+                       const std::vector<SkippedName>& leftOut);
 
 // True from the start of RunCopy until it returns. A drop that arrives meanwhile (the run is
 // still winding down after a Cancel) is refused with a message and starts nothing.
@@ -17,6 +23,11 @@ bool RunInProgress();
 // True when the latest RunCopy reached its summary; false when it ended before copying (or
 // was refused).
 bool LastRunReachedSummary();
+
+// True when the latest run that reached its summary did not do all it was asked to: an error
+// message was reported, a server was given up, stopped or not reached, or a name was left out.
+// Warnings alone do not count. Every such condition is decided here, in one place.
+bool LastRunWentWrong();
 
 std::uint32_t GetSelectedServers();
 bool CollectSources();

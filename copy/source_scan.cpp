@@ -11,6 +11,7 @@
 #include "report/messages.h"
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
+#include "util/format_text.h"
 #include "util/string_table.h"
 
 namespace {
@@ -50,6 +51,7 @@ bool DroppedNameFits(const std::string& path) {
     if (WithinPathLimit(path))
         return true;
     ErrorBox(LoadResString(IDS_ERR_PATH_TOO_LONG), path.c_str());
+    CopyRun.SkippedNames.push_back({path, LoadResString(IDS_SKIP_PATH_TOO_LONG)});
     return false;
 }
 
@@ -63,6 +65,8 @@ bool TwinOfEarlierDrop(const std::string& path) {
             const std::string other = LastComponent(earlier);
             if (other != name && SameNameIgnoringCase(other, name)) {
                 ErrorBox(LoadResString(IDS_ERR_CASE_TWIN), path.c_str(), earlier.c_str());
+                CopyRun.SkippedNames.push_back(
+                    {path, FormatText(LoadResString(IDS_SKIP_CASE_TWIN), earlier.c_str())});
                 return true;
             }
         }
@@ -81,11 +85,11 @@ void ClassifyDroppedEntry(const std::string& path) {
     win::ScopedFind find(win::Files().FindFirstFile(path.c_str(), &data));
     if (!find.Valid()) {
         const std::uint32_t error = win::Files().GetLastError();
-        // Gone since the drop: left out without a word. Anything else is not "gone" but
-        // unknown, and is said.
+        // Gone since the drop: left out without a box, and said in the results. Anything else
+        // is not "gone" but unknown, and is said at once.
         if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND)
             ErrorBox(LoadResString(IDS_ERR_CANNOT_READ_DROPPED), path.c_str(), error);
-        return;
+        return LeaveOutDroppedName(path, error);
     }
     if (TwinOfEarlierDrop(path))
         return;

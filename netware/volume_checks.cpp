@@ -116,8 +116,8 @@ bool VolumeSupportsCompression(NWCONN_HANDLE conn, const std::string& serverName
     return (info.statusFlag & nw::VOL_COMPRESSION_ENABLED) != 0;
 }
 
-bool HasRoomForFile(NWCONN_HANDLE conn, const std::string& destinationDir,
-                    const EntryInfo& source) {
+bool HasRoomForFile(NWCONN_HANDLE conn, const std::string& destinationDir, const EntryInfo& source,
+                    bool* noRoom) {
     NetWareClient& nw = NetWare();
     char serverName[nw::kNameSize] = {};
     char volumeName[nw::kNameSize] = {};
@@ -144,5 +144,8 @@ bool HasRoomForFile(NWCONN_HANDLE conn, const std::string& destinationDir,
     // 64-bit arithmetic over the full block count: a large volume never wraps to "full".
     const std::uint64_t freeBytes =
         static_cast<std::uint64_t>(availableBlocks) * sectorsPerBlock * kBytesPerSector;
-    return source.dataStreamSize < freeBytes;
+    const bool room = source.dataStreamSize < freeBytes;
+    if (noRoom)
+        *noRoom = !room;
+    return room;
 }

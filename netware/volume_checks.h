@@ -15,5 +15,6 @@ bool SupportsLongNames(const std::string& rootPath);
 bool VolumeSupportsCompression(NWCONN_HANDLE conn, const std::string& serverName,
                                const std::string& volumeName);
 // destinationDir in UNC form; free space in 64 bits from the volume's full free-block count.
-bool HasRoomForFile(NWCONN_HANDLE conn, const std::string& destinationDir,
-                    const EntryInfo& source);
+// *noRoom (when given) tells a volume too full for the file from a query that failed.
+bool HasRoomForFile(NWCONN_HANDLE conn, const std::string& destinationDir, const EntryInfo& source,
+                    bool* noRoom = nullptr);

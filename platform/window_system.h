@@ -1,7 +1,7 @@
 #pragma once
 // The window system as the engine sees it: everything the engine shows or asks goes through
 // this interface. The Qt front-end (app/) implements it with real windows; the scripted
-// implementation (platform/scripted_window_system.h) records what is shown and answers from a
+// implementation (scripted/scripted_window_system.h) records what is shown and answers from a
 // queue, for tests and farcast-run.
 //
 // Windows are named by small integer identifiers; kNoWindow (0) means none.
@@ -58,7 +58,7 @@ enum class DialogKind {
 };
 
 class WindowSystem {
-public:
+  public:
     virtual ~WindowSystem() = default;
 
     // A modal message box; returns IDOK, IDCANCEL, IDYES or IDNO. The caller passes the full

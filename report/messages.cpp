@@ -35,6 +35,7 @@ void AppendToMessage(const char* text) {
 
 int LogAndShow(win::WindowId owner, const char* text, const char* caption, unsigned style,
                bool show) {
+    CountReportedMessage(text, style);
     // Records exist only while a run's log file is open; outside a run nothing is written.
     if (CopyOptions.CreateLogfile && LogFileOpen()) {
         WriteLogRecord(text);

@@ -429,16 +429,49 @@ enum SafetyStringId : unsigned {
     IDS_ERR_NOT_A_VOLUME_PATH = 7014,     // "ERROR - The destination %s is not a volume path..."
     IDS_FMT_CALL_ERROR = 7015,            // "\r\n%s error: 0x%X (%s)": call, code, system text
     IDS_ERR_SOURCE_CHANGED = 7016,        // "ERROR - %s changed while it was being copied ..."
-    IDS_ERR_FINISH_TEMP = 7017,
-    IDS_ERR_LOG_WRITE = 7018,  // "ERROR - The log file %s cannot be written: ..."           //
-                               // "ERROR - Unable to finish writing the temporary ..."
+    IDS_ERR_FINISH_TEMP = 7017,           // "ERROR - Unable to finish writing the temporary ..."
+    IDS_ERR_LOG_WRITE = 7018,             // "ERROR - The log file %s cannot be written: ..."
+    IDS_SKIP_CASE_TWIN = 7019,            // "its name differs only in case from %s"
+    IDS_SKIP_PATH_TOO_LONG = 7020,        // "longer than 259 characters"
 };
 
 // window, dialogs and folder browser details
 enum DetailStringId : unsigned {};
 
 // farcast-run results, dry run, versions
-enum BatchStringId : unsigned {};
+enum BatchStringId : unsigned {
+    IDS_BATCH_RUN_VERSION = 7400,     // "farcast-run %s"
+    IDS_BATCH_NETSIM_VERSION = 7401,  // "farcast-netsim %s"
+    IDS_BATCH_ERROR_PREFIX = 7402,    // "ERROR - ": the text of an error message begins so
+    IDS_BATCH_RUN_HELP_FIRST = 7410,  // farcast-run --help, one line per entry up to ..._LAST
+    IDS_BATCH_RUN_HELP_LAST = 7422,
+    IDS_BATCH_NETSIM_HELP_VERSION = 7423,
+    IDS_BATCH_RUN_NO_NETWORK = 7430,     // "farcast-run: no network in %s. ... demo %s"
+    IDS_BATCH_NETSIM_NO_NETWORK = 7431,  // "farcast-netsim: no network in %s. ... demo %s"
+    IDS_BATCH_SERVER_LINE = 7440,        // "[server] %s | status=%s | files=%s ..."
+    IDS_BATCH_STATUS_DONE = 7441,
+    IDS_BATCH_STATUS_GIVEN_UP = 7442,
+    IDS_BATCH_STATUS_STOPPED = 7443,
+    IDS_BATCH_STATUS_NOT_REACHED = 7444,
+    IDS_BATCH_SKIPPED_LINE = 7445,     // "[skipped] %s | %s"
+    IDS_BATCH_SKIP_MISSING = 7446,     // "does not exist"
+    IDS_BATCH_SKIP_UNREADABLE = 7447,  // "cannot be looked up (error %u)"
+    IDS_BATCH_SKIP_LINK = 7448,        // "a symbolic link or special file is not a NetWare entry"
+    IDS_BATCH_SKIP_BAD_NAME = 7449,    // "cannot be a NetWare name"
+    IDS_BATCH_PLAN_MKDIR = 7460,       // "[plan] %s mkdir %s"
+    IDS_BATCH_PLAN_COPY = 7461,        // "[plan] %s copy %s -> %s"
+    IDS_BATCH_PLAN_REPLACE = 7462,     // "[plan] %s replace %s -> %s"
+    IDS_BATCH_PLAN_SKIP = 7463,        // "[plan] %s skip %s -> %s | %s"
+    IDS_BATCH_PLAN_DELETE = 7464,      // "[plan] %s delete %s"
+    IDS_BATCH_PLAN_RMDIR = 7465,       // "[plan] %s rmdir %s"
+    IDS_BATCH_SKIP_NOT_ON_DESTINATION = 7470,
+    IDS_BATCH_SKIP_EXISTS_ON_DESTINATION = 7471,
+    IDS_BATCH_SKIP_NEWER_ON_DESTINATION = 7472,
+    IDS_BATCH_SKIP_SAME_TIME = 7473,
+    IDS_BATCH_SKIP_ANSWERED_NO = 7474,
+    IDS_BATCH_SKIP_CANCELLED = 7475,
+    IDS_BATCH_SKIP_NO_ROOM = 7476,
+};
 
 // checked input: network.toml, numbers, names, patterns
 enum InputStringId : unsigned {};

@@ -1,17 +1,16 @@
 // farcast-netsim: administration of a simulated NetWare network (demo, check, stat, attr, irm,
-// trustee, compress). Exit status 0 done, 1 problems found or the command failed, 2 usage.
+// trustee, compress). Exit status 0 done, 1 problems found or the command failed (no network
+// where it looks included), 2 usage.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#if __has_include(<CLI/CLI.hpp>)
 #include <CLI/CLI.hpp>
-#define FARCAST_NETSIM_HAS_CLI11 1
-#endif
 
 #include "netware/sim/sim_network.h"
 #include "resources/string_ids.h"
+#include "tools/open_network.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
 
@@ -29,9 +28,11 @@ void PrintHelp() {
     for (unsigned id : {IDS_NETSIM_ABOUT, IDS_NETSIM_USAGE, IDS_NETSIM_ROOT_RULE})
         std::printf("%s\n", Text(id).c_str());
     std::printf("\n%s\n", Text(IDS_NETSIM_COMMANDS).c_str());
-    for (unsigned id : {IDS_NETSIM_HELP_DEMO, IDS_NETSIM_HELP_CHECK, IDS_NETSIM_HELP_STAT,
-                        IDS_NETSIM_HELP_ATTR, IDS_NETSIM_HELP_IRM, IDS_NETSIM_HELP_TRUSTEE,
-                        IDS_NETSIM_HELP_COMPRESS, IDS_NETSIM_HELP_NETWORK, IDS_NETSIM_HELP_HELP})
+    for (unsigned id : std::initializer_list<unsigned>{
+             IDS_NETSIM_HELP_DEMO, IDS_NETSIM_HELP_CHECK, IDS_NETSIM_HELP_STAT,
+             IDS_NETSIM_HELP_ATTR, IDS_NETSIM_HELP_IRM, IDS_NETSIM_HELP_TRUSTEE,
+             IDS_NETSIM_HELP_COMPRESS, IDS_NETSIM_HELP_NETWORK, IDS_BATCH_NETSIM_HELP_VERSION,
+             IDS_NETSIM_HELP_HELP})
         std::printf("%s\n", Text(id).c_str());
     std::printf("\n%s\n%s\n", Text(IDS_NETSIM_HELP_PATHS).c_str(),
                 Text(IDS_NETSIM_HELP_EXIT).c_str());
@@ -105,9 +106,12 @@ int Run(const Request& r) {
 
     std::string root = r.network.empty() ? sim::SimNetwork::DefaultRoot() : r.network;
     std::string error;
-    std::unique_ptr<sim::SimNetwork> net = sim::SimNetwork::Open(root, &error);
-    if (!net)
-        return Failed(error);
+    std::unique_ptr<sim::SimNetwork> net =
+        OpenNetworkAt(root, IDS_BATCH_NETSIM_NO_NETWORK, IDS_NETSIM_ERROR, &error);
+    if (!net) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return kFailed;
+    }
     if (r.command == "check") {
         std::vector<std::string> problems = net->Check();
         for (const std::string& p : problems)
@@ -141,13 +145,13 @@ int Run(const Request& r) {
     return ok ? kOk : Failed(error);
 }
 
-#ifdef FARCAST_NETSIM_HAS_CLI11
-
 int Parse(int argc, char** argv, Request* r) {
     CLI::App app{Text(IDS_NETSIM_ABOUT)};
     app.set_help_flag();  // --help prints the program's own text
     bool help = false;
+    bool version = false;
     app.add_flag("-h,--help", help);
+    app.add_flag("--version", version);
     app.add_option("--network", r->network);
     app.add_option("command", r->command);
     app.add_option("arguments", r->args);
@@ -164,36 +168,13 @@ int Parse(int argc, char** argv, Request* r) {
         PrintHelp();
         return kOk;
     }
-    return -1;
-}
-
-#else
-
-int Parse(int argc, char** argv, Request* r) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--help" || a == "-h") {
-            PrintHelp();
-            return kOk;
-        }
-        if (a == "--network") {
-            if (i + 1 >= argc)
-                return Usage(Text(IDS_NETSIM_NETWORK_VALUE));
-            r->network = argv[++i];
-        } else if (a.rfind("--network=", 0) == 0) {
-            r->network = a.substr(10);
-        } else if (a.size() > 1 && a[0] == '-' && r->command.empty()) {
-            return Usage(FormatText(Text(IDS_NETSIM_UNKNOWN_OPTION).c_str(), a.c_str()));
-        } else if (r->command.empty()) {
-            r->command = a;
-        } else {
-            r->args.push_back(a);
-        }
+    if (version) {
+        std::printf("%s\n",
+                    FormatText(Text(IDS_BATCH_NETSIM_VERSION).c_str(), FARCAST_VERSION).c_str());
+        return kOk;
     }
     return -1;
 }
-
-#endif
 
 }  // namespace
 

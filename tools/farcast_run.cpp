@@ -5,46 +5,45 @@
 //
 //   farcast-run --select NAME[,NAME...] [--target \VOL\PATH] [--set ValueName=Value]...
 //               [--answer yes|no|cancel|ok]... [--login USER:PASSWORD]... [--network DIR]
-//               PATH...
+//               [--dry-run] PATH...
 //
-// Exit status: 0 when the run reached its summary, 1 when it ended before copying, 2 for a
-// usage error or an unusable network or settings store.
+// After the summary it prints one [server] line per selected server and one [skipped] line
+// per name left out. SIGINT, SIGTERM and SIGHUP act as the copy dialog's Cancel. Exit
+// statuses: tools/run_results.h.
 
+#include <signal.h>
 #include <strings.h>
 
-#include <cctype>
+#include <CLI/CLI.hpp>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#if __has_include(<CLI/CLI.hpp>)
-#include <CLI/CLI.hpp>
-#define FARCAST_RUN_HAS_CLI11 1
-#endif
-
+#include "copy/copy_run.h"
 #include "copy/run_driver.h"
+#include "dryrun/dry_run.h"
 #include "netware/client_startup.h"
 #include "netware/netware_client.h"
 #include "netware/server_list.h"
 #include "netware/sim/sim_network.h"
 #include "platform/registry.h"
-#include "platform/scripted_window_system.h"
 #include "resources/string_ids.h"
+#include "scripted/scripted_window_system.h"
 #include "settings/copy_options.h"
 #include "settings/settings_store.h"
+#include "tools/drop_paths.h"
+#include "tools/open_network.h"
+#include "tools/run_results.h"
 #include "util/format_text.h"
+#include "util/stop_signals.h"
 #include "util/string_table.h"
 
 namespace {
-
-constexpr int kExitSummary = 0;
-constexpr int kExitEndedEarly = 1;
-constexpr int kExitUsage = 2;
 
 struct Arguments {
     std::vector<std::string> select;
@@ -54,17 +53,19 @@ struct Arguments {
     std::vector<std::string> logins;
     std::optional<std::string> network;
     std::vector<std::string> paths;
+    bool dryRun = false;
     bool help = false;
+    bool version = false;
 };
 
 void PrintHelp() {
-    for (unsigned id = IDS_RUN_HELP_FIRST; id <= IDS_RUN_HELP_LAST; ++id)
+    for (unsigned id = IDS_BATCH_RUN_HELP_FIRST; id <= IDS_BATCH_RUN_HELP_LAST; ++id)
         std::cout << LoadResString(id) << '\n';
 }
 
 // A usage error: the reason, then how the program is called.
 int UsageError(const std::string& message) {
-    std::cerr << message << '\n' << LoadResString(IDS_RUN_HELP_FIRST) << '\n';
+    std::cerr << message << '\n' << LoadResString(IDS_BATCH_RUN_HELP_FIRST) << '\n';
     return kExitUsage;
 }
 
@@ -82,14 +83,14 @@ std::vector<std::string> SplitCommas(const std::vector<std::string>& values) {
     return names;
 }
 
-#ifdef FARCAST_RUN_HAS_CLI11
-
-// Parses with CLI11; each repeatable option takes exactly one value per occurrence, so that the
-// paths that follow are never taken for further values.
+// Each repeatable option takes exactly one value per occurrence, so that the paths that follow
+// are never taken for further values.
 bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) {
     CLI::App app;
     app.set_help_flag();
     app.add_flag("--help", args->help);
+    app.add_flag("--version", args->version);
+    app.add_flag("--dry-run", args->dryRun);
     app.add_option("--select", args->select)->allow_extra_args(false);
     app.add_option("--target", args->target);
     app.add_option("--set", args->settings)->allow_extra_args(false);
@@ -106,64 +107,6 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
     args->select = SplitCommas(args->select);
     return true;
 }
-
-#else
-
-// The same command line without CLI11: "--name value" or "--name=value", then paths; "--"
-// ends the options.
-bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) {
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (optionsEnded || arg.rfind("--", 0) != 0) {
-            args->paths.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (arg == "--help") {
-            args->help = true;
-            continue;
-        }
-        std::string value;
-        const auto equals = arg.find('=');
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-            arg.resize(equals);
-        }
-        const bool known = arg == "--select" || arg == "--target" || arg == "--set" ||
-                           arg == "--answer" || arg == "--login" || arg == "--network";
-        if (!known) {
-            *error = FormatText(LoadResString(IDS_RUN_UNKNOWN_OPTION), arg.c_str());
-            return false;
-        }
-        if (equals == std::string::npos) {
-            if (i + 1 >= argc) {
-                *error = FormatText(LoadResString(IDS_RUN_MISSING_VALUE), arg.c_str());
-                return false;
-            }
-            value = argv[++i];
-        }
-        if (arg == "--select")
-            args->select.push_back(value);
-        else if (arg == "--target")
-            args->target = value;
-        else if (arg == "--set")
-            args->settings.push_back(value);
-        else if (arg == "--answer")
-            args->answers.push_back(value);
-        else if (arg == "--login")
-            args->logins.push_back(value);
-        else
-            args->network = value;
-    }
-    args->select = SplitCommas(args->select);
-    return true;
-}
-
-#endif
 
 bool ParseAnswer(const std::string& text, int* answer) {
     static const struct {
@@ -261,30 +204,6 @@ bool ApplySetting(const std::string& setting, std::string* error) {
     return false;
 }
 
-// A path as the run expects it: local paths under the network root become network paths;
-// other local paths stay local (the run's source check refuses them with its message).
-std::string DropPath(const std::string& path) {
-    const bool networkForm =
-        path.rfind("\\\\", 0) == 0 ||
-        (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])));
-    if (networkForm)
-        return path;
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(path, ec).lexically_normal();
-    if (ec)
-        return path;
-    if (!absolute.has_filename() && absolute.has_parent_path())
-        absolute = absolute.parent_path();  // "dir/" names dir itself
-    std::string netPath;
-    if (NetWare().LocalPathToNetWarePath(absolute.string(), &netPath))
-        return netPath;
-    // The same place reached through symbolic links.
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, ec);
-    if (!ec && NetWare().LocalPathToNetWarePath(resolved.string(), &netPath))
-        return netPath;
-    return absolute.string();
-}
-
 // The settings store can be read (a missing key only means that the defaults apply).
 bool SettingsStoreUsable(std::uint32_t* code) {
     win::HKEY key = 0;
@@ -293,6 +212,43 @@ bool SettingsStoreUsable(std::uint32_t* code) {
         win::RegCloseKey(key);
     return *code == win::ERROR_SUCCESS || *code == win::ERROR_FILE_NOT_FOUND;
 }
+
+// What the user's Cancel does in the dialog that is open: the synchronisation dialog when there
+// is one, else the progress dialog. With neither open the run stops at its next check.
+void CancelLikeTheUser(win::ScriptedWindowSystem& ui) {
+    for (const win::WindowId dialog : {SyncDialog, ProgressDialog}) {
+        if (dialog != win::kNoWindow && ui.IsWindow(dialog)) {
+            ui.CancelDialog(dialog);
+            break;
+        }
+    }
+    CancelRequested = true;
+}
+
+// The options sheet, as the Copying page's "Select..." leaves it: the target first in the
+// history and selected (also when the run puts the source folder in front of it).
+void SelectTarget(win::ScriptedWindowSystem& ui, const std::string& target) {
+    AddPathToHistory(target);
+    ui.onOptionsSheet = [target](OptionsSheetModel& sheet) {
+        const auto& items = sheet.ComboItems();
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (strcasecmp(items[i].c_str(), target.c_str()) == 0) {
+                sheet.SelectComboItem(static_cast<int>(i));
+                break;
+            }
+        }
+    };
+}
+
+// The engine's stand-ins, installed for the run and taken away when it ends.
+struct InstalledServices {
+    ~InstalledServices() {
+        win::SetDialogCancelHandler(nullptr);
+        win::SetUi(nullptr);
+        SetNetWare(nullptr);
+        win::SetFiles(nullptr);
+    }
+};
 
 int Run(const Arguments& args) {
     win::ScriptedWindowSystem ui;
@@ -312,23 +268,24 @@ int Run(const Arguments& args) {
     if (args.select.empty() || args.paths.empty())
         return UsageError(LoadResString(IDS_RUN_NOTHING_TO_DO));
 
-    std::string error;
     const std::string root = args.network ? *args.network : sim::SimNetwork::DefaultRoot();
-    std::unique_ptr<sim::SimNetwork> network = sim::SimNetwork::Open(root, &error);
+    std::string error;
+    std::unique_ptr<sim::SimNetwork> network =
+        OpenNetworkAt(root, IDS_BATCH_RUN_NO_NETWORK, IDS_RUN_NETWORK_UNUSABLE, &error,
+                      !args.dryRun);  // a dry run changes nothing, leftovers included
     if (!network) {
-        std::cerr << FormatText(LoadResString(IDS_RUN_NETWORK_UNUSABLE), error.c_str()) << '\n';
+        std::cerr << error << '\n';
         return kExitUsage;
     }
-    network->Install();
+    InstalledServices installed;
+    std::optional<DryRun> dryRun;
+    if (args.dryRun) {
+        dryRun.emplace(network->Client(), network->FileServices(), std::cout);
+        dryRun->Install();
+    } else {
+        network->Install();
+    }
     win::SetUi(&ui);
-    struct Uninstall {
-        ~Uninstall() {
-            win::SetDialogCancelHandler(nullptr);
-            win::SetUi(nullptr);
-            SetNetWare(nullptr);
-            win::SetFiles(nullptr);
-        }
-    } uninstall;
 
     std::uint32_t code = 0;
     if (!SettingsStoreUsable(&code)) {
@@ -346,27 +303,26 @@ int Run(const Arguments& args) {
     for (const std::string& name : args.select)
         if (!ui.SelectServerByName(name))
             return UsageError(FormatText(LoadResString(IDS_RUN_UNKNOWN_SERVER), name.c_str()));
+    if (args.target)
+        SelectTarget(ui, *args.target);
 
-    if (args.target) {
-        // As the Copying page's "Select..." does: first in the history, and the selection
-        // (also when the run puts the source folder in front of it).
-        AddPathToHistory(*args.target);
-        const std::string target = *args.target;
-        ui.onOptionsSheet = [target](OptionsSheetModel& sheet) {
-            const auto& items = sheet.ComboItems();
-            for (std::size_t i = 0; i < items.size(); ++i) {
-                if (strcasecmp(items[i].c_str(), target.c_str()) == 0) {
-                    sheet.SelectComboItem(static_cast<int>(i));
-                    break;
-                }
-            }
-        };
-    }
-    std::vector<std::string> drop;
-    for (const std::string& path : args.paths)
-        drop.push_back(DropPath(path));
-    RunCopy(drop);
-    return LastRunReachedSummary() ? kExitSummary : kExitEndedEarly;
+    StopSignals stopSignals({SIGINT, SIGTERM, SIGHUP});
+    bool stoppedBySignal = false;
+    ui.onPump = [&] {
+        if (stopSignals.Take())
+            stoppedBySignal = true;
+        // Cancel again at every pump: a question answered Yes clears the request.
+        if (stoppedBySignal)
+            CancelLikeTheUser(ui);
+    };
+    const DropList drop = MakeDropList(args.paths, network->Root());
+    RunCopyLeavingOut(drop.paths, drop.leftOut);
+    ui.onPump = nullptr;
+
+    PrintServerLines(std::cout);
+    PrintSkippedLines(std::cout);
+    std::cout.flush();
+    return RunExitStatus(stoppedBySignal);
 }
 
 }  // namespace
@@ -378,7 +334,11 @@ int main(int argc, char** argv) {
         return UsageError(error);
     if (args.help) {
         PrintHelp();
-        return kExitSummary;
+        return kExitDone;
+    }
+    if (args.version) {
+        std::cout << FormatText(LoadResString(IDS_BATCH_RUN_VERSION), FARCAST_VERSION) << '\n';
+        return kExitDone;
     }
     return Run(args);
 }

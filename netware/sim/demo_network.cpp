@@ -217,8 +217,8 @@ const DemoFile kFiles[] = {
     {"LEGACY_FS/SYS/PUBLIC/README.TXT", "A NetWare 3 server.\n"},
 };
 
-const char* kEmptyDirs[] = {"ACME_SALES/SYS/PUBLIC", "ACME_BRANCH/DATA/INCOMING",
-                            "OLD_PRINT/SYS/QUEUES"};
+const char* kEmptyDirs[] = {"ACME_SALES/SYS/PUBLIC", "ACME_SALES/DATA/INCOMING",
+                            "ACME_BRANCH/DATA/INCOMING", "OLD_PRINT/SYS/QUEUES"};
 
 bool Fail(std::string* error, const std::string& text) {
     if (error)

@@ -105,7 +105,8 @@ DiskStat RealDirectory(const std::string& local, std::string* problem) {
 
 }  // namespace
 
-bool Core::Load(const std::string& root, std::string* error) {
+bool Core::Load(const std::string& root, std::string* error, bool finishStoppedWork) {
+    recovering_ = finishStoppedWork;
     char real[PATH_MAX];
     DiskStat rootStat = StatPath(root);
     if (!realpath(root.c_str(), real) || !rootStat.isDir) {
@@ -831,6 +832,8 @@ void Core::RestoreAttributes(const Journal::Record& r) {
 }
 
 void Core::Recover() {
+    if (!recovering_)
+        return;
     std::vector<std::string> files;
     const std::vector<Journal::Record> records = journal_.LeftBehind(&files);
     if (files.empty())

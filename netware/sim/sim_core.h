@@ -138,7 +138,7 @@ struct FindState {
 
 class Core {
   public:
-    bool Load(const std::string& root, std::string* error);
+    bool Load(const std::string& root, std::string* error, bool finishStoppedWork = true);
 
     const std::string& Root() const { return root_; }
     NetworkConfig& Config() { return config_; }
@@ -308,6 +308,7 @@ class Core {
     MetadataStore store_;
     Journal journal_;
     std::map<std::string, std::uint32_t> pendingResets_;  // key text -> the word before
+    bool recovering_ = true;  // what stopped processes left is put right
     static constexpr std::size_t kMaxCachedDirectories = 256;
     std::unordered_map<std::string, DirIndex> indexes_;
     std::vector<std::int64_t> faultUses_;

@@ -21,10 +21,11 @@
 
 namespace sim {
 
-std::unique_ptr<SimNetwork> SimNetwork::Open(const std::string& root, std::string* error) {
+std::unique_ptr<SimNetwork> SimNetwork::Open(const std::string& root, std::string* error,
+                                             bool finishStoppedWork) {
     auto network = std::make_unique<NetworkImpl>();
     std::string ignored;
-    if (!network->Load(root, error ? error : &ignored))
+    if (!network->Load(root, error ? error : &ignored, finishStoppedWork))
         return nullptr;
     return network;
 }

@@ -50,7 +50,10 @@ class SimNetwork {
 
     // Opens the network at root. Returns null and sets *error (one clear message naming the
     // file, the line and what is wrong) when the network cannot be used.
-    static std::unique_ptr<SimNetwork> Open(const std::string& root, std::string* error);
+    // finishStoppedWork: put right what processes stopped half way left (their journals); a
+    // dry run, which must change nothing, opens without.
+    static std::unique_ptr<SimNetwork> Open(const std::string& root, std::string* error,
+                                            bool finishStoppedWork = true);
 
     // FARCAST_NETWORK when set, else $XDG_DATA_HOME/farcast/network
     // (~/.local/share/farcast/network).

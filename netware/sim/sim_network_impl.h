@@ -237,7 +237,9 @@ class SimFiles : public win::FileServices {
 class NetworkImpl : public SimNetwork {
   public:
     NetworkImpl() : client_(core_), files_(core_) {}
-    bool Load(const std::string& root, std::string* error) { return core_.Load(root, error); }
+    bool Load(const std::string& root, std::string* error, bool finishStoppedWork) {
+        return core_.Load(root, error, finishStoppedWork);
+    }
 
     NetWareClient& Client() override { return client_; }
     win::FileServices& FileServices() override { return files_; }

@@ -18,7 +18,7 @@
 
 #include "app/options_sheet_view.h"
 #include "copy/copy_run.h"
-#include "platform/scripted_window_system.h"
+#include "scripted/scripted_window_system.h"
 #include "settings/copy_options.h"
 #include "settings/settings_store.h"
 #include "tests/support/test_network.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "copy/copy_run.h"
-#include "platform/scripted_window_system.h"
+#include "scripted/scripted_window_system.h"
 
 namespace {
 

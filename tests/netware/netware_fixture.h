@@ -13,7 +13,7 @@
 #include "netware/client_startup.h"
 #include "netware/login_dialog.h"
 #include "netware/target_server.h"
-#include "platform/scripted_window_system.h"
+#include "scripted/scripted_window_system.h"
 #include "settings/copy_options.h"
 #include "tests/netware/recording_client.h"
 #include "tests/support/engine_state.h"

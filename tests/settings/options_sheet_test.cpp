@@ -3,7 +3,7 @@
 #include "settings/options_sheet.h"
 
 #include "copy/copy_run.h"
-#include "platform/scripted_window_system.h"
+#include "scripted/scripted_window_system.h"
 #include "settings_fixture.h"
 
 using namespace win;

@@ -1,12 +1,16 @@
 // The scripted window system: answers, recording, dialogs and the echo farcast-run prints.
-#include "platform/scripted_window_system.h"
+#include "scripted/scripted_window_system.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-// This suite links the platform library only, so the engine's login and options-sheet rules
-// are replaced here by recording fakes; the tests check how the scripted system drives them.
+#include "netware/login_dialog.h"
+
+// The engine's login and options-sheet rules are replaced here by recording fakes (the
+// definitions below take the place of the engine's), so the tests check how the scripted
+// system drives them.
+
 namespace {
 std::vector<std::pair<std::string, std::string>> g_loginOks;
 int g_loginCancels = 0;

@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "netware/login_dialog.h"
 #include "platform/window_system.h"
 #include "settings/options_sheet.h"
 
@@ -73,10 +72,11 @@ struct RecordedHelpCall {
 
 class ScriptedWindowSystem;
 
-// The engine's dialog rules (login dialog, options sheet) are driven by functions that the
-// constructor below picks up. They are inline in this header, so that they are compiled into
-// the program or test that makes the scripted system: the platform library sits below the
-// engine and does not link it.
+// The engine's dialog rules, driven from the script. The login dialog: shows LoginDialogInit's
+// prompt, presses OK with each scripted login until the rules close the dialog, and Cancel when
+// the script has none left. The options sheet: its first page is shown and OK pressed; a page
+// that refuses OK keeps the sheet open, which a script cannot answer, so the sheet is then
+// cancelled.
 namespace scripted {
 int DriveLoginDialog(ScriptedWindowSystem& ui, WindowId owner);
 int DriveOptionsSheet(ScriptedWindowSystem& ui, WindowId owner);
@@ -180,62 +180,5 @@ class ScriptedWindowSystem : public WindowSystem {
     bool waitCursorOn_ = false;
     WindowId nextId_ = 100;
 };
-
-// ---- the engine's dialog rules, driven from the script ----
-
-namespace scripted {
-
-// The login dialog: shows LoginDialogInit's prompt, presses OK with each scripted login until
-// the rules close the dialog, and Cancel when the script has none left.
-inline int DriveLoginDialog(ScriptedWindowSystem& ui, WindowId owner) {
-    const WindowId dialog = ui.NewWindowId();
-    RecordedLogin record;
-    record.owner = owner;
-    const LoginDialogStart start = LoginDialogInit();
-    record.prompt = start.prompt;
-    record.initialUserName = start.userName;
-    ui.Echo("[dialog] Login | " + start.prompt);
-    for (;;) {
-        if (ui.logins.empty()) {
-            LoginDialogCancel();
-            ui.Echo("[answer] Cancel");
-            record.result = IDCANCEL;
-            break;
-        }
-        const std::string entry = ui.logins.front();
-        ui.logins.pop_front();
-        const auto colon = entry.find(':');
-        const std::string user = entry.substr(0, colon);
-        const std::string password = colon == std::string::npos ? "" : entry.substr(colon + 1);
-        record.usersTried.push_back(user);
-        ui.Echo("[answer] OK " + user);
-        if (LoginDialogOk(dialog, user, password) == LoginDialogOutcome::Close) {
-            record.result = IDOK;
-            break;
-        }
-    }
-    ui.loginDialogs.push_back(record);
-    return record.result;
-}
-
-// The options sheet: its first page is shown and OK pressed; a page that refuses OK keeps the
-// sheet open, which a script cannot answer, so the sheet is then cancelled.
-inline int DriveOptionsSheet(ScriptedWindowSystem& ui, WindowId /*owner*/) {
-    if (ui.optionsSheetResult < 0)
-        return -1;
-    OptionsSheetModel model;
-    model.ShowPage(kCopyingPage);
-    if (ui.onOptionsSheet)
-        ui.onOptionsSheet(model);
-    if (ui.optionsSheetResult == IDOK && model.Apply(kCopyingPage))
-        return 1;
-    model.Reset();
-    return 0;
-}
-
-}  // namespace scripted
-
-inline ScriptedWindowSystem::ScriptedWindowSystem()
-    : ScriptedWindowSystem(&scripted::DriveLoginDialog, &scripted::DriveOptionsSheet) {}
 
 }  // namespace win

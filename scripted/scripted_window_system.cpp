@@ -1,10 +1,11 @@
 // The scripted window system: records what the engine shows and answers from a script.
-#include "platform/scripted_window_system.h"
+#include "scripted/scripted_window_system.h"
 
 #include <strings.h>
 #include <algorithm>
 #include <cstdio>
 
+#include "netware/login_dialog.h"
 #include "resources/string_ids.h"
 #include "util/string_table.h"
 
@@ -400,5 +401,58 @@ void ScriptedWindowSystem::WinHelp(WindowId owner, const char* helpFile, unsigne
                                    std::uintptr_t data) {
     helpCalls.push_back({owner, helpFile ? helpFile : "", command, data});
 }
+
+// ---- the engine's dialog rules, driven from the script ----
+
+namespace scripted {
+
+int DriveLoginDialog(ScriptedWindowSystem& ui, WindowId owner) {
+    const WindowId dialog = ui.NewWindowId();
+    RecordedLogin record;
+    record.owner = owner;
+    const LoginDialogStart start = LoginDialogInit();
+    record.prompt = start.prompt;
+    record.initialUserName = start.userName;
+    ui.Echo("[dialog] Login | " + start.prompt);
+    for (;;) {
+        if (ui.logins.empty()) {
+            LoginDialogCancel();
+            ui.Echo("[answer] Cancel");
+            record.result = IDCANCEL;
+            break;
+        }
+        const std::string entry = ui.logins.front();
+        ui.logins.pop_front();
+        const auto colon = entry.find(':');
+        const std::string user = entry.substr(0, colon);
+        const std::string password = colon == std::string::npos ? "" : entry.substr(colon + 1);
+        record.usersTried.push_back(user);
+        ui.Echo("[answer] OK " + user);
+        if (LoginDialogOk(dialog, user, password) == LoginDialogOutcome::Close) {
+            record.result = IDOK;
+            break;
+        }
+    }
+    ui.loginDialogs.push_back(record);
+    return record.result;
+}
+
+int DriveOptionsSheet(ScriptedWindowSystem& ui, WindowId /*owner*/) {
+    if (ui.optionsSheetResult < 0)
+        return -1;
+    OptionsSheetModel model;
+    model.ShowPage(kCopyingPage);
+    if (ui.onOptionsSheet)
+        ui.onOptionsSheet(model);
+    if (ui.optionsSheetResult == IDOK && model.Apply(kCopyingPage))
+        return 1;
+    model.Reset();
+    return 0;
+}
+
+}  // namespace scripted
+
+ScriptedWindowSystem::ScriptedWindowSystem()
+    : ScriptedWindowSystem(&scripted::DriveLoginDialog, &scripted::DriveOptionsSheet) {}
 
 }  // namespace win
