@@ -28,7 +28,8 @@ void AliasParts(const std::string& longName, std::string* base, std::string* ext
 std::string AliasCandidate(const std::string& base, const std::string& ext, unsigned n);
 
 // Wildcard match ignoring case: '*' any run of characters, '?' one character. DOS style "*.*"
-// matches every name, with or without a dot.
+// matches every name, with or without a dot. Costs at most pattern length times text length
+// steps, whatever the pattern.
 bool WildcardMatch(const std::string& pattern, const std::string& text);
 bool HasWildcard(const std::string& text);
 
