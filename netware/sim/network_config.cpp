@@ -1,6 +1,7 @@
 #include "netware/sim/network_config.h"
 
 #include <toml++/toml.h>
+#include <charconv>
 #include <set>
 
 #include "netware/sim/sim_names.h"
@@ -36,6 +37,28 @@ const std::set<std::string>& FaultableCalls() {
     return calls;
 }
 
+// Control characters shown as \xNN (C1 controls as \u00NN), so that a message quoting a hostile
+// value can neither break its line nor send a terminal escape sequence.
+std::string Printable(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    auto hex = [](unsigned char c) { return std::string{kHex[c >> 4], kHex[c & 0x0F]}; };
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const unsigned char next =
+            i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) {
+            out += "\\x" + hex(c);
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            out += "\\u00" + hex(next);
+            ++i;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 // Collects the first problem with its line; later problems are not looked at.
 class Reader {
   public:
@@ -44,8 +67,10 @@ class Reader {
     bool Failed() const { return !problem_.empty(); }
     std::string Message() const {
         if (line_ == 0)
-            return FormatText(LoadResString(IDS_SIM_IN_FILE), file_.c_str(), problem_.c_str());
-        return FormatText(LoadResString(IDS_SIM_AT_LINE), file_.c_str(), line_, problem_.c_str());
+            return Printable(
+                FormatText(LoadResString(IDS_SIM_IN_FILE), file_.c_str(), problem_.c_str()));
+        return Printable(
+            FormatText(LoadResString(IDS_SIM_AT_LINE), file_.c_str(), line_, problem_.c_str()));
     }
 
     void Fail(const toml::node* at, const std::string& problem) {
@@ -93,6 +118,17 @@ class Reader {
             return false;
         if (out->size() > 47) {
             Fail(t.get(key), FormatText(LoadResString(IDS_SIM_NAME_TOO_LONG), key));
+            return false;
+        }
+        return true;
+    }
+    // A name that must also pass valid(); otherwise the refusal quotes it in message.
+    bool Name(const toml::table& t, const char* key, std::string* out, bool required,
+              bool (*valid)(const std::string&), unsigned message) {
+        if (!Name(t, key, out, required))
+            return false;
+        if (!valid(*out)) {
+            Fail(t.get(key), FormatText(LoadResString(message), out->c_str()));
             return false;
         }
         return true;
@@ -162,17 +198,53 @@ class Reader {
     unsigned line_ = 0;
 };
 
+// Servers and volumes are also folders of the network root, named as NetWare shows them:
+// upper case, and without the dot that would make them look like files.
+bool ValidServerOrVolumeName(const std::string& name) {
+    return IsBinderyName(name) && Upper(name) == name && name.find('.') == std::string::npos;
+}
+
+// A Directory Services name such as CN=JSMITH.OU=SALES.O=ACME, handled in 260-byte buffers.
 bool ValidObjectName(const std::string& name) {
-    if (name.empty() || name.size() > 47 || Upper(name) != name)
+    return !name.empty() && name.size() <= 259 && !HasControlCharacter(name);
+}
+
+// "major.minor": two decimal numbers and a dot, nothing else. *inRange is false when a number
+// is above 255 (the server reports each in one byte).
+bool ParseVersion(const std::string& text, std::uint8_t* major, std::uint8_t* minor,
+                  bool* inRange) {
+    const std::size_t dot = text.find('.');
+    if (dot == std::string::npos)
         return false;
-    return name.find_first_of("\\/:*?. \t") == std::string::npos && IsNetWareName(name);
+    auto number = [inRange](std::string_view digits, std::uint8_t* out) {
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+            return false;
+        std::uint64_t value = 0;
+        const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        if (result.ec != std::errc() || value > 255)
+            *inRange = false;  // digits only, so the one possible error is a number too large
+        else
+            *out = static_cast<std::uint8_t>(value);
+        return true;
+    };
+    *inRange = true;
+    const std::string_view all(text);
+    return number(all.substr(0, dot), major) && number(all.substr(dot + 1), minor);
+}
+
+// A drive's directory below the volume: every component a NetWare name, no wildcard.
+bool ValidDriveDirectories(const std::vector<std::string>& parts) {
+    for (std::size_t i = 2; i < parts.size(); ++i) {
+        if (!IsNetWareName(parts[i]) || HasWildcard(parts[i]) || HasControlCharacter(parts[i]))
+            return false;
+    }
+    return true;
 }
 
 void ReadVolume(Reader& r, const toml::table& t, ServerConfig* server) {
     r.OnlyKeys(t, {"name", "long_names", "compression", "block_size", "total_blocks"});
     VolumeConfig v;
-    if (r.Name(t, "name", &v.name, true) && !ValidObjectName(v.name))
-        r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_BAD_VOLUME_NAME), v.name.c_str()));
+    r.Name(t, "name", &v.name, true, ValidServerOrVolumeName, IDS_INPUT_BAD_VOLUME_NAME);
     for (const VolumeConfig& other : server->volumes) {
         if (other.name == v.name)
             r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_VOLUME_TWICE), v.name.c_str(),
@@ -182,14 +254,18 @@ void ReadVolume(Reader& r, const toml::table& t, ServerConfig* server) {
     r.Bool(t, "compression", &v.compression);
     std::int64_t n = 0;
     if (r.Integer(t, "block_size", &n)) {
-        if (n <= 0 || n % 512 != 0 || n > 65536 * 512)
+        if (n <= 0 || n % 512 != 0)
             r.Fail(t.get("block_size"), LoadResString(IDS_SIM_BAD_BLOCK_SIZE));
+        else if (n > kMaxBlockSize)
+            r.Fail(t.get("block_size"), LoadResString(IDS_INPUT_BLOCK_SIZE_RANGE));
         else
             v.blockSize = static_cast<std::uint32_t>(n);
     }
     if (r.Integer(t, "total_blocks", &n)) {
         if (n < 1)
             r.Fail(t.get("total_blocks"), LoadResString(IDS_SIM_BAD_TOTAL_BLOCKS));
+        else if (static_cast<std::uint64_t>(n) > kMaxTotalBlocks)
+            r.Fail(t.get("total_blocks"), LoadResString(IDS_INPUT_TOTAL_BLOCKS_RANGE));
         else
             v.totalBlocks = static_cast<std::uint64_t>(n);
     }
@@ -199,7 +275,7 @@ void ReadVolume(Reader& r, const toml::table& t, ServerConfig* server) {
 void ReadUser(Reader& r, const toml::table& t, ServerConfig* server) {
     r.OnlyKeys(t, {"name", "password", "expired"});
     UserConfig u;
-    r.Name(t, "name", &u.name, true);
+    r.Name(t, "name", &u.name, true, IsBinderyName, IDS_INPUT_BAD_USER_NAME);
     r.Name(t, "password", &u.password, false);
     r.Bool(t, "expired", &u.expired);
     for (const UserConfig& other : server->users) {
@@ -214,21 +290,19 @@ void ReadServer(Reader& r, const toml::table& t, NetworkConfig* config) {
     r.OnlyKeys(t,
                {"name", "version", "directory_services", "connection", "listed", "volume", "user"});
     ServerConfig s;
-    if (r.Name(t, "name", &s.name, true) && !ValidObjectName(s.name))
-        r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_BAD_SERVER_NAME), s.name.c_str()));
+    r.Name(t, "name", &s.name, true, ValidServerOrVolumeName, IDS_INPUT_BAD_SERVER_NAME);
     for (const ServerConfig& other : config->servers) {
         if (other.name == s.name)
             r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_SERVER_TWICE), s.name.c_str()));
     }
     std::string text;
     if (r.String(t, "version", &text, false)) {
-        unsigned major = 0, minor = 0;
-        char extra = 0;
-        if (std::sscanf(text.c_str(), "%u.%u%c", &major, &minor, &extra) != 2 || major > 255 ||
-            minor > 255)
+        bool inRange = true;
+        if (!ParseVersion(text, &s.majorVersion, &s.minorVersion, &inRange))
             r.Fail(t.get("version"), FormatText(LoadResString(IDS_SIM_BAD_VERSION), text.c_str()));
-        s.majorVersion = static_cast<std::uint8_t>(major);
-        s.minorVersion = static_cast<std::uint8_t>(minor);
+        else if (!inRange)
+            r.Fail(t.get("version"),
+                   FormatText(LoadResString(IDS_INPUT_VERSION_RANGE), text.c_str()));
     }
     r.Bool(t, "directory_services", &s.directoryServices);
     if (r.String(t, "connection", &text, false)) {
@@ -261,7 +335,8 @@ const ServerConfig* FindServerConfig(const NetworkConfig& c, const std::string& 
 void ReadObject(Reader& r, const toml::table& t, NetworkConfig* config) {
     r.OnlyKeys(t, {"name", "ids"});
     ObjectConfig o;
-    r.String(t, "name", &o.name, true);
+    if (r.String(t, "name", &o.name, true) && !ValidObjectName(o.name))
+        r.Fail(t.get("name"), FormatText(LoadResString(IDS_INPUT_BAD_OBJECT_NAME), o.name.c_str()));
     for (const ObjectConfig& other : config->objects) {
         if (SameName(other.name, o.name))
             r.Fail(t.get("name"), FormatText(LoadResString(IDS_SIM_OBJECT_TWICE), o.name.c_str()));
@@ -271,6 +346,9 @@ void ReadObject(Reader& r, const toml::table& t, NetworkConfig* config) {
             std::string server = Upper(std::string(key.str()));
             if (!FindServerConfig(*config, server))
                 r.Fail(&node, FormatText(LoadResString(IDS_SIM_BAD_OBJECT_SERVER), o.name.c_str(),
+                                         server.c_str()));
+            if (o.ids.count(server) != 0)
+                r.Fail(&node, FormatText(LoadResString(IDS_INPUT_OBJECT_ID_TWICE), o.name.c_str(),
                                          server.c_str()));
             std::uint32_t id = 0;
             if (r.Number32(&node, server.c_str(), &id))
@@ -314,7 +392,7 @@ void ReadWorkstation(Reader& r, const toml::table& root, NetworkConfig* config) 
     r.OnlyKeys(*w, {"primary_server", "login_name", "ds_authenticated", "drives"});
     if (r.Name(*w, "primary_server", &config->primaryServer, true))
         config->primaryServer = Upper(config->primaryServer);
-    r.Name(*w, "login_name", &config->loginName, true);
+    r.Name(*w, "login_name", &config->loginName, true, IsBinderyName, IDS_INPUT_BAD_LOGIN_NAME);
     r.Bool(*w, "ds_authenticated", &config->dsAuthenticated);
     if (const toml::table* d = r.Table(*w, "drives")) {
         for (auto&& [key, node] : *d) {
@@ -327,6 +405,9 @@ void ReadWorkstation(Reader& r, const toml::table& root, NetworkConfig* config) 
                 r.Fail(&node, FormatText(LoadResString(IDS_SIM_NOT_STRING), letter.c_str()));
                 continue;
             }
+            // "f" and "F" are one drive.
+            if (config->drives.count(letter[0]) != 0)
+                r.Fail(&node, FormatText(LoadResString(IDS_INPUT_DRIVE_TWICE), letter.c_str()));
             config->drives[letter[0]] = node.as_string()->get();
         }
     }
@@ -350,14 +431,16 @@ void CheckReferences(Reader& r, const toml::table& root, NetworkConfig* config) 
             for (const VolumeConfig& v : s->volumes)
                 ok = ok || SameName(v.name, parts[1]);
         }
-        if (!ok) {
-            std::string key(1, letter);
-            const toml::node* at = d ? d->get(key) : nullptr;
-            if (!at && d)
-                at = d->get(std::string(1, static_cast<char>(letter - 'A' + 'a')));
+        std::string key(1, letter);
+        const toml::node* at = d ? d->get(key) : nullptr;
+        if (!at && d)
+            at = d->get(std::string(1, static_cast<char>(letter - 'A' + 'a')));
+        if (!ok)
             r.Fail(at, FormatText(LoadResString(IDS_SIM_BAD_DRIVE_TARGET), key.c_str(),
                                   target.c_str()));
-        }
+        else if (target.size() > 259 || !ValidDriveDirectories(parts))
+            r.Fail(at, FormatText(LoadResString(IDS_INPUT_BAD_DRIVE_PATH), key.c_str(),
+                                  target.c_str()));
     }
 }
 
@@ -387,7 +470,7 @@ bool LoadNetworkConfig(const std::string& file, NetworkConfig* config, std::stri
     }
     r.OnlyKeys(root, {"tree", "workstation", "server", "object", "fault"});
     if (root.get("tree"))
-        r.Name(root, "tree", &config->tree, false);
+        r.Name(root, "tree", &config->tree, false, IsBinderyName, IDS_INPUT_BAD_TREE_NAME);
     for (const toml::table* s : r.Tables(root, "server"))
         ReadServer(r, *s, config);
     ReadWorkstation(r, root, config);

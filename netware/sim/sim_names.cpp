@@ -28,6 +28,27 @@ bool IsNetWareName(const std::string& name) {
     return true;
 }
 
+bool HasControlCharacter(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F)
+            return true;
+        // U+0080 to U+009F are the bytes C2 80 to C2 9F.
+        if (c == 0xC2 && i + 1 < text.size()) {
+            const unsigned char next = static_cast<unsigned char>(text[i + 1]);
+            if (next >= 0x80 && next <= 0x9F)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool IsBinderyName(const std::string& name) {
+    if (name.empty() || name.size() > 47 || HasControlCharacter(name))
+        return false;
+    return name.find_first_of(" /\\:;,*?") == std::string::npos;
+}
+
 namespace {
 
 bool IsDosChar(unsigned char c) {
