@@ -441,4 +441,5 @@ enum InputStringId : unsigned {
     IDS_INPUT_VERSION_RANGE = 7612,       // "version \"%s\": major and minor must each be ..."
     IDS_INPUT_DRIVE_TWICE = 7620,         // "drive %s: is mapped twice"
     IDS_INPUT_BAD_DRIVE_PATH = 7621,      // "drive %s: maps to %s, whose directories are not ..."
+    IDS_INPUT_KEY_TOO_DEEP = 7630,        // "a key or table name has more than 64 dotted parts"
 };

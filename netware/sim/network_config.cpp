@@ -1,8 +1,14 @@
 #include "netware/sim/network_config.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <toml++/toml.h>
+#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <set>
+#include <string_view>
 
 #include "netware/sim/sim_names.h"
 #include "resources/string_ids.h"
@@ -444,6 +450,72 @@ void CheckReferences(Reader& r, const toml::table& root, NetworkConfig* config) 
     }
 }
 
+// The whole file; false when it cannot be read (missing, a directory, no permission).
+bool ReadFileText(const std::string& file, std::string* text) {
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[8192];
+    bool ok = true;
+    while (true) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n >= 0;
+        if (n <= 0)
+            break;
+        text->append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return ok;
+}
+
+// The parser descends once for every part of a dotted key or table name, so that a name of
+// a hundred thousand parts overflows the stack before any of its own limits applies. No key
+// of network.toml has more than two parts: the first line whose key has more than
+// kMaxKeyDots dots is refused before the text reaches the parser. Dots inside strings and
+// comments do not count; any other character but a key's own (letters, digits, _ and -,
+// blanks, quoted parts) ends a key.
+constexpr std::size_t kMaxKeyDots = 63;
+
+unsigned LineOfOverlongKey(std::string_view text) {
+    unsigned line = 1;
+    std::size_t dots = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\'') {
+            // A string: to its closing quote, or three of them for a multi-line one.
+            const bool multiLine = text.compare(i, 3, std::string(3, c)) == 0;
+            const std::string close = multiLine ? std::string(3, c) : std::string(1, c);
+            std::size_t j = i + close.size();
+            while (j < text.size() && text.compare(j, close.size(), close) != 0) {
+                if (text[j] == '\n' && !multiLine)
+                    break;  // an unclosed string: the parser says so
+                line += text[j] == '\n';
+                if (text[j] == '\\' && c == '"' && j + 1 < text.size()) {
+                    ++j;
+                    line += text[j] == '\n';
+                }
+                ++j;
+            }
+            i = text.compare(j, close.size(), close) == 0 ? j + close.size() - 1 : j - 1;
+        } else if (c == '#') {
+            while (i + 1 < text.size() && text[i + 1] != '\n')
+                ++i;
+        } else if (c == '.') {
+            if (++dots > kMaxKeyDots)
+                return line;
+        } else if (c == '\n') {
+            ++line;
+            dots = 0;
+        } else if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' &&
+                   c != ' ' && c != '\t') {
+            dots = 0;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool IsFaultableCall(const std::string& name) {
@@ -453,19 +525,23 @@ bool IsFaultableCall(const std::string& name) {
 bool LoadNetworkConfig(const std::string& file, NetworkConfig* config, std::string* error) {
     *config = NetworkConfig();
     Reader r(file);
+    std::string text;
+    if (!ReadFileText(file, &text)) {
+        *error = FormatText(LoadResString(IDS_SIM_IN_FILE), file.c_str(),
+                            LoadResString(IDS_SIM_UNREADABLE));
+        return false;
+    }
+    if (const unsigned line = LineOfOverlongKey(text)) {
+        r.FailAtLine(line, LoadResString(IDS_INPUT_KEY_TOO_DEEP));
+        *error = r.Message();
+        return false;
+    }
     toml::table root;
     try {
-        root = toml::parse_file(file);
+        root = toml::parse(text, file);
     } catch (const toml::parse_error& e) {
-        std::string what(e.description());
-        if (e.source().begin.line == 0) {
-            // toml++ reports an unreadable file without a position.
-            *error = FormatText(LoadResString(IDS_SIM_IN_FILE), file.c_str(),
-                                LoadResString(IDS_SIM_UNREADABLE));
-        } else {
-            r.FailAtLine(static_cast<unsigned>(e.source().begin.line), what);
-            *error = r.Message();
-        }
+        r.FailAtLine(static_cast<unsigned>(e.source().begin.line), std::string(e.description()));
+        *error = r.Message();
         return false;
     }
     r.OnlyKeys(root, {"tree", "workstation", "server", "object", "fault"});

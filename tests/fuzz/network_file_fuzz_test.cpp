@@ -339,7 +339,15 @@ TEST(NetworkFileFuzz, TheSeedsThemselvesOpen) {
 // Half the cases change the text's shape, half only its values.
 void RunCases(const std::string& seed, std::uint32_t randomSeed, int count,
               const std::string& label) {
-    Mutator mutator(randomSeed, EntryLines(kTokens), EntryLines(kValues));
+    // Keys of many parts, which the parser would descend into once per part.
+    std::vector<std::string> tokens = EntryLines(kTokens);
+    std::string deepKey = "a";
+    for (int part = 1; part < 5000; ++part) {
+        deepKey += ".a";
+        if (part == 63 || part == 64 || part == 4999)
+            tokens.push_back("\n[" + deepKey + "]\n");
+    }
+    Mutator mutator(randomSeed, tokens, EntryLines(kValues));
     for (int i = 0; i < count && !::testing::Test::HasFatalFailure(); ++i) {
         const std::string toml = i % 2 ? mutator.MutateValues(seed) : mutator.Mutate(seed);
         RunCase(toml, label + " case " + std::to_string(i));

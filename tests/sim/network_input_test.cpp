@@ -3,6 +3,10 @@
 // refusal is one message naming the file, the line and the key.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "netware/netware_client.h"
@@ -27,6 +31,21 @@ std::string Refusal(const std::string& toml) {
     std::string error;
     EXPECT_EQ(sim::SimNetwork::Open(net.Root(), &error), nullptr) << toml;
     const std::string prefix = net.Root() + "/network.toml, ";
+    EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
+    return error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error;
+}
+
+// The same for a file the test network must not parse itself (its parser is the one that
+// overflows on such files): written straight into a fresh directory.
+std::string RawRefusal(const std::string& toml) {
+    std::string root = ::testing::TempDir() + "farcast-raw-XXXXXX";
+    if (!mkdtemp(root.data()))
+        return "no directory";
+    std::ofstream(root + "/network.toml", std::ios::binary) << toml;
+    std::string error;
+    EXPECT_EQ(sim::SimNetwork::Open(root, &error), nullptr);
+    std::filesystem::remove_all(root);
+    const std::string prefix = root + "/network.toml, ";
     EXPECT_EQ(error.rfind(prefix, 0), 0u) << error;
     return error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error;
 }
@@ -209,6 +228,33 @@ TEST(NetworkInput, DriveMappingsNameAVolumeAndADirectoryOfNetWareNames) {
               "line 5: drive X: maps to HQ\\DATA, which is not a volume of the network");
     EXPECT_TRUE(Opens(drives(R"(X = '\\hq\data\Apps\Long Name\')"
                              "\n")));
+}
+
+// A key of a hundred thousand parts made the parser overflow the stack; such keys are refused
+// at their line before the parser sees them, however they are written.
+TEST(NetworkInput, KeysOfManyDottedPartsAreRefusedAtTheirLine) {
+    auto parts = [](const std::string& part, int count) {
+        std::string key = part;
+        for (int i = 1; i < count; ++i)
+            key += "." + part;
+        return key;
+    };
+    const std::string head = kHead;
+    const std::string refusal = "line 8: a key or table name has more than 64 dotted parts";
+    EXPECT_EQ(RawRefusal(head + "[" + parts("a", 100000) + "]\n"), refusal);
+    EXPECT_EQ(RawRefusal(head + parts("a", 100000) + " = 1\n"), refusal);
+    EXPECT_EQ(RawRefusal(head + "[" + parts(R"("a")", 100000) + "]\n"), refusal);
+    EXPECT_EQ(RawRefusal(head + "[" + parts(" 'a' ", 100000) + "]\n"), refusal);
+    EXPECT_EQ(RawRefusal(head + "x = { " + parts("a", 65) + " = 1 }\n"), refusal);
+    // 64 parts reach the parser, and the key is then unknown.
+    EXPECT_EQ(RawRefusal(head + parts("a", 64) + " = 1\n"), "line 8: unknown key \"a\"");
+    // Dots in strings and comments are no key's; lines after a multi-line string count on.
+    const std::string dots(1000, '.');
+    EXPECT_EQ(RawRefusal(head + "version = \"" + dots + "\" # " + dots + "\n"),
+              "line 8: unknown key \"version\"");
+    EXPECT_EQ(RawRefusal(head + "x = '''\n" + dots + "\n'''\n" + R"(y = """\"""")" + "\n" +
+                         parts("b", 70) + " = 2\n"),
+              "line 12: a key or table name has more than 64 dotted parts");
 }
 
 }  // namespace
