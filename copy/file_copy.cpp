@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 
 #include "copy/copy_run.h"
 #include "copy/dir_creation.h"
@@ -19,6 +20,7 @@
 #include "report/messages.h"
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
+#include "settings/option_values.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
 
@@ -35,7 +37,6 @@ constexpr std::uint16_t kSearchAll = 0xFB;
 constexpr std::uint32_t kInfoForCopy = 0x098E;
 constexpr std::uint16_t kSearchFiles = 0x8006;
 constexpr std::uint16_t kSearchHiddenSystem = 0x06;
-constexpr std::uint32_t kDefaultChunk = 16384;
 
 void UpperCase(char* text) {
     for (; *text; ++text)
@@ -327,12 +328,19 @@ bool FileCopy::CreateTemporaryFile() {
 // a write is checked here: a failed or empty read ends the loop, and a short write shows up in
 // the size check afterwards.
 std::uint64_t FileCopy::CopyData(std::uint64_t total) {
-    const std::uint32_t chunk =
-        CopyOptions.BufferSize != 0 ? CopyOptions.BufferSize * 1024 : kDefaultChunk;
-    // The run allocates its buffer once; one that is missing or too small is made big enough
-    // here, once, never per chunk.
-    if (CopyRun.CopyBuffer.size() < chunk)
-        CopyRun.CopyBuffer.resize(chunk);
+    // BufferSize kilobytes in 64 bits. The run allocates its buffer once; one that is missing
+    // or too small is made big enough here, once, never per chunk. A read never asks for more
+    // than the buffer holds, so a size no buffer can have copies nothing and fails the size
+    // check, instead of overrunning the buffer.
+    const std::uint64_t wanted = TransferBufferBytes(CopyOptions.BufferSize);
+    if (CopyRun.CopyBuffer.size() < wanted && wanted <= kMaxTransferBufferBytes) {
+        try {
+            CopyRun.CopyBuffer.resize(static_cast<std::size_t>(wanted));
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    const auto chunk =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, CopyRun.CopyBuffer.size()));
     char* buffer = CopyRun.CopyBuffer.data();
 
     std::uint64_t copied = 0;

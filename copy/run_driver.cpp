@@ -18,6 +18,7 @@
 #include "report/messages.h"
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
+#include "settings/option_values.h"
 #include "settings/options_sheet.h"
 #include "settings/settings_store.h"
 #include "sync/synchronise.h"
@@ -28,7 +29,6 @@ namespace {
 
 constexpr int kServerBar = 205;
 constexpr int kOverallBar = 224;
-constexpr std::uint32_t kDefaultBufferKilobytes = 16;
 
 bool g_runInProgress = false;
 bool g_lastRunReachedSummary = false;
@@ -99,16 +99,21 @@ void ResetServerTotals() {
     CopyRun.ServerBytesDeleted = ByteCount{};
 }
 
+// BufferSize kilobytes, counted in 64 bits: a buffer that one read cannot fill, or that the
+// memory cannot hold, ends the run with the allocation message, never with another size.
 bool AllocateCopyBuffer() {
-    const std::uint32_t kilobytes =
-        CopyOptions.BufferSize != 0 ? CopyOptions.BufferSize : kDefaultBufferKilobytes;
-    try {
-        CopyRun.CopyBuffer.assign(static_cast<std::size_t>(kilobytes) * 1024, 0);
-    } catch (const std::bad_alloc&) {
-        ShowRunMessage(IDS_ERR_MEMORY);
-        return false;
+    const std::uint64_t bytes = TransferBufferBytes(CopyOptions.BufferSize);
+    bool allocated = bytes <= kMaxTransferBufferBytes;
+    if (allocated) {
+        try {
+            CopyRun.CopyBuffer.assign(static_cast<std::size_t>(bytes), 0);
+        } catch (const std::bad_alloc&) {
+            allocated = false;
+        }
     }
-    return true;
+    if (!allocated)
+        ShowRunMessage(IDS_ERR_MEMORY);
+    return allocated;
 }
 
 // One record per selected server, all not reached until their turn comes.

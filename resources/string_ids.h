@@ -474,4 +474,18 @@ enum BatchStringId : unsigned {
 };
 
 // checked input: network.toml, numbers, names, patterns
-enum InputStringId : unsigned {};
+enum InputStringId : unsigned {
+    IDS_INPUT_BAD_SERVER_NAME = 7600,     // "\"%s\" is not a valid server name (...)"
+    IDS_INPUT_BAD_VOLUME_NAME = 7601,     // "\"%s\" is not a valid volume name (...)"
+    IDS_INPUT_BAD_USER_NAME = 7602,       // "\"%s\" is not a valid user name (...)"
+    IDS_INPUT_BAD_LOGIN_NAME = 7603,      // "login_name \"%s\" is not a valid user name (...)"
+    IDS_INPUT_BAD_TREE_NAME = 7604,       // "tree \"%s\" is not a valid tree name (...)"
+    IDS_INPUT_BAD_OBJECT_NAME = 7605,     // "object name \"%s\" is not valid (...)"
+    IDS_INPUT_OBJECT_ID_TWICE = 7606,     // "object %s has two ids for server %s"
+    IDS_INPUT_BLOCK_SIZE_RANGE = 7610,    // "block_size must be at most 33553920 (...)"
+    IDS_INPUT_TOTAL_BLOCKS_RANGE = 7611,  // "total_blocks must be at most 4294967295"
+    IDS_INPUT_VERSION_RANGE = 7612,       // "version \"%s\": major and minor must each be ..."
+    IDS_INPUT_DRIVE_TWICE = 7620,         // "drive %s: is mapped twice"
+    IDS_INPUT_BAD_DRIVE_PATH = 7621,      // "drive %s: maps to %s, whose directories are not ..."
+    IDS_INPUT_KEY_TOO_DEEP = 7630,        // "a key or table name has more than 64 dotted parts"
+};

@@ -11,12 +11,12 @@
 #include "platform/registry.h"
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
+#include "settings/option_values.h"
 #include "util/string_table.h"
 
 namespace {
 
 constexpr std::uint32_t kTextReadSize = 260;  // 259 characters and a terminator
-constexpr std::uint32_t kDefaultBufferSize = 16;
 
 // Creates or opens the settings key; false when neither is possible.
 bool OpenSettingsKey(win::ScopedKey& key, std::uint32_t* disposition = nullptr,
@@ -85,8 +85,24 @@ void ReadTargetPath(win::HKEY key) {
         ParseTargetPathValue(buffer.data(), size);
 }
 
-int PlacementOrDefault(std::uint32_t stored, int fallback) {
-    return stored == 0 ? fallback : static_cast<int>(stored);
+// Window coordinates and sizes travel as 16-bit numbers in the window system (X11 keeps a
+// window's position signed and its size unsigned in 16 bits), so a stored value outside them
+// (a hand edit, another program's write) cannot describe a window: it takes the default, as 0
+// does. A DWORD stores a negative edge (a window left of or above the primary screen) as its
+// two's complement.
+constexpr std::int64_t kMaxWindowCoordinate = 32767;
+
+int PositionOrDefault(std::uint32_t stored, int fallback) {
+    const std::int64_t value = static_cast<std::int32_t>(stored);
+    if (value == 0 || value < -kMaxWindowCoordinate - 1 || value > kMaxWindowCoordinate)
+        return fallback;
+    return static_cast<int>(value);
+}
+
+int SizeOrDefault(std::uint32_t stored, int fallback) {
+    if (stored == 0 || stored > kMaxWindowCoordinate)
+        return fallback;
+    return static_cast<int>(stored);
 }
 
 // The directory of the running program, without a trailing slash; false when the program's
@@ -118,10 +134,10 @@ bool OpenSettingsKeyAtStartup(WindowPlacement* placement, std::uint32_t* errorCo
     if (disposition == win::REG_CREATED_NEW_KEY)
         WriteText(key.Get(), LoadResString(IDS_REG_LOG_FILE_NAME), "");
     WindowPlacement defaults;
-    placement->left = PlacementOrDefault(ReadDword(key.Get(), IDS_REG_LEFT), defaults.left);
-    placement->top = PlacementOrDefault(ReadDword(key.Get(), IDS_REG_TOP), defaults.top);
-    placement->width = PlacementOrDefault(ReadDword(key.Get(), IDS_REG_WIDTH), defaults.width);
-    placement->height = PlacementOrDefault(ReadDword(key.Get(), IDS_REG_HEIGHT), defaults.height);
+    placement->left = PositionOrDefault(ReadDword(key.Get(), IDS_REG_LEFT), defaults.left);
+    placement->top = PositionOrDefault(ReadDword(key.Get(), IDS_REG_TOP), defaults.top);
+    placement->width = SizeOrDefault(ReadDword(key.Get(), IDS_REG_WIDTH), defaults.width);
+    placement->height = SizeOrDefault(ReadDword(key.Get(), IDS_REG_HEIGHT), defaults.height);
     return true;
 }
 
@@ -159,9 +175,7 @@ void LoadOptions() {
     o.CopyTrustees = ReadFlag(k, IDS_REG_COPY_TRUSTEES);
     o.CopyCompressed = ReadFlag(k, IDS_REG_COPY_COMPRESSED);
     AlreadyRun = ReadFlag(k, IDS_REG_ALREADY_RUN);
-    o.BufferSize = ReadDword(k, IDS_REG_BUFFER_SIZE);
-    if (o.BufferSize == 0)
-        o.BufferSize = kDefaultBufferSize;
+    o.BufferSize = BufferSizeOrDefault(ReadDword(k, IDS_REG_BUFFER_SIZE));
 }
 
 void SaveOptions() {
@@ -192,7 +206,7 @@ void SaveOptions() {
     WriteDword(k, IDS_REG_COPY_TRUSTEES, o.CopyTrustees);
     WriteDword(k, IDS_REG_COPY_COMPRESSED, o.CopyCompressed);
     WriteDword(k, IDS_REG_ALREADY_RUN, 1);
-    WriteDword(k, IDS_REG_BUFFER_SIZE, o.BufferSize == 0 ? kDefaultBufferSize : o.BufferSize);
+    WriteDword(k, IDS_REG_BUFFER_SIZE, BufferSizeOrDefault(o.BufferSize));
 }
 
 void SaveWindowPlacement(const WindowPlacement& placement, bool minimized) {

@@ -35,6 +35,7 @@
 #include "resources/string_ids.h"
 #include "scripted/scripted_window_system.h"
 #include "settings/copy_options.h"
+#include "settings/option_values.h"
 #include "settings/settings_store.h"
 #include "tools/drop_paths.h"
 #include "tools/open_network.h"
@@ -120,87 +121,6 @@ bool ParseAnswer(const std::string& text, int* answer) {
             return true;
         }
     }
-    return false;
-}
-
-bool ParseNumber(const std::string& text, std::uint32_t* value) {
-    static const char* const kOn[] = {"on", "true", "yes"};
-    static const char* const kOff[] = {"off", "false", "no"};
-    for (const char* word : kOn)
-        if (strcasecmp(text.c_str(), word) == 0)
-            return *value = 1, true;
-    for (const char* word : kOff)
-        if (strcasecmp(text.c_str(), word) == 0)
-            return *value = 0, true;
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    const unsigned long long number = std::strtoull(text.c_str(), &end, 0);
-    if (*end != '\0' || text[0] == '-' || number > 0xFFFFFFFFull)
-        return false;
-    *value = static_cast<std::uint32_t>(number);
-    return true;
-}
-
-// One CopyOptions field by its registry value name (any case), for this run only.
-bool ApplySetting(const std::string& setting, std::string* error) {
-    const auto equals = setting.find('=');
-    if (equals == std::string::npos || equals == 0) {
-        *error = FormatText(LoadResString(IDS_RUN_BAD_SET), setting.c_str());
-        return false;
-    }
-    const std::string name = setting.substr(0, equals);
-    const std::string value = setting.substr(equals + 1);
-    CopyOptionsRecord& o = CopyOptions;
-    const struct {
-        unsigned nameId;
-        std::uint32_t* flag;
-    } kNumbers[] = {
-        {IDS_REG_CREATE_LOGFILE, &o.CreateLogfile},
-        {IDS_REG_VERBOSE_LOGGING, &o.VerboseLogging},
-        {IDS_REG_UNATTENDED_MODE, &o.UnattendedMode},
-        {IDS_REG_NETWARE4X_SERVERS, &o.Netware4xServers},
-        {IDS_REG_LOGOUT_TARGET_FILE_USER, &o.LogoutTargetFileUser},
-        {IDS_REG_NEVER_OVERWRITE, &o.NeverOverwrite},
-        {IDS_REG_OVERWRITE_OLDER, &o.OverwriteOlder},
-        {IDS_REG_PROMPT_ON_OVERWRITE, &o.PromptOnOverwrite},
-        {IDS_REG_TRACK_DIRECTORY, &o.TrackDirectory},
-        {IDS_REG_SYNC_DIRS, &o.SyncDirs},
-        {IDS_REG_COPY_SUB_DIRS, &o.CopySubDirs},
-        {IDS_REG_ONLY_COPY_EXISTING_FILES, &o.OnlyCopyExistingFiles},
-        {IDS_REG_PROMPT_ON_DELETION, &o.PromptOnDeletion},
-        {IDS_REG_COPY_ATTRIBUTES, &o.CopyAttributes},
-        {IDS_REG_COPY_INHERITED_RIGHTS_MASK, &o.CopyInheritedRightsMask},
-        {IDS_REG_COPY_TRUSTEES, &o.CopyTrustees},
-        {IDS_REG_COPY_COMPRESSED, &o.CopyCompressed},
-        {IDS_REG_BUFFER_SIZE, &o.BufferSize},
-    };
-    for (const auto& entry : kNumbers) {
-        if (strcasecmp(name.c_str(), LoadResString(entry.nameId)) != 0)
-            continue;
-        std::uint32_t number = 0;
-        if (!ParseNumber(value, &number)) {
-            *error = FormatText(LoadResString(IDS_RUN_BAD_VALUE), name.c_str(), value.c_str());
-            return false;
-        }
-        *entry.flag = number;
-        return true;
-    }
-    const struct {
-        unsigned nameId;
-        std::string* text;
-    } kTexts[] = {{IDS_REG_LOG_FILE_NAME, &o.LogFileName}, {IDS_REG_TARGET_PATH, &o.TargetPath}};
-    for (const auto& entry : kTexts) {
-        if (strcasecmp(name.c_str(), LoadResString(entry.nameId)) != 0)
-            continue;
-        if (value.size() > 259) {
-            *error = FormatText(LoadResString(IDS_RUN_BAD_VALUE), name.c_str(), value.c_str());
-            return false;
-        }
-        *entry.text = value;
-        return true;
-    }
-    *error = FormatText(LoadResString(IDS_RUN_UNKNOWN_VALUE_NAME), name.c_str());
     return false;
 }
 
@@ -294,7 +214,7 @@ int Run(const Arguments& args) {
     }
     LoadOptions();
     for (const std::string& setting : args.settings)
-        if (!ApplySetting(setting, &error))
+        if (!ApplyOptionSetting(setting, &error))
             return UsageError(error);
 
     // The client start-up and the server scan show their own messages.

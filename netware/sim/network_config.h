@@ -8,12 +8,17 @@
 
 namespace sim {
 
+// The largest volume network.toml describes: the volume calls report sectors per block as a
+// 16-bit count and blocks as 32-bit counts, so every accepted value reaches them whole.
+constexpr std::uint32_t kMaxBlockSize = 65535 * 512;
+constexpr std::uint64_t kMaxTotalBlocks = 0xFFFFFFFF;
+
 struct VolumeConfig {
     std::string name;
     bool longNames = true;
     bool compression = false;
-    std::uint32_t blockSize = 4096;
-    std::uint64_t totalBlocks = 4194304;
+    std::uint32_t blockSize = 4096;       // a multiple of 512, at most kMaxBlockSize
+    std::uint64_t totalBlocks = 4194304;  // 1 to kMaxTotalBlocks
 };
 
 struct UserConfig {

@@ -607,6 +607,8 @@ NWCCODE SimClient::NWGetVolumeInfoWithNumber(
     CopyOut(volumeName, nw::kNameSize, v->cfg.name);
     if (totalBlocks)
         *totalBlocks = Clamp32(v->cfg.totalBlocks);
+    // network.toml accepts only block sizes whose sector count fits the 16-bit field.
+    static_assert(kMaxBlockSize / 512 <= 0xFFFF);
     if (sectorsPerBlock)
         *sectorsPerBlock = static_cast<std::uint16_t>(v->cfg.blockSize / 512);
     if (availableBlocks)

@@ -28,6 +28,27 @@ bool IsNetWareName(const std::string& name) {
     return true;
 }
 
+bool HasControlCharacter(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F)
+            return true;
+        // U+0080 to U+009F are the bytes C2 80 to C2 9F.
+        if (c == 0xC2 && i + 1 < text.size()) {
+            const unsigned char next = static_cast<unsigned char>(text[i + 1]);
+            if (next >= 0x80 && next <= 0x9F)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool IsBinderyName(const std::string& name) {
+    if (name.empty() || name.size() > 47 || HasControlCharacter(name))
+        return false;
+    return name.find_first_of(" /\\:;,*?") == std::string::npos;
+}
+
 namespace {
 
 bool IsDosChar(unsigned char c) {
@@ -95,39 +116,44 @@ std::string AliasCandidate(const std::string& base, const std::string& ext, unsi
 
 namespace {
 
-bool MatchFrom(const char* p, const char* t) {
-    while (*p) {
-        if (*p == '*') {
-            while (*p == '*')
-                ++p;
-            if (!*p)
-                return true;
-            for (const char* s = t; *s; ++s) {
-                if (MatchFrom(p, s))
-                    return true;
-            }
-            return MatchFrom(p, t + std::strlen(t));
-        }
-        if (!*t)
-            return false;
-        if (*p != '?') {
-            char a = *p >= 'a' && *p <= 'z' ? static_cast<char>(*p - 32) : *p;
-            char b = *t >= 'a' && *t <= 'z' ? static_cast<char>(*t - 32) : *t;
-            if (a != b)
-                return false;
-        }
-        ++p;
-        ++t;
-    }
-    return *t == '\0';
+char FoldAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 }  // namespace
 
+// The greedy star algorithm: characters are matched left to right; at a star the match first
+// assumes it covers nothing and remembers where it stood. On a mismatch only the latest star
+// is widened by one character and the match resumes behind it; an earlier star never needs
+// widening, because the latest one can take up whatever it would have. No recursion: between
+// two widenings the pattern only moves forward, and the mark moves at most the name's length,
+// so a hostile pattern (twenty stars against a long name) costs at most pattern times name
+// steps, never the exponential time of trying every split.
 bool WildcardMatch(const std::string& pattern, const std::string& text) {
     if (pattern == "*.*" || pattern == "*")
         return true;
-    return MatchFrom(pattern.c_str(), text.c_str());
+    const std::size_t none = std::string::npos;
+    std::size_t p = 0, t = 0;
+    std::size_t star = none;  // pattern index of the latest star
+    std::size_t mark = 0;     // where in text that star's run ends so far
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = t;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' || FoldAscii(pattern[p]) == FoldAscii(text[t]))) {
+            ++p;
+            ++t;
+        } else if (star != none) {
+            p = star + 1;
+            t = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
 }
 
 bool HasWildcard(const std::string& text) {

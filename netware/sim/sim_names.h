@@ -17,6 +17,14 @@ bool SameName(const std::string& a, const std::string& b);
 // no control character, not "." or "..".
 bool IsNetWareName(const std::string& name);
 
+// True when text holds a control character: C0, DEL, or a C1 control as UTF-8 encodes it.
+bool HasControlCharacter(const std::string& text);
+
+// A bindery object name (a user, a server, a tree): 1 to 47 bytes (the 48-byte name buffers
+// hold it whole), no control character, no blank, none of / \ : ; , * ? (NetWare keeps them
+// out of object names: they separate paths and lists, or are wildcards of the bindery scan).
+bool IsBinderyName(const std::string& name);
+
 // A valid DOS 8.3 name in any case (base of 1-8 characters, optional extension of 1-3).
 bool IsDosName(const std::string& name);
 // A valid DOS name that is also all upper case, as a DOS-only volume holds them.
@@ -28,7 +36,8 @@ void AliasParts(const std::string& longName, std::string* base, std::string* ext
 std::string AliasCandidate(const std::string& base, const std::string& ext, unsigned n);
 
 // Wildcard match ignoring case: '*' any run of characters, '?' one character. DOS style "*.*"
-// matches every name, with or without a dot.
+// matches every name, with or without a dot. Costs at most pattern length times text length
+// steps, whatever the pattern.
 bool WildcardMatch(const std::string& pattern, const std::string& text);
 bool HasWildcard(const std::string& text);
 
