@@ -433,6 +433,8 @@ enum SafetyStringId : unsigned {
     IDS_ERR_LOG_WRITE = 7018,             // "ERROR - The log file %s cannot be written: ..."
     IDS_SKIP_CASE_TWIN = 7019,            // "its name differs only in case from %s"
     IDS_SKIP_PATH_TOO_LONG = 7020,        // "longer than 259 characters"
+    IDS_SYSERR_WRITE_FAULT = 7021,        // system text of ERROR_WRITE_FAULT
+    IDS_SYSERR_LOCK_VIOLATION = 7022,     // system text of ERROR_LOCK_VIOLATION
 };
 
 // window, dialogs and folder browser details

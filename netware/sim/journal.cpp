@@ -1,4 +1,5 @@
 #include "netware/sim/journal.h"
+#include "netware/sim/sim_core.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -147,7 +148,7 @@ bool Journal::Open(const std::string& dir, std::string* error) {
     return true;
 }
 
-bool Journal::Write(const Record& r) {
+std::uint32_t Journal::Write(const Record& r) {
     std::string line(1, r.kind);
     AddKey(&line, r.key);
     if (r.kind == kTempCreated || r.kind == kRenaming || r.kind == kReset)
@@ -162,11 +163,18 @@ bool Journal::Write(const Record& r) {
     if (fd_ < 0) {
         fd_ = ::open((dir_ + "/" + own_).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
         if (fd_ < 0)
-            return false;
+            return WinError(errno);
     }
     // One write of a whole line: what the process's end cuts short is a line without its end,
     // which is never read as a record.
-    return ::write(fd_, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    const ssize_t n = ::write(fd_, line.data(), line.size());
+    if (n == static_cast<ssize_t>(line.size()))
+        return 0;
+    const int err = n < 0 ? errno : ENOSPC;
+    // A line written in part is made a line that no record reads as one.
+    if (n > 0)
+        (void)!::write(fd_, "\n", 1);
+    return WinError(err);
 }
 
 bool Journal::Changed() {

@@ -47,9 +47,10 @@ class Journal {
 
     // dir: ROOT/.netsim/journal (made when missing).
     bool Open(const std::string& dir, std::string* error);
-    // Appends a record to this process's file (made on first use). False when it cannot be
-    // written: the caller then does not go on with what it was about to do.
-    bool Write(const Record& record);
+    // Appends a record to this process's file (made on first use). 0, or the Windows error
+    // code when it cannot be written: the caller then does not go on with what it was about
+    // to do.
+    std::uint32_t Write(const Record& record);
 
     // The records of every process that no longer runs, each file's in its order; their files
     // are listed in *files, for Forget once what they left has been put right.

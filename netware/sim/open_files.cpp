@@ -536,8 +536,8 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     intent.target = toKey;
     if (replacing)
         intent.targetIdentity = {to.st.inode, to.st.birth};
-    if (!journal_.Write(intent))
-        return kErrorWriteFault;
+    if (const std::uint32_t err = journal_.Write(intent))
+        return err;
     // A replacement swaps the two names, so that until the store has taken the change the old
     // file can be put back; it is removed once the change is kept.
     bool swapped = false;

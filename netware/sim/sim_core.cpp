@@ -731,23 +731,24 @@ std::string KeyText(const EntryKey& key) {
 
 }  // namespace
 
-bool Core::NoteAttributeChange(const Entry& e, std::uint32_t before, std::uint32_t after) {
+std::uint32_t Core::NoteAttributeChange(const Entry& e, std::uint32_t before,
+                                        std::uint32_t after) {
     const EntryKey key = KeyOf(e);
     auto pending = pendingResets_.find(KeyText(key));
     if (pending != pendingResets_.end()) {
         if (after == pending->second)
             SettleAttributes(key);  // back to the word it had
-        return true;
+        return 0;
     }
     Journal::Record r;
     r.kind = Journal::kReset;
     r.key = key;
     r.identity = {e.st.inode, e.st.birth};
     r.attributes = before;
-    if (!journal_.Write(r))
-        return false;
+    if (const std::uint32_t err = journal_.Write(r))
+        return err;
     pendingResets_.emplace(KeyText(key), before);
-    return true;
+    return 0;
 }
 
 void Core::SettleAttributes(const EntryKey& key) {

@@ -102,7 +102,7 @@ enum class Where { Network, Local, Nowhere };
 // Windows error codes the simulator uses beyond platform/file_services.h.
 constexpr std::uint32_t kErrorNotSameDevice = 17;
 constexpr std::uint32_t kErrorDirectory = 267;
-constexpr std::uint32_t kErrorWriteFault = 29;
+constexpr std::uint32_t kErrorWriteFault = win::ERROR_WRITE_FAULT;
 
 struct OpenFile {
     int fd = -1;
@@ -264,9 +264,9 @@ class Core {
 
     // A change of an entry's attribute word through the file services (the reset before a
     // replacement or a deletion): the first one of the entry is journaled with the word it
-    // had, so that a process stopped before the replacement is undone. False when the journal
-    // cannot be written (the change must then not be made).
-    bool NoteAttributeChange(const Entry& e, std::uint32_t before, std::uint32_t after);
+    // had, so that a process stopped before the replacement is undone. 0, or the Windows error
+    // code of a journal that cannot be written (the change must then not be made).
+    std::uint32_t NoteAttributeChange(const Entry& e, std::uint32_t before, std::uint32_t after);
     // The entry's attributes are final again (restored, set deliberately, or the entry is gone
     // or replaced): nothing of it is pending.
     void SettleAttributes(const EntryKey& key);

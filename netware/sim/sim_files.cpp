@@ -347,8 +347,8 @@ bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
     if (word != row.attributes) {
         // The word it had is journaled first, for a process stopped before the replacement
         // or deletion this change prepares.
-        if (!core_.NoteAttributeChange(e, row.attributes, word))
-            return Fail(kErrorWriteFault);
+        if (const std::uint32_t err = core_.NoteAttributeChange(e, row.attributes, word))
+            return Fail(err);
         row.attributes = word;
         core_.SaveMeta(e, row);
     }
@@ -488,8 +488,8 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
             Journal::Record record;
             record.kind = Journal::kTempCreating;
             record.key = core_.KeyOf(e);
-            if (!core_.Log().Write(record)) {
-                Fail(kErrorWriteFault);
+            if (const std::uint32_t journalError = core_.Log().Write(record)) {
+                Fail(journalError);
                 return 0;
             }
             err = core_.OpenNetworkFile(e, r, &h, &created);
@@ -497,10 +497,10 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
                 record.kind = Journal::kTempCreated;
                 record.key = core_.KeyOf(e);
                 record.identity = {e.st.inode, e.st.birth};
-                if (!core_.Log().Write(record)) {
+                if (const std::uint32_t journalError = core_.Log().Write(record)) {
                     core_.Close(h);
                     core_.DeleteFileEntry(e);
-                    Fail(kErrorWriteFault);
+                    Fail(journalError);
                     return 0;
                 }
             }
