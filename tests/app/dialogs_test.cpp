@@ -143,10 +143,12 @@ TEST_F(DialogTest, ServerNameSetsTheCopyCaptionWithinItsBuffer) {
 
 TEST_F(DialogTest, SyncDialogDisablesTheCopyDialogAndSitsAboveTheCentre) {
     const win::WindowId copy = Open(win::DialogKind::CopyFiles);
-    const win::WindowId sync = Open(win::DialogKind::SyncDir, copy);
+    // Owned by the main window, as the synchronisation opens it.
+    const win::WindowId sync = Open(win::DialogKind::SyncDir, win::kMainWindow);
     RunDialog* syncView = ui_.Dialog(sync);
     EXPECT_EQ(syncView->windowTitle(), "Synchronizing...");
     EXPECT_FALSE(ui_.Dialog(copy)->isEnabled());
+    EXPECT_FALSE(main_->isEnabled());
     EXPECT_TRUE(syncView->isEnabled());
     EXPECT_LT(syncView->frameGeometry().center().y(),
               ui_.Dialog(copy)->frameGeometry().center().y());

@@ -64,6 +64,10 @@ TEST_F(SyncTest, ExtraFilesAndTreesGoDepthFirst) {
     const auto* dialog = ui.LastDialog(win::DialogKind::SyncDir);
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(dialog->open);
+    // Owned by the main window; the copy dialog beneath it was disabled while it was open.
+    EXPECT_EQ(dialog->owner, win::kMainWindow);
+    EXPECT_EQ(dialog->disabledWindow, ProgressDialog);
+    EXPECT_TRUE(ui.IsEnabled(ProgressDialog));
     EXPECT_NE(dialog->title.find("HQ"), std::string::npos);
     EXPECT_EQ(dialog->Field(226), "4");
     EXPECT_EQ(dialog->Field(221), "2");
