@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QScreen>
 #include <QWindow>
 
 #include "app/help_viewer.h"
@@ -75,11 +74,6 @@ QString BoxText(const std::string& text) {
     QString result = FromEngine(text);
     result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return result;
-}
-
-int ScreenHeight(const QWidget* window) {
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().height() : 768;
 }
 
 }  // namespace
@@ -176,7 +170,7 @@ win::WindowId QtWindowSystem::CreateProgressDialog(win::DialogKind kind, win::Wi
         disabledWidget->setEnabled(false);
     SetOwnerWindow(view, Widget(owner));
     view->show();
-    CentreOnScreen(view, 0, view->VerticalOffset(ScreenHeight(view)));
+    CentreOnScreen(view, 0, view->VerticalOffset(PlacementScreenGeometry(view).height()));
     FocusDialogControl(view, win::IDCANCEL);
     return id;
 }

@@ -118,7 +118,8 @@ TEST(AboutPlacement, CentredOverTheOwnerAndKeptOnTheScreen) {
 TEST(AboutBoxWindow, OwnerNearTheScreenEdgeKeepsTheBoxOnTheScreen) {
     QWidget owner;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    owner.setGeometry(screen.right() - 40, screen.bottom() - 40, 155, 400);
+    // Past the bottom-left corner of the screen, where no other screen lies.
+    owner.setGeometry(screen.left() - 40, screen.bottom() - 40, 155, 400);
     AboutBox box(ShortContent(), &owner);
     const QRect placed(box.pos(), box.size());
     EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y();
