@@ -77,6 +77,10 @@ class OptionsSheetView : public QDialog {
     void PageChanged(int page);
     void Refresh();
     void Clicked(int id);
+    // The buffer-size radio buttons are one group: one tab stop, and the arrow keys move the
+    // focus and the check mark round it. RadioGroupKey is true when it took the key.
+    void SetRadioGroupTabStop();
+    bool RadioGroupKey(QWidget* radio, int key);
     void SelectFolder();
     void SelectLogFile();
     void ShowContextHelp(int id);

@@ -372,6 +372,51 @@ TEST_F(OptionsSheetTest, HelpButtonAndContextHelp) {
     ASSERT_EQ(ui_.helpCalls.size(), 3u);
     EXPECT_EQ(ui_.helpCalls[2].command, win::HELP_WM_HELP);
     EXPECT_EQ(ui_.helpCalls[2].data, 3150u);
+
+    // A control the map does not name gives no help, not the sheet's topic.
+    sheet.OkButton()->setFocus();
+    QTest::keyClick(sheet.OkButton(), Qt::Key_F1);
+    EXPECT_EQ(ui_.helpCalls.size(), 3u);
+}
+
+TEST_F(OptionsSheetTest, BufferSizeRadiosAreOneGroupForTheKeyboard) {
+    CopyOptions.BufferSize = 16;
+    OptionsSheetView sheet(nullptr);
+    sheet.show();
+    QApplication::setActiveWindow(&sheet);
+    Open(sheet, kAdvancedPage);
+    // One tab stop: the checked button.
+    for (int id : {4, 8, 32, 64})
+        EXPECT_FALSE(sheet.Control(id)->focusPolicy() & Qt::TabFocus) << id;
+    EXPECT_TRUE(sheet.Control(16)->focusPolicy() & Qt::TabFocus);
+
+    // The arrows move the focus and the check mark, round the group.
+    sheet.Control(16)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Control(32));
+    EXPECT_TRUE(Button(sheet, 32)->isChecked());
+    EXPECT_FALSE(Button(sheet, 16)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Control(4));
+    EXPECT_TRUE(Button(sheet, 4)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Control(64));
+    EXPECT_TRUE(sheet.Control(64)->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(sheet.Control(4)->focusPolicy() & Qt::TabFocus);
+    for (int id : {4, 8, 16, 32})
+        EXPECT_FALSE(Button(sheet, id)->isChecked()) << id;
+    sheet.Ok();
+    EXPECT_EQ(CopyOptions.BufferSize, 64u);
+}
+
+TEST_F(OptionsSheetTest, WithNoSizeCheckedTheFirstRadioIsTheTabStop) {
+    CopyOptions.BufferSize = 12;  // hand-edited: no button matches
+    OptionsSheetView sheet(nullptr);
+    Open(sheet, kAdvancedPage);
+    EXPECT_TRUE(sheet.Control(4)->focusPolicy() & Qt::TabFocus);
+    for (int id : {8, 16, 32, 64})
+        EXPECT_FALSE(sheet.Control(id)->focusPolicy() & Qt::TabFocus) << id;
 }
 
 }  // namespace
