@@ -421,6 +421,9 @@ enum SafetyStringId : unsigned {
 
 // window, dialogs and folder browser details
 enum DetailStringId : unsigned {
+    IDS_SETTINGS_FILE_DAMAGED = 7200,       // "WARNING - The settings file %s cannot be read..."
+    IDS_SETTINGS_FILE_DAMAGED_KEPT = 7201,  // "... and cannot be moved aside ..."
+    IDS_SETTINGS_FILE_UNREADABLE = 7202,    // "WARNING - The settings file %s cannot be opened..."
 };
 
 // farcast-run results, dry run, versions
