@@ -20,9 +20,9 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include "app/folder_browser.h"
 #include "app/resource_text.h"
 #include "app/window_placement.h"
-#include "netware/sim/sim_network.h"
 #include "platform/window_system.h"
 #include "resources/string_ids.h"
 
@@ -85,10 +85,6 @@ constexpr int kBufferRadios[] = {4, 8, 16, 32, 64};
 constexpr unsigned kTabCaptions[kOptionsPageCount] = {
     IDS_TAB_COPYING, IDS_TAB_ERRORS, IDS_TAB_OVERWRITES, IDS_TAB_ATTRIBUTES, IDS_TAB_ADVANCED,
 };
-
-QString PickFolderWithDialog(QWidget* parent, const QString& title, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
-}
 
 QString PickSaveFileWithDialog(QWidget* parent, const QString& title, const QString& initialName,
                                const QString& filter) {
@@ -165,7 +161,7 @@ QString OptionsSheetView::QtFilter(const QString& pairs) {
 OptionsSheetView::OptionsSheetView(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                          Qt::WindowContextHelpButtonHint),
-      pickFolder_(&PickFolderWithDialog),
+      pickFolder_(&BrowseNetworkFolder),
       pickSaveFile_(&PickSaveFileWithDialog) {
     setObjectName(QStringLiteral("OptionsSheet"));
     setWindowTitle(ResText(IDS_OPTIONS_CAPTION));
@@ -463,11 +459,11 @@ void OptionsSheetView::FocusControl(int id) {
 }
 
 void OptionsSheetView::SelectFolder() {
-    const QString start = QString::fromStdString(sim::SimNetwork::DefaultRoot());
-    const QString picked = pickFolder_(this, ResText(IDS_SELECT_TARGET_TITLE), start);
+    const QString picked = pickFolder_(this, ResText(IDS_SELECT_TARGET_TITLE));
     if (picked.isEmpty())
         return;
-    model_.FolderPicked(QDir::toNativeSeparators(picked).toStdString());
+    // \\SERVER\VOLUME\path, which the page rewrites to the volume path.
+    model_.FolderPicked(picked.toStdString());
     Refresh();
     FocusControl(216);
 }

@@ -41,9 +41,10 @@ class OptionsSheetView : public QDialog {
     Q_OBJECT
 
   public:
-    // The file dialogs, replaceable for tests. An empty result means the user cancelled.
-    using FolderPicker =
-        std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
+    // The dialogs of the "&Select..." buttons, replaceable for tests. An empty result means the
+    // user cancelled. The folder picker is the network's browser (folder_browser.h) and gives
+    // \\SERVER\VOLUME\path.
+    using FolderPicker = std::function<QString(QWidget* parent, const QString& title)>;
     using SaveFilePicker = std::function<QString(
         QWidget* parent, const QString& title, const QString& initialName, const QString& filter)>;
 

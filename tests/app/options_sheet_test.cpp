@@ -273,7 +273,7 @@ TEST_F(OptionsSheetTest, DropDownOpensWiderToTheRight) {
     combo->hidePopup();
 }
 
-TEST_F(OptionsSheetTest, FolderPickerStartsAtTheNetworkAndRewritesThePick) {
+TEST_F(OptionsSheetTest, FolderPickerIsTitledAndItsPickIsRewritten) {
     TestNetwork net(R"(
         [workstation]
         primary_server = "HQ"
@@ -286,37 +286,40 @@ TEST_F(OptionsSheetTest, FolderPickerStartsAtTheNetworkAndRewritesThePick) {
     )");
     net.MakeDir("HQ/DATA/proj");
     net.Install();
-    setenv("FARCAST_NETWORK", net.Root().c_str(), 1);
-    struct Unset {
-        ~Unset() { unsetenv("FARCAST_NETWORK"); }
-    } unsetAtEnd;
 
     OptionsSheetView sheet(nullptr);
-    QString start;
     QString title;
-    QString answer = QString::fromStdString(net.LocalPath("HQ/DATA/proj"));
-    sheet.SetFolderPicker([&](QWidget*, const QString& t, const QString& s) {
+    QString answer = QStringLiteral("\\\\HQ\\DATA\\PROJ");
+    sheet.SetFolderPicker([&](QWidget*, const QString& t) {
         title = t;
-        start = s;
         return answer;
     });
     Button(sheet, 200)->click();
-    EXPECT_EQ(start.toStdString(), net.Root());
     EXPECT_EQ(title, QStringLiteral("Select a target volume\\dir for all servers"));
     auto* combo = qobject_cast<QComboBox*>(sheet.Control(216));
     ASSERT_EQ(combo->count(), 2);
+    // The volume path CanonicalNetWarePath gives; its letter case is that function's own.
     EXPECT_EQ(combo->itemText(0).toUpper(), QStringLiteral("\\DATA\\PROJ"));
     EXPECT_EQ(combo->currentIndex(), 0);
 
-    // A folder off the network is refused with its message; the history stays.
-    answer = QStringLiteral("/tmp");
+    // A volume itself is its root.
+    answer = QStringLiteral("\\\\HQ\\DATA");
     Button(sheet, 200)->click();
-    EXPECT_EQ(ui_.CountBoxes("Cannot verify target path"), 1);
-    EXPECT_EQ(combo->count(), 2);
-    // A cancelled dialog changes nothing.
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("\\DATA"));
+
+    // A place the workstation cannot reach is refused with its message; the history stays.
+    answer = QStringLiteral("\\\\NOWHERE\\DATA\\X");
+    Button(sheet, 200)->click();
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text,
+              "ERROR - Cannot verify target path \\\\NOWHERE\\DATA\\X. It is either not a "
+              "NetWare file system path or you do not have a connection to that file server.");
+    EXPECT_EQ(combo->count(), 3);
+    // A cancelled browser changes nothing.
     answer.clear();
     Button(sheet, 200)->click();
-    EXPECT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->count(), 3);
     EXPECT_EQ(ui_.boxes.size(), 1u);
 }
 
