@@ -53,8 +53,10 @@ QTreeWidgetItem* NewItem(NetworkFolderBrowser::Place place, const QString& text,
     item->setData(0, kPathRole, path);
     item->setIcon(0, IconOf(place));
     if (place == NetworkFolderBrowser::kNote) {
-        // A sentence, not a place: it cannot be chosen or opened.
+        // A sentence, not a place: it cannot be chosen or opened. Its whole text is also its
+        // tip, for a narrow window.
         item->setFlags(Qt::ItemIsEnabled);
+        item->setToolTip(0, text);
         QFont font = item->font(0);
         font.setItalic(true);
         item->setFont(0, font);
@@ -80,7 +82,7 @@ NetworkFolderBrowser::NetworkFolderBrowser(QWidget* parent, const QString& title
     tree_->setColumnCount(1);
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setUniformRowHeights(true);
-    tree_->setMinimumSize(units.X(200), units.Y(150));
+    tree_->setMinimumSize(units.X(250), units.Y(160));
     tree_->header()->setStretchLastSection(true);
     connect(tree_, &QTreeWidget::itemExpanded, this, &NetworkFolderBrowser::Open);
     connect(tree_, &QTreeWidget::itemSelectionChanged, this,
@@ -89,7 +91,7 @@ NetworkFolderBrowser::NetworkFolderBrowser(QWidget* parent, const QString& title
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
     status_->setTextFormat(Qt::PlainText);
-    status_->setMinimumWidth(units.X(200));
+    status_->setMinimumWidth(units.X(250));
 
     ok_ = new QPushButton(ResText(IDS_SHEET_OK), this);
     ok_->setObjectName(QStringLiteral("id_1"));
