@@ -77,17 +77,6 @@ TEST_F(OptionsSheetTest, PagesNeverShownNeitherInitialiseNorApply) {
     EXPECT_TRUE(ui_.boxes.empty());
 }
 
-TEST_F(OptionsSheetTest, AStoredFlagOtherThanOneShowsCheckedAndIsStoredAsOneOnlyByItsPage) {
-    TargetPathHistory = {"\\SYS\\A"};
-    CopyOptions.CopySubDirs = 2;     // on the Copying page, which is shown
-    CopyOptions.CopyAttributes = 2;  // on the Attributes page, which is not
-    sheet_.ShowPage(kCopyingPage);
-    EXPECT_TRUE(sheet_.Checked(212));
-    ASSERT_TRUE(sheet_.Apply(kCopyingPage));
-    EXPECT_EQ(CopyOptions.CopySubDirs, 1u);
-    EXPECT_EQ(CopyOptions.CopyAttributes, 2u);
-}
-
 TEST_F(OptionsSheetTest, AdvancedPageBufferSizeRadios) {
     TargetPathHistory = {"\\SYS\\A"};
     CopyOptions.BufferSize = 12;
