@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -254,6 +255,10 @@ std::array<QRgb, 48> CreditsPalette() {
     return palette;
 }
 
+bool DisplayHasPalette(const QScreen* screen) {
+    return screen && screen->depth() <= 8;
+}
+
 CreditsScroll::CreditsScroll(QWidget* parent, const QString& text, const QFont& font,
                              bool paletteAnimation)
     : QWidget(parent), paletteAnimation_(paletteAnimation) {
@@ -326,8 +331,8 @@ void CreditsScroll::paintEvent(QPaintEvent*) {
 // ---- the window ----
 
 AboutBox::AboutBox(const AboutContent& content, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    // A caption without the system-menu box: no close button.
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       content_(content) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(ResText(IDS_CAPTION_FARCAST));
@@ -338,6 +343,7 @@ AboutBox::AboutBox(const AboutContent& content, QWidget* owner)
     setAutoFillBackground(true);
 
     QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    paletteAnimation_ = DisplayHasPalette(screen);
     const int screenWidth = screen ? screen->geometry().width() : 1024;
     const QFont titleFont = AboutTitleFont();
     layout_ = LayOutAboutBox(content_, font(), titleFont, screenWidth);
@@ -451,8 +457,13 @@ bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
                 event->accept();
                 return true;
             case QEvent::KeyPress:
-            case QEvent::MouseButtonPress:
                 StopCredits();
+                return true;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                // Only the left button stops the scroll; the others are let go by.
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+                    StopCredits();
                 return true;
             default:
                 break;

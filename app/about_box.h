@@ -1,8 +1,9 @@
 #pragma once
 // The about box: a small self-sized window with the program's icon, a title in a large font,
 // a description, the machine's physical memory and processor type, "&OK" and "&Credits".
-// The credits scroll up through the window in cycling colours until a key or a click stops
-// them.
+// Its caption has no close button (Escape and "&OK" close it). The credits scroll up through
+// the window until a key or a left click stops them: on a palette display in colours that
+// turn like an animated palette, on any other display in pure red.
 //
 // Layout unit: ux = uy = 4 pixels (four times a one-pixel window border).
 
@@ -17,6 +18,7 @@
 #include <string>
 
 class QPushButton;
+class QScreen;
 class QTimer;
 class CreditsScroll;
 
@@ -67,6 +69,10 @@ QString ProcessorTypeText(int type);
 // The 48 colours the credits cycle through: red, green and blue ramps a third apart.
 std::array<QRgb, 48> CreditsPalette();
 
+// A display whose colours go through a palette: 8 bits a pixel or fewer. The displays of
+// today have true colour and no palette to animate.
+bool DisplayHasPalette(const QScreen* screen);
+
 class AboutBox : public QDialog {
     Q_OBJECT
 
@@ -82,8 +88,8 @@ class AboutBox : public QDialog {
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CreditsButton() const { return credits_; }
 
-    // The credits scroll. Frames come from a 33 ms timer; a key or a click in the box stops
-    // the scroll and the normal contents show again.
+    // The credits scroll. Frames come from a 33 ms timer; a key or a left click in the box
+    // stops the scroll and the normal contents show again; other mouse buttons do nothing.
     void StartCredits();
     void StopCredits();
     bool CreditsRunning() const;
@@ -91,8 +97,10 @@ class AboutBox : public QDialog {
     bool AdvanceCreditsFrame();
     QTimer* CreditsTimer() const { return creditsTimer_; }
     CreditsScroll* Scroll() const { return scroll_; }
-    // Colour cycling, as on a palette display (default), or plain red text.
+    // Colour cycling, as on a palette display, or plain red text; the display decides unless
+    // this is called.
     void SetPaletteAnimation(bool on) { paletteAnimation_ = on; }
+    bool PaletteAnimation() const { return paletteAnimation_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -106,7 +114,7 @@ class AboutBox : public QDialog {
     QPushButton* credits_ = nullptr;
     QTimer* creditsTimer_ = nullptr;
     CreditsScroll* scroll_ = nullptr;
-    bool paletteAnimation_ = true;
+    bool paletteAnimation_ = false;
 };
 
 // The widget that shows the credits over the whole client area while they scroll: an

@@ -20,16 +20,13 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
+#include "app/folder_browser.h"
 #include "app/resource_text.h"
 #include "app/window_placement.h"
-#include "netware/sim/sim_network.h"
 #include "platform/window_system.h"
 #include "resources/string_ids.h"
 
 namespace {
-
-// The options sheet's help topic, the same from every page.
-constexpr std::uintptr_t kSheetHelpContext = 990;
 
 enum class Kind { Check, Radio, Label, Combo, Button, Edit, Group, Static };
 
@@ -82,17 +79,12 @@ constexpr ControlEntry kControls[] = {
     {kAdvancedPage, 241, Kind::Static, 0, 104, 20, 123, 88},
 };
 
+// The buffer-size radio buttons: one group, in their order on the page.
+constexpr int kBufferRadios[] = {4, 8, 16, 32, 64};
+
 constexpr unsigned kTabCaptions[kOptionsPageCount] = {
     IDS_TAB_COPYING, IDS_TAB_ERRORS, IDS_TAB_OVERWRITES, IDS_TAB_ATTRIBUTES, IDS_TAB_ADVANCED,
 };
-
-const char* HelpFile() {
-    return LoadResString(IDS_HELP_FILE);
-}
-
-QString PickFolderWithDialog(QWidget* parent, const QString& title, const QString& start) {
-    return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
-}
 
 QString PickSaveFileWithDialog(QWidget* parent, const QString& title, const QString& initialName,
                                const QString& filter) {
@@ -169,7 +161,7 @@ QString OptionsSheetView::QtFilter(const QString& pairs) {
 OptionsSheetView::OptionsSheetView(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                          Qt::WindowContextHelpButtonHint),
-      pickFolder_(&PickFolderWithDialog),
+      pickFolder_(&BrowseNetworkFolder),
       pickSaveFile_(&PickSaveFileWithDialog) {
     setObjectName(QStringLiteral("OptionsSheet"));
     setWindowTitle(ResText(IDS_OPTIONS_CAPTION));
@@ -196,9 +188,7 @@ OptionsSheetView::OptionsSheetView(QWidget* owner)
         button->setFixedSize(units_.X(50), units_.Y(14));
     connect(ok_, &QPushButton::clicked, this, &OptionsSheetView::Ok);
     connect(cancel_, &QPushButton::clicked, this, &OptionsSheetView::reject);
-    connect(help_, &QPushButton::clicked, this, [] {
-        win::Ui().WinHelp(win::kMainWindow, HelpFile(), win::HELP_CONTEXT, kSheetHelpContext);
-    });
+    connect(help_, &QPushButton::clicked, this, [] { OptionsSheetModel::ShowSheetHelp(); });
 
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(units_.X(4));
@@ -246,8 +236,10 @@ void OptionsSheetView::BuildPage(int page) {
                     button = new QCheckBox(ResText(entry.caption), parent);
                 } else {
                     auto* radio = new QRadioButton(ResText(entry.caption), parent);
-                    // The rules decide which button is checked, including none of them.
+                    // The rules decide which button is checked, including none of them; the
+                    // arrow keys move within the group (RadioGroupKey).
                     radio->setAutoExclusive(false);
+                    radio->installEventFilter(this);
                     button = radio;
                 }
                 const int id = entry.id;
@@ -376,6 +368,42 @@ void OptionsSheetView::Refresh() {
                 break;
         }
     }
+    if (model_.PageCreated(kAdvancedPage))
+        SetRadioGroupTabStop();
+}
+
+void OptionsSheetView::SetRadioGroupTabStop() {
+    // The group is one tab stop: its checked button, or its first one when none is checked.
+    int tabStop = kBufferRadios[0];
+    for (int id : kBufferRadios) {
+        if (model_.Checked(id))
+            tabStop = id;
+    }
+    for (int id : kBufferRadios) {
+        if (QWidget* radio = Control(id))
+            radio->setFocusPolicy(id == tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+}
+
+bool OptionsSheetView::RadioGroupKey(QWidget* radio, int key) {
+    int step = 0;
+    if (key == Qt::Key_Down || key == Qt::Key_Right)
+        step = 1;
+    else if (key == Qt::Key_Up || key == Qt::Key_Left)
+        step = -1;
+    else
+        return false;
+    const int count = static_cast<int>(std::size(kBufferRadios));
+    const int id = ControlIdOf(radio);
+    const auto at = std::find(std::begin(kBufferRadios), std::end(kBufferRadios), id);
+    if (at == std::end(kBufferRadios))
+        return false;
+    // Round the group, as an automatic radio button does: the next one has the focus and is
+    // checked.
+    const int next = kBufferRadios[((at - std::begin(kBufferRadios)) + step + count) % count];
+    Clicked(next);
+    FocusControl(next);
+    return true;
 }
 
 void OptionsSheetView::Clicked(int id) {
@@ -431,11 +459,11 @@ void OptionsSheetView::FocusControl(int id) {
 }
 
 void OptionsSheetView::SelectFolder() {
-    const QString start = QString::fromStdString(sim::SimNetwork::DefaultRoot());
-    const QString picked = pickFolder_(this, ResText(IDS_SELECT_TARGET_TITLE), start);
+    const QString picked = pickFolder_(this, ResText(IDS_SELECT_TARGET_TITLE));
     if (picked.isEmpty())
         return;
-    model_.FolderPicked(QDir::toNativeSeparators(picked).toStdString());
+    // \\SERVER\VOLUME\path, which the page rewrites to the volume path.
+    model_.FolderPicked(picked.toStdString());
     Refresh();
     FocusControl(216);
 }
@@ -460,12 +488,8 @@ int OptionsSheetView::ControlIdOf(QWidget* widget) const {
 }
 
 void OptionsSheetView::ShowContextHelp(int id) {
-    const int context = OptionsSheetModel::HelpContext(id);
-    if (context != 0)
-        win::Ui().WinHelp(win::kMainWindow, HelpFile(), win::HELP_WM_HELP,
-                          static_cast<std::uintptr_t>(context));
-    else
-        win::Ui().WinHelp(win::kMainWindow, HelpFile(), win::HELP_CONTEXT, kSheetHelpContext);
+    // A control without a topic of its own (a label, the sheet's buttons) gives no help.
+    OptionsSheetModel::ShowControlHelp(id);
 }
 
 void OptionsSheetView::keyPressEvent(QKeyEvent* event) {
@@ -482,6 +506,13 @@ void OptionsSheetView::keyPressEvent(QKeyEvent* event) {
 }
 
 bool OptionsSheetView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && qobject_cast<QRadioButton*>(watched)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            if (RadioGroupKey(static_cast<QWidget*>(watched), key->key()))
+                return true;
+        }
+    }
     if (event->type() == QEvent::QueryWhatsThis) {
         event->accept();
         return true;

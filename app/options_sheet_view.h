@@ -41,9 +41,10 @@ class OptionsSheetView : public QDialog {
     Q_OBJECT
 
   public:
-    // The file dialogs, replaceable for tests. An empty result means the user cancelled.
-    using FolderPicker =
-        std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
+    // The dialogs of the "&Select..." buttons, replaceable for tests. An empty result means the
+    // user cancelled. The folder picker is the network's browser (folder_browser.h) and gives
+    // \\SERVER\VOLUME\path.
+    using FolderPicker = std::function<QString(QWidget* parent, const QString& title)>;
     using SaveFilePicker = std::function<QString(
         QWidget* parent, const QString& title, const QString& initialName, const QString& filter)>;
 
@@ -77,6 +78,10 @@ class OptionsSheetView : public QDialog {
     void PageChanged(int page);
     void Refresh();
     void Clicked(int id);
+    // The buffer-size radio buttons are one group: one tab stop, and the arrow keys move the
+    // focus and the check mark round it. RadioGroupKey is true when it took the key.
+    void SetRadioGroupTabStop();
+    bool RadioGroupKey(QWidget* radio, int key);
     void SelectFolder();
     void SelectLogFile();
     void ShowContextHelp(int id);

@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QScreen>
 #include <QWindow>
 
 #include "app/help_viewer.h"
@@ -77,11 +76,6 @@ QString BoxText(const std::string& text) {
     return result;
 }
 
-int ScreenHeight(const QWidget* window) {
-    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().height() : 768;
-}
-
 }  // namespace
 
 void SetOwnerWindow(QWidget* window, QWidget* owner) {
@@ -114,6 +108,14 @@ QWidget* QtWindowSystem::Widget(win::WindowId id) const {
     if (auto it = otherWindows_.find(id); it != otherWindows_.end())
         return it->second.data();
     return nullptr;
+}
+
+win::WindowId QtWindowSystem::OpenDialogOfKind(win::DialogKind kind) const {
+    for (const auto& [id, open] : dialogs_) {
+        if (open.kind == kind)
+            return id;
+    }
+    return win::kNoWindow;
 }
 
 RunDialog* QtWindowSystem::Dialog(win::WindowId id) const {
@@ -154,14 +156,21 @@ win::WindowId QtWindowSystem::CreateProgressDialog(win::DialogKind kind, win::Wi
     const win::WindowId id = nextId_++;
     RunDialog* view = dialog.get();
     view->SetCancelHandler([this, id] { UserCancelled(id); });
-    dialogs_[id] = OpenDialog{std::move(dialog), owner};
-
-    if (QWidget* ownerWidget = Widget(owner)) {
-        ownerWidget->setEnabled(false);
-        SetOwnerWindow(view, ownerWidget);
+    // The synchronisation dialog disables the copy dialog open beneath it, whoever owns it;
+    // the others disable their owner.
+    win::WindowId disabled = owner;
+    if (kind == win::DialogKind::SyncDir) {
+        if (const win::WindowId copy = OpenDialogOfKind(win::DialogKind::CopyFiles);
+            copy != win::kNoWindow)
+            disabled = copy;
     }
+    dialogs_[id] = OpenDialog{std::move(dialog), owner, kind, disabled};
+
+    if (QWidget* disabledWidget = Widget(disabled))
+        disabledWidget->setEnabled(false);
+    SetOwnerWindow(view, Widget(owner));
     view->show();
-    CentreOnScreen(view, 0, view->VerticalOffset(ScreenHeight(view)));
+    CentreOnScreen(view, 0, view->VerticalOffset(PlacementScreenGeometry(view).height()));
     FocusDialogControl(view, win::IDCANCEL);
     return id;
 }
@@ -171,10 +180,10 @@ void QtWindowSystem::DestroyDialog(win::WindowId dialog) {
     if (it == dialogs_.end())
         return;
     std::unique_ptr<RunDialog> view = std::move(it->second.dialog);
-    const win::WindowId owner = it->second.owner;
+    const win::WindowId disabled = it->second.disabled;
     dialogs_.erase(it);
-    if (QWidget* ownerWidget = Widget(owner))
-        ownerWidget->setEnabled(true);
+    if (QWidget* disabledWidget = Widget(disabled))
+        disabledWidget->setEnabled(true);
     view->hide();
     // The dialog may be the sender of the click that cancelled it: delete it once its own
     // event handling has returned.

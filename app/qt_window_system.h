@@ -74,7 +74,12 @@ class QtWindowSystem : public win::WindowSystem {
     struct OpenDialog {
         std::unique_ptr<RunDialog> dialog;
         win::WindowId owner = win::kNoWindow;
+        win::DialogKind kind = win::DialogKind::ReadDir;
+        win::WindowId disabled = win::kNoWindow;  // the window it disabled while it is open
     };
+
+    // The open progress dialog of that kind, or kNoWindow.
+    win::WindowId OpenDialogOfKind(win::DialogKind kind) const;
 
     void UserCancelled(win::WindowId dialog);
 

@@ -11,6 +11,7 @@
 #include "copy/progress_dialogs.h"
 #include "netware/client_startup.h"
 #include "netware/server_list.h"
+#include "platform/registry.h"
 #include "platform/window_system.h"
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr unsigned kStopBox = win::MB_OK | win::MB_ICONSTOP | win::MB_SETFOREGROUND;
 constexpr unsigned kInfoBox = win::MB_OK | win::MB_ICONINFORMATION | win::MB_SETFOREGROUND;
+constexpr unsigned kWarningBox = win::MB_OK | win::MB_ICONEXCLAMATION | win::MB_SETFOREGROUND;
 constexpr int kFirstStartHelp = 100;
 
 void StartupBox(win::WindowId owner, const std::string& text, unsigned style) {
@@ -38,7 +40,30 @@ bool NetworkChosenByEnvironment() {
     return chosen && *chosen;
 }
 
+std::string SettingsProblemText(const win::RegistryProblem& problem) {
+    if (problem.line == 0)
+        return FormatText(LoadResString(IDS_SETTINGS_FILE_UNREADABLE), problem.path.c_str());
+    if (problem.keptAs.empty())
+        return FormatText(LoadResString(IDS_SETTINGS_FILE_DAMAGED_KEPT), problem.path.c_str(),
+                          problem.line);
+    return FormatText(LoadResString(IDS_SETTINGS_FILE_DAMAGED), problem.path.c_str(), problem.line,
+                      problem.keptAs.c_str());
+}
+
 }  // namespace
+
+void ShowSettingsProblems(win::WindowId owner) {
+    const std::vector<win::RegistryProblem> problems = win::TakeRegistryProblems();
+    if (problems.empty())
+        return;
+    std::string text;
+    for (const win::RegistryProblem& problem : problems) {
+        if (!text.empty())
+            text += "\r\n\r\n";
+        text += SettingsProblemText(problem);
+    }
+    StartupBox(owner, text, kWarningBox);
+}
 
 FarcastSession::~FarcastSession() {
     CloseHelpViewer();
@@ -55,24 +80,24 @@ FarcastSession::~FarcastSession() {
     network.reset();
 }
 
-std::unique_ptr<sim::SimNetwork> OpenStartupNetwork() {
+std::unique_ptr<sim::SimNetwork> OpenStartupNetwork(win::WindowId owner) {
     const std::string root = sim::SimNetwork::DefaultRoot();
     if (!NetworkChosenByEnvironment() && !NetworkExistsAt(root)) {
         std::string error;
         QDir().mkpath(QFileInfo(QString::fromStdString(root)).absolutePath());
         if (!sim::CreateDemoNetwork(root, &error)) {
-            StartupBox(win::kNoWindow,
+            StartupBox(owner,
                        FormatText(LoadResString(IDS_ERR_DEMO_NETWORK), root.c_str(), error.c_str()),
                        kStopBox);
             return nullptr;
         }
-        StartupBox(win::kNoWindow,
-                   FormatText(LoadResString(IDS_DEMO_NETWORK_CREATED), root.c_str()), kInfoBox);
+        StartupBox(owner, FormatText(LoadResString(IDS_DEMO_NETWORK_CREATED), root.c_str()),
+                   kInfoBox);
     }
     std::string error;
     std::unique_ptr<sim::SimNetwork> network = sim::SimNetwork::Open(root, &error);
     if (!network)
-        StartupBox(win::kNoWindow,
+        StartupBox(owner,
                    FormatText(LoadResString(IDS_ERR_NETWORK_UNUSABLE), root.c_str(), error.c_str()),
                    kStopBox);
     return network;
@@ -87,22 +112,27 @@ bool StartFarcast(FarcastSession* session) {
     WindowPlacement placement;
     std::uint32_t code = 0;
     if (!OpenSettingsKeyAtStartup(&placement, &code)) {
+        // A damaged settings file is why, when it could not be moved aside.
+        ShowSettingsProblems(win::kNoWindow);
         StartupBox(win::kNoWindow, FormatText(LoadResString(IDS_ERR_REGISTRY_KEY), code), kStopBox);
         return false;
     }
-
-    session->network = OpenStartupNetwork();
-    if (!session->network)
-        return false;
-    session->network->Install();
 
     session->window = std::make_unique<MainWindow>(placement);
     session->ui->SetMainWindow(session->window.get(), session->window->ServerList());
     LoadOptions();
     session->window->ShowAtPlacement();
+    // Both settings files have been read: a damaged one is said once, in the window.
+    ShowSettingsProblems(win::kMainWindow);
 
     ShowStartupBanner(session->window.get());
 
+    // The network is the NetWare client's world: it is opened where the client starts, with
+    // the main window already shown, and its failures end the program as the client's do.
+    session->network = OpenStartupNetwork(win::kMainWindow);
+    if (!session->network)
+        return false;
+    session->network->Install();
     if (!StartNetWareClient())
         return false;
     if (!FillServerList())

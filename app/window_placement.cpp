@@ -4,14 +4,25 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
-QSize ScreenSize(const QWidget* window) {
-    QScreen* screen = window->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize(1024, 768);
+constexpr QRect kNoScreen(0, 0, 1024, 768);
+
+QRect GeometryOf(const QScreen* screen) {
+    return screen ? screen->geometry() : kNoScreen;
+}
+
+// The window that owns window through its parent widget, or null.
+const QWidget* OwnerOf(const QWidget* window) {
+    if (const QWidget* parent = window->parentWidget())
+        return parent->window();
+    return nullptr;
+}
+
+QScreen* CursorScreen() {
+    return QGuiApplication::screenAt(QCursor::pos());
 }
 
 // The window's outer size: the frame when it has one, otherwise the widget's own size.
@@ -22,33 +33,54 @@ QSize OuterSize(const QWidget* window) {
 
 }  // namespace
 
-QPoint CentredOnScreenAt(QSize screen, QSize window, int dx, int dy) {
-    // C++ integer division truncates toward zero, as the placement rule asks.
-    return QPoint(screen.width() / 2 - window.width() / 2 + dx,
-                  screen.height() / 2 - window.height() / 2 + dy);
+QScreen* PlacementScreen(const QWidget* window) {
+    if (const QWidget* owner = OwnerOf(window); owner && owner->isVisible())
+        return owner->screen();
+    if (const QWindow* handle = window->windowHandle()) {
+        if (const QWindow* owner = handle->transientParent(); owner && owner->isVisible())
+            return owner->screen();
+    }
+    if (QScreen* screen = CursorScreen())
+        return screen;
+    return QGuiApplication::primaryScreen();
 }
 
-QPoint CentredOnPointAt(QSize screen, QSize window, QPoint cursor) {
+QRect PlacementScreenGeometry(const QWidget* window) {
+    return GeometryOf(PlacementScreen(window));
+}
+
+QPoint CentredOnScreenAt(const QRect& screen, QSize window, int dx, int dy) {
+    // C++ integer division truncates toward zero, as the placement rule asks.
+    return QPoint(screen.x() + screen.width() / 2 - window.width() / 2 + dx,
+                  screen.y() + screen.height() / 2 - window.height() / 2 + dy);
+}
+
+QPoint CentredOnPointAt(const QRect& screen, QSize window, QPoint cursor) {
+    // Clamped to the screen's right and bottom edges last, so that those win.
     int x = cursor.x() - window.width() / 2;
-    if (x < 0)
-        x = 0;
-    if (x > screen.width() - window.width())
-        x = screen.width() - window.width();
+    if (x < screen.x())
+        x = screen.x();
+    if (x > screen.x() + screen.width() - window.width())
+        x = screen.x() + screen.width() - window.width();
     int y = cursor.y() - window.height() / 2;
-    if (y < 0)
-        y = 0;
-    if (y > screen.height() - window.height())
-        y = screen.height() - window.height();
+    if (y < screen.y())
+        y = screen.y();
+    if (y > screen.y() + screen.height() - window.height())
+        y = screen.y() + screen.height() - window.height();
     return QPoint(x, y);
 }
 
 void CentreOnScreen(QWidget* window, int dx, int dy) {
-    window->move(CentredOnScreenAt(ScreenSize(window), OuterSize(window), dx, dy));
+    window->move(CentredOnScreenAt(PlacementScreenGeometry(window), OuterSize(window), dx, dy));
     window->update();
 }
 
 void CentreOnCursor(QWidget* window) {
-    window->move(CentredOnPointAt(ScreenSize(window), OuterSize(window), QCursor::pos()));
+    const QPoint cursor = QCursor::pos();
+    QScreen* screen = CursorScreen();
+    if (!screen)
+        screen = PlacementScreen(window);
+    window->move(CentredOnPointAt(GeometryOf(screen), OuterSize(window), cursor));
     window->update();
 }
 

@@ -63,11 +63,12 @@ struct NetWareFile {
     std::uint8_t nameSpace = 0;
 };
 
-// Whole percentage of done in total, without overflow for any 64-bit size.
+// Percentage of done in total rounded to the nearest whole number, as MulDiv(done, 100,
+// total) rounds; without overflow for any 64-bit size.
 int Percent(std::uint64_t done, std::uint64_t total) {
     if (total == 0)
         return 100;
-    return static_cast<int>(static_cast<unsigned __int128>(done) * 100 / total);
+    return static_cast<int>((static_cast<unsigned __int128>(done) * 100 + total / 2) / total);
 }
 
 std::string BytesText(std::uint64_t count) {

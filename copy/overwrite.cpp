@@ -40,9 +40,9 @@ UnpackedTimestamp Unpack(std::uint16_t dosDate, std::uint16_t dosTime) {
     t.hours = time.hours;
     t.minutes = time.minutes;
     t.seconds = time.seconds;
-    t.valid = t.month >= 1 && t.month <= 12 && t.day >= 1 &&
-              t.day <= DaysInMonth(t.year, t.month) && t.hours < 24 && t.minutes < 60 &&
-              t.seconds < 60;
+    // Only the date decides: a time field beyond its range (hour 24-31, minute 60-63, second
+    // 60-62, all of which the packed form can hold) still counts, carried into the next unit.
+    t.valid = t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= DaysInMonth(t.year, t.month);
     return t;
 }
 
@@ -94,7 +94,8 @@ std::string TimestampText(std::uint16_t dosDate, std::uint16_t dosTime) {
     const UnpackedTimestamp t = Unpack(dosDate, dosTime);
     if (!t.valid)
         return LoadResString(IDS_INVALID_DATE);
-    const int hours12 = t.hours > 12 ? t.hours - 12 : t.hours;
+    // An hour beyond 23 is shown as it is stored.
+    const int hours12 = t.hours > 12 && t.hours < 24 ? t.hours - 12 : t.hours;
     char text[64];
     std::snprintf(text, sizeof text, "%s %d, %d %d:%02d:%02d %s", kMonths[t.month - 1], t.day,
                   t.year, hours12, t.minutes, t.seconds, t.hours < 12 ? "am" : "pm");

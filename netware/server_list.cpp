@@ -14,7 +14,25 @@ bool FillServerList() {
         win::Ui().SetWaitCursor(true);
 
     win::Ui().ServerListReset();
+    const NWCCODE code =
+        ScanFileServers([](const std::string& name) { win::Ui().ServerListAdd(name); });
+    if (code != nw::SUCCESSFUL) {
+        // The names found so far stay in the list; the program ends anyway.
+        if (waitCursor)
+            win::Ui().SetWaitCursor(false);
+        win::Ui().MessageBox(win::kMainWindow,
+                             FormatText(LoadResString(IDS_ERR_SCAN_SERVERS), code),
+                             LoadResString(IDS_CAPTION_FARCAST),
+                             win::MB_OK | win::MB_ICONSTOP | win::MB_SETFOREGROUND);
+        return false;
+    }
 
+    if (waitCursor)
+        win::Ui().SetWaitCursor(false);
+    return true;
+}
+
+NWCCODE ScanFileServers(const std::function<void(const std::string&)>& found) {
     std::uint32_t objectId = 0xFFFFFFFF;  // start of the scan
     for (;;) {
         char name[nw::kNameSize] = {};
@@ -24,22 +42,10 @@ bool FillServerList() {
             PrimaryConnection, LoadResString(IDS_SCAN_ALL_NAMES), nw::OT_FILE_SERVER, &objectId,
             name, &objectType, &hasProperties, &objectFlags, &objectSecurity);
         if (code == nw::NO_SUCH_OBJECT)
-            break;  // the scan is complete
-        if (code != nw::SUCCESSFUL) {
-            // The names found so far stay in the list; the program ends anyway.
-            if (waitCursor)
-                win::Ui().SetWaitCursor(false);
-            win::Ui().MessageBox(win::kMainWindow,
-                                 FormatText(LoadResString(IDS_ERR_SCAN_SERVERS), code),
-                                 LoadResString(IDS_CAPTION_FARCAST),
-                                 win::MB_OK | win::MB_ICONSTOP | win::MB_SETFOREGROUND);
-            return false;
-        }
+            return nw::SUCCESSFUL;  // the scan is complete
+        if (code != nw::SUCCESSFUL)
+            return code;
         name[nw::kNameSize - 1] = '\0';
-        win::Ui().ServerListAdd(name);
+        found(name);
     }
-
-    if (waitCursor)
-        win::Ui().SetWaitCursor(false);
-    return true;
 }

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <vector>
 
 #include "platform/registry_hive_file.h"
 #include "resources/string_ids.h"
@@ -65,6 +66,7 @@ struct RegistryState {
     HiveState machine{"machine.reg", "HKEY_LOCAL_MACHINE"};
     std::map<HKEY, OpenKey> open;
     HKEY nextHandle = 0x1000;
+    std::vector<RegistryProblem> problems;  // reported, not yet taken by the program
 };
 
 RegistryState& State() {
@@ -155,6 +157,8 @@ void SetAsideDamaged(HiveState& hive, const std::string& path, int badLine) {
         hive.stamp = StampOf(path);
     }
     std::fprintf(stderr, "%s\n", message.c_str());
+    State().problems.push_back(
+        RegistryProblem{path, badLine, hive.readOnly ? std::string() : aside, hive.readOnly});
     hive.keys.clear();
     regfile::AddKey(hive.keys, "");
 }
@@ -195,6 +199,7 @@ void Load(HiveState& hive) {
         // Present but unreadable (a directory, no permission): leave it alone entirely.
         std::fprintf(stderr, "%s\n",
                      FormatText(LoadResString(IDS_REGISTRY_HIVE_UNREADABLE), path.c_str()).c_str());
+        State().problems.push_back(RegistryProblem{path, 0, std::string(), true});
         hive.readOnly = true;
         return;
     }
@@ -483,6 +488,13 @@ std::string RegistryDirectory() {
 void ResetRegistry() {
     State().user.Forget();
     State().machine.Forget();
+    State().problems.clear();
+}
+
+std::vector<RegistryProblem> TakeRegistryProblems() {
+    std::vector<RegistryProblem> taken;
+    taken.swap(State().problems);
+    return taken;
 }
 
 }  // namespace win

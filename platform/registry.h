@@ -11,10 +11,11 @@
 // A hive file that cannot be read is reported once on standard error and moved aside
 // (user.reg.damaged-<time>); the hive then starts empty. When it cannot be moved aside the hive
 // is read-only for the rest of the process, so that the damaged file is never replaced by an
-// emptier one.
+// emptier one. The desktop program also says it in its window (TakeRegistryProblems).
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/file_services.h"
 
@@ -69,6 +70,17 @@ std::string RegistryDirectory();
 // Forgets everything read from the hive files, as if the process had just started: the next
 // key opening reads them again. Open key handles stay valid.
 void ResetRegistry();
+
+// A hive file the registry could not use, as it was reported on standard error.
+struct RegistryProblem {
+    std::string path;       // the hive file
+    int line = 0;           // the first line that cannot be read; 0 when the file cannot be opened
+    std::string keptAs;     // where the damaged file was moved; empty when it was left in place
+    bool readOnly = false;  // the hive keeps nothing this process changes
+};
+// The problems reported since the last call (or since ResetRegistry), oldest first; taking
+// them forgets them.
+std::vector<RegistryProblem> TakeRegistryProblems();
 
 // Closes a registry key when it goes out of scope.
 class ScopedKey {

@@ -438,7 +438,15 @@ enum SafetyStringId : unsigned {
 };
 
 // window, dialogs and folder browser details
-enum DetailStringId : unsigned {};
+enum DetailStringId : unsigned {
+    IDS_SETTINGS_FILE_DAMAGED = 7200,       // "WARNING - The settings file %s cannot be read..."
+    IDS_SETTINGS_FILE_DAMAGED_KEPT = 7201,  // "... and cannot be moved aside ..."
+    IDS_SETTINGS_FILE_UNREADABLE = 7202,    // "WARNING - The settings file %s cannot be opened..."
+    IDS_BROWSE_NOT_LOGGED_IN = 7210,        // "Not logged in to this server: its volumes ..."
+    IDS_BROWSE_NO_VOLUMES = 7211,           // "The volumes cannot be listed (... 0x%X)."
+    IDS_BROWSE_UNREADABLE = 7212,           // "This directory cannot be read: %s"
+    IDS_BROWSE_CHOOSE = 7213,               // "Choose a volume or a directory."
+};
 
 // farcast-run results, dry run, versions
 enum BatchStringId : unsigned {

@@ -1,6 +1,7 @@
 #pragma once
 // The one global option record, fields in the order of the settings store, named after their
-// registry values. Flags hold 0 (off) or 1 (on); a stored non-zero value counts as on.
+// registry values. Flags hold 0 (off) or 1 (on) as the options sheet sets them, or the value
+// stored in the registry, kept as it is; any non-zero value counts as on.
 
 #include <cstdint>
 #include <string>

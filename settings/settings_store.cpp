@@ -38,11 +38,6 @@ std::uint32_t ReadDword(win::HKEY key, unsigned nameId) {
            (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
-// A flag: any stored non-zero value is on.
-std::uint32_t ReadFlag(win::HKEY key, unsigned nameId) {
-    return ReadDword(key, nameId) != 0 ? 1 : 0;
-}
-
 void WriteDword(win::HKEY key, unsigned nameId, std::uint32_t value) {
     unsigned char bytes[4] = {
         static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
@@ -152,29 +147,31 @@ void LoadOptions() {
         return;
     win::HKEY k = key.Get();
     CopyOptionsRecord& o = CopyOptions;
-    o.CreateLogfile = ReadFlag(k, IDS_REG_CREATE_LOGFILE);
+    // Flags keep the stored value itself: any non-zero value is on, and SaveOptions writes
+    // back exactly what was read unless the options sheet changed it.
+    o.CreateLogfile = ReadDword(k, IDS_REG_CREATE_LOGFILE);
     o.LogFileName.clear();
     ReadText(k, LoadResString(IDS_REG_LOG_FILE_NAME), &o.LogFileName);
     // The stored history replaces whatever the list held.
     TargetPathHistory.clear();
     ReadTargetPath(k);
-    o.TrackDirectory = ReadFlag(k, IDS_REG_TRACK_DIRECTORY);
-    o.VerboseLogging = ReadFlag(k, IDS_REG_VERBOSE_LOGGING);
-    o.UnattendedMode = ReadFlag(k, IDS_REG_UNATTENDED_MODE);
-    o.Netware4xServers = ReadFlag(k, IDS_REG_NETWARE4X_SERVERS);
-    o.LogoutTargetFileUser = ReadFlag(k, IDS_REG_LOGOUT_TARGET_FILE_USER);
-    o.NeverOverwrite = ReadFlag(k, IDS_REG_NEVER_OVERWRITE);
-    o.OverwriteOlder = ReadFlag(k, IDS_REG_OVERWRITE_OLDER);
-    o.PromptOnOverwrite = ReadFlag(k, IDS_REG_PROMPT_ON_OVERWRITE);
-    o.SyncDirs = ReadFlag(k, IDS_REG_SYNC_DIRS);
-    o.CopySubDirs = ReadFlag(k, IDS_REG_COPY_SUB_DIRS);
-    o.OnlyCopyExistingFiles = ReadFlag(k, IDS_REG_ONLY_COPY_EXISTING_FILES);
-    o.PromptOnDeletion = ReadFlag(k, IDS_REG_PROMPT_ON_DELETION);
-    o.CopyAttributes = ReadFlag(k, IDS_REG_COPY_ATTRIBUTES);
-    o.CopyInheritedRightsMask = ReadFlag(k, IDS_REG_COPY_INHERITED_RIGHTS_MASK);
-    o.CopyTrustees = ReadFlag(k, IDS_REG_COPY_TRUSTEES);
-    o.CopyCompressed = ReadFlag(k, IDS_REG_COPY_COMPRESSED);
-    AlreadyRun = ReadFlag(k, IDS_REG_ALREADY_RUN);
+    o.TrackDirectory = ReadDword(k, IDS_REG_TRACK_DIRECTORY);
+    o.VerboseLogging = ReadDword(k, IDS_REG_VERBOSE_LOGGING);
+    o.UnattendedMode = ReadDword(k, IDS_REG_UNATTENDED_MODE);
+    o.Netware4xServers = ReadDword(k, IDS_REG_NETWARE4X_SERVERS);
+    o.LogoutTargetFileUser = ReadDword(k, IDS_REG_LOGOUT_TARGET_FILE_USER);
+    o.NeverOverwrite = ReadDword(k, IDS_REG_NEVER_OVERWRITE);
+    o.OverwriteOlder = ReadDword(k, IDS_REG_OVERWRITE_OLDER);
+    o.PromptOnOverwrite = ReadDword(k, IDS_REG_PROMPT_ON_OVERWRITE);
+    o.SyncDirs = ReadDword(k, IDS_REG_SYNC_DIRS);
+    o.CopySubDirs = ReadDword(k, IDS_REG_COPY_SUB_DIRS);
+    o.OnlyCopyExistingFiles = ReadDword(k, IDS_REG_ONLY_COPY_EXISTING_FILES);
+    o.PromptOnDeletion = ReadDword(k, IDS_REG_PROMPT_ON_DELETION);
+    o.CopyAttributes = ReadDword(k, IDS_REG_COPY_ATTRIBUTES);
+    o.CopyInheritedRightsMask = ReadDword(k, IDS_REG_COPY_INHERITED_RIGHTS_MASK);
+    o.CopyTrustees = ReadDword(k, IDS_REG_COPY_TRUSTEES);
+    o.CopyCompressed = ReadDword(k, IDS_REG_COPY_COMPRESSED);
+    AlreadyRun = ReadDword(k, IDS_REG_ALREADY_RUN);
     o.BufferSize = BufferSizeOrDefault(ReadDword(k, IDS_REG_BUFFER_SIZE));
 }
 

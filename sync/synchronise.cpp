@@ -92,10 +92,8 @@ bool SyncDirectory(const std::string& sourceDir, const std::string& destinationP
 
 bool SynchroniseServer(const std::string& serverName) {
     DroppedPlaces.Set(CopyRun.DroppedFiles, CopyRun.DroppedDirectories);
-    // The copy dialog is the owner, so that it is disabled while this one is open.
-    const win::WindowId owner =
-        ProgressDialog != win::kNoWindow ? ProgressDialog : win::kMainWindow;
-    SyncDialog = win::Ui().CreateProgressDialog(win::DialogKind::SyncDir, owner);
+    // Owned by the main window; the window system disables the copy dialog beneath it.
+    SyncDialog = win::Ui().CreateProgressDialog(win::DialogKind::SyncDir, win::kMainWindow);
     if (SyncDialog != win::kNoWindow)
         win::Ui().SendServerName(SyncDialog, serverName);
 

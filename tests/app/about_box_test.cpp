@@ -118,7 +118,8 @@ TEST(AboutPlacement, CentredOverTheOwnerAndKeptOnTheScreen) {
 TEST(AboutBoxWindow, OwnerNearTheScreenEdgeKeepsTheBoxOnTheScreen) {
     QWidget owner;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    owner.setGeometry(screen.right() - 40, screen.bottom() - 40, 155, 400);
+    // Past the bottom-left corner of the screen, where no other screen lies.
+    owner.setGeometry(screen.left() - 40, screen.bottom() - 40, 155, 400);
     AboutBox box(ShortContent(), &owner);
     const QRect placed(box.pos(), box.size());
     EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y();
@@ -182,11 +183,28 @@ TEST(AboutBoxWindow, CreditsScrollUntilAKeyOrAClickStopsThem) {
     EXPECT_FALSE(box.CreditsTimer()->isActive());
     EXPECT_TRUE(box.isVisible());
 
+    // The right and the middle button do not stop it; the left one does.
     box.CreditsButton()->click();
     ASSERT_TRUE(box.CreditsRunning());
+    QTest::mouseClick(box.Scroll(), Qt::RightButton);
+    QTest::mouseClick(box.Scroll(), Qt::MiddleButton);
+    EXPECT_TRUE(box.CreditsRunning());
+    EXPECT_TRUE(box.AdvanceCreditsFrame());
     QTest::mouseClick(box.Scroll(), Qt::LeftButton);
     EXPECT_FALSE(box.CreditsRunning());
     EXPECT_TRUE(box.isVisible());
+}
+
+TEST(AboutBoxWindow, CaptionWithoutSystemMenuOrCloseButton) {
+    QWidget owner;
+    AboutBox box(ShortContent(), &owner);
+    const Qt::WindowFlags flags = box.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
 }
 
 TEST(AboutBoxWindow, CreditsRunThroughTheWholeHeightAndEnd) {
@@ -210,10 +228,21 @@ int InkPixels(const QImage& canvas) {
     return ink;
 }
 
+bool OnlyRedOnBlack(const QImage& canvas) {
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x) {
+            const QRgb c = canvas.pixel(x, y);
+            if (c != qRgb(255, 0, 0) && c != qRgb(0, 0, 0))
+                return false;
+        }
+    return true;
+}
+
 TEST(AboutBoxWindow, CreditsColoursTurnLikeAPaletteOrStayRed) {
     QWidget owner;
     AboutBox box(ShortContent(), &owner);
     box.show();
+    box.SetPaletteAnimation(true);
     box.StartCredits();
     const int textHeight = box.Scroll()->TextHeight();
     for (int i = 0; i < textHeight; ++i)
@@ -232,13 +261,21 @@ TEST(AboutBoxWindow, CreditsColoursTurnLikeAPaletteOrStayRed) {
     box.StartCredits();
     for (int i = 0; i < textHeight; ++i)
         box.AdvanceCreditsFrame();
-    const QImage& red = box.Scroll()->Canvas();
-    for (int y = 0; y < red.height(); ++y)
-        for (int x = 0; x < red.width(); ++x) {
-            const QRgb c = red.pixel(x, y);
-            ASSERT_TRUE(c == qRgb(255, 0, 0) || c == qRgb(0, 0, 0));
-        }
-    EXPECT_GT(InkPixels(red), 0);
+    EXPECT_TRUE(OnlyRedOnBlack(box.Scroll()->Canvas()));
+    EXPECT_GT(InkPixels(box.Scroll()->Canvas()), 0);
+}
+
+TEST(AboutBoxWindow, WithoutAPaletteTheDisplayGetsRedCredits) {
+    QWidget owner;
+    AboutBox box(ShortContent(), &owner);
+    ASSERT_GT(owner.screen()->depth(), 8) << "the test displays have true colour";
+    EXPECT_FALSE(box.PaletteAnimation());
+    box.show();
+    box.StartCredits();
+    for (int i = 0; i < box.Scroll()->TextHeight(); ++i)
+        box.AdvanceCreditsFrame();
+    EXPECT_TRUE(OnlyRedOnBlack(box.Scroll()->Canvas()));
+    EXPECT_GT(InkPixels(box.Scroll()->Canvas()), 0);
 }
 
 TEST(AboutBoxContents, PaletteRampsAThirdApart) {

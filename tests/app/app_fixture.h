@@ -19,6 +19,7 @@
 #include "settings/copy_options.h"
 #include "settings/settings_store.h"
 #include "tests/support/engine_state.h"
+#include "tests/support/scoped_environment.h"
 
 class AppTest : public testing::Test {
   protected:
@@ -43,7 +44,8 @@ class AppTest : public testing::Test {
         QApplication::processEvents();
         win::SetDialogCancelHandler(nullptr);
         win::SetUi(nullptr);
-        unsetenv("FARCAST_NETWORK");
+        // The hives were read from this test's directory.
+        win::ResetRegistry();
     }
 
     std::string Dir(const std::string& name) const {
@@ -64,6 +66,8 @@ class AppTest : public testing::Test {
         return value;
     }
 
+    // Put back as they were when the test ends.
+    ScopedEnvironment environment_{"XDG_CONFIG_HOME", "XDG_DATA_HOME", "FARCAST_NETWORK"};
     QTemporaryDir dirs_;
     QtWindowSystem ui_;
     std::vector<QtWindowSystem::Box> boxes_;

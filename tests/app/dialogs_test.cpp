@@ -1,14 +1,17 @@
 // The run's progress dialogs, the synchronisation dialog, the login dialog, dialog placement
 // and the help viewer's pages.
 
+#include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -143,10 +146,12 @@ TEST_F(DialogTest, ServerNameSetsTheCopyCaptionWithinItsBuffer) {
 
 TEST_F(DialogTest, SyncDialogDisablesTheCopyDialogAndSitsAboveTheCentre) {
     const win::WindowId copy = Open(win::DialogKind::CopyFiles);
-    const win::WindowId sync = Open(win::DialogKind::SyncDir, copy);
+    // Owned by the main window, as the synchronisation opens it.
+    const win::WindowId sync = Open(win::DialogKind::SyncDir, win::kMainWindow);
     RunDialog* syncView = ui_.Dialog(sync);
     EXPECT_EQ(syncView->windowTitle(), "Synchronizing...");
     EXPECT_FALSE(ui_.Dialog(copy)->isEnabled());
+    EXPECT_FALSE(main_->isEnabled());
     EXPECT_TRUE(syncView->isEnabled());
     EXPECT_LT(syncView->frameGeometry().center().y(),
               ui_.Dialog(copy)->frameGeometry().center().y());
@@ -258,21 +263,88 @@ TEST_F(DialogTest, OptionsCommandOpensTheSheetModally) {
 }
 
 TEST(DialogPlacement, CentresOnTheScreenWithSignedHalves) {
-    EXPECT_EQ(CentredOnScreenAt(QSize(1280, 800), QSize(301, 101), 0, 800 / 4), QPoint(490, 550));
-    EXPECT_EQ(CentredOnScreenAt(QSize(1280, 800), QSize(300, 100), 0, -(801 / 4)),
-              QPoint(490, 150));
+    const QRect screen(0, 0, 1280, 800);
+    EXPECT_EQ(CentredOnScreenAt(screen, QSize(301, 101), 0, 800 / 4), QPoint(490, 550));
+    EXPECT_EQ(CentredOnScreenAt(screen, QSize(300, 100), 0, -(801 / 4)), QPoint(490, 150));
     // A window larger than the screen gets a negative position, halves rounding toward zero.
-    EXPECT_EQ(CentredOnScreenAt(QSize(100, 100), QSize(301, 301), 0, 0), QPoint(-100, -100));
+    EXPECT_EQ(CentredOnScreenAt(QRect(0, 0, 100, 100), QSize(301, 301), 0, 0), QPoint(-100, -100));
+    // A second screen right of the first: the same place on it.
+    EXPECT_EQ(CentredOnScreenAt(QRect(1280, 0, 1280, 800), QSize(301, 101), 0, 200),
+              QPoint(1770, 550));
 }
 
 TEST(DialogPlacement, CentresOnTheCursorInsideTheScreen) {
-    const QSize screen(1000, 700);
+    const QRect screen(0, 0, 1000, 700);
     const QSize box(200, 100);
     EXPECT_EQ(CentredOnPointAt(screen, box, QPoint(500, 350)), QPoint(400, 300));
     EXPECT_EQ(CentredOnPointAt(screen, box, QPoint(10, 5)), QPoint(0, 0));
     EXPECT_EQ(CentredOnPointAt(screen, box, QPoint(995, 695)), QPoint(800, 600));
     // Wider than the screen: the right-edge clamp wins.
-    EXPECT_EQ(CentredOnPointAt(QSize(150, 700), box, QPoint(75, 350)), QPoint(-50, 300));
+    EXPECT_EQ(CentredOnPointAt(QRect(0, 0, 150, 700), box, QPoint(75, 350)), QPoint(-50, 300));
+    // On a screen below and right of the first, kept inside that one.
+    const QRect second(1000, 700, 800, 600);
+    EXPECT_EQ(CentredOnPointAt(second, box, QPoint(1010, 705)), QPoint(1000, 700));
+    EXPECT_EQ(CentredOnPointAt(second, box, QPoint(1790, 1290)), QPoint(1600, 1200));
+    EXPECT_EQ(CentredOnPointAt(second, box, QPoint(1400, 1000)), QPoint(1300, 950));
+}
+
+// Two screens side by side (tests/app/main.cpp sets them up): every dialog lands on the
+// screen of its owner or of the cursor, measured from that screen's corner.
+class TwoScreenTest : public DialogTest {
+  protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        const auto screens = QGuiApplication::screens();
+        if (screens.size() < 2)
+            GTEST_SKIP() << "needs the test program's two offscreen screens";
+        first_ = screens[0]->geometry();
+        second_ = screens[1]->geometry();
+        savedCursor_ = QCursor::pos();
+    }
+    void TearDown() override {
+        QCursor::setPos(savedCursor_);
+        DialogTest::TearDown();
+    }
+    QRect first_, second_;
+    QPoint savedCursor_;
+};
+
+TEST_F(TwoScreenTest, ProgressDialogsCentreOnTheScreenOfTheMainWindow) {
+    // The main window opens at its stored place on the second screen.
+    main_ =
+        std::make_unique<MainWindow>(WindowPlacement{second_.x() + 40, second_.y() + 40, 155, 400});
+    ui_.SetMainWindow(main_.get(), main_->ServerList());
+    main_->ShowAtPlacement();
+    QApplication::processEvents();
+    ASSERT_EQ(main_->screen()->geometry(), second_);
+    QCursor::setPos(first_.center());  // the cursor elsewhere does not matter
+
+    const win::WindowId copy = Open(win::DialogKind::CopyFiles);
+    RunDialog* view = ui_.Dialog(copy);
+    const QRect frame = view->frameGeometry();
+    EXPECT_TRUE(second_.contains(frame)) << frame.x() << "," << frame.y();
+    // A quarter of that screen's height below its centre.
+    EXPECT_NEAR(frame.center().x(), second_.center().x(), 1);
+    EXPECT_NEAR(frame.center().y(), second_.center().y() + second_.height() / 4, 1);
+    ui_.DestroyDialog(copy);
+}
+
+TEST_F(TwoScreenTest, CentringOnTheCursorKeepsTheWindowOnTheCursorsScreen) {
+    QWidget box;
+    box.resize(200, 100);
+    // Near the second screen's top-left corner: clamped to that corner, not to the first
+    // screen's edges.
+    QCursor::setPos(second_.topLeft() + QPoint(10, 10));
+    CentreOnCursor(&box);
+    EXPECT_EQ(box.pos(), second_.topLeft());
+    QCursor::setPos(second_.bottomRight() - QPoint(5, 5));
+    CentreOnCursor(&box);
+    EXPECT_EQ(box.pos(), second_.bottomRight() - QPoint(199, 99));
+
+    // Without an owner, CentreOnScreen uses the cursor's screen.
+    QCursor::setPos(second_.center());
+    CentreOnScreen(&box, 0, 0);
+    EXPECT_EQ(box.pos(), second_.center() - QPoint(99, 49));
 }
 
 class LoginDialogTest : public DialogTest {

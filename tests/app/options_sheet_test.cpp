@@ -273,7 +273,7 @@ TEST_F(OptionsSheetTest, DropDownOpensWiderToTheRight) {
     combo->hidePopup();
 }
 
-TEST_F(OptionsSheetTest, FolderPickerStartsAtTheNetworkAndRewritesThePick) {
+TEST_F(OptionsSheetTest, FolderPickerIsTitledAndItsPickIsRewritten) {
     TestNetwork net(R"(
         [workstation]
         primary_server = "HQ"
@@ -286,37 +286,40 @@ TEST_F(OptionsSheetTest, FolderPickerStartsAtTheNetworkAndRewritesThePick) {
     )");
     net.MakeDir("HQ/DATA/proj");
     net.Install();
-    setenv("FARCAST_NETWORK", net.Root().c_str(), 1);
-    struct Unset {
-        ~Unset() { unsetenv("FARCAST_NETWORK"); }
-    } unsetAtEnd;
 
     OptionsSheetView sheet(nullptr);
-    QString start;
     QString title;
-    QString answer = QString::fromStdString(net.LocalPath("HQ/DATA/proj"));
-    sheet.SetFolderPicker([&](QWidget*, const QString& t, const QString& s) {
+    QString answer = QStringLiteral("\\\\HQ\\DATA\\PROJ");
+    sheet.SetFolderPicker([&](QWidget*, const QString& t) {
         title = t;
-        start = s;
         return answer;
     });
     Button(sheet, 200)->click();
-    EXPECT_EQ(start.toStdString(), net.Root());
     EXPECT_EQ(title, QStringLiteral("Select a target volume\\dir for all servers"));
     auto* combo = qobject_cast<QComboBox*>(sheet.Control(216));
     ASSERT_EQ(combo->count(), 2);
+    // The volume path CanonicalNetWarePath gives; its letter case is that function's own.
     EXPECT_EQ(combo->itemText(0).toUpper(), QStringLiteral("\\DATA\\PROJ"));
     EXPECT_EQ(combo->currentIndex(), 0);
 
-    // A folder off the network is refused with its message; the history stays.
-    answer = QStringLiteral("/tmp");
+    // A volume itself is its root.
+    answer = QStringLiteral("\\\\HQ\\DATA");
     Button(sheet, 200)->click();
-    EXPECT_EQ(ui_.CountBoxes("Cannot verify target path"), 1);
-    EXPECT_EQ(combo->count(), 2);
-    // A cancelled dialog changes nothing.
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("\\DATA"));
+
+    // A place the workstation cannot reach is refused with its message; the history stays.
+    answer = QStringLiteral("\\\\NOWHERE\\DATA\\X");
+    Button(sheet, 200)->click();
+    ASSERT_EQ(ui_.boxes.size(), 1u);
+    EXPECT_EQ(ui_.boxes[0].text,
+              "ERROR - Cannot verify target path \\\\NOWHERE\\DATA\\X. It is either not a "
+              "NetWare file system path or you do not have a connection to that file server.");
+    EXPECT_EQ(combo->count(), 3);
+    // A cancelled browser changes nothing.
     answer.clear();
     Button(sheet, 200)->click();
-    EXPECT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->count(), 3);
     EXPECT_EQ(ui_.boxes.size(), 1u);
 }
 
@@ -372,6 +375,51 @@ TEST_F(OptionsSheetTest, HelpButtonAndContextHelp) {
     ASSERT_EQ(ui_.helpCalls.size(), 3u);
     EXPECT_EQ(ui_.helpCalls[2].command, win::HELP_WM_HELP);
     EXPECT_EQ(ui_.helpCalls[2].data, 3150u);
+
+    // A control the map does not name gives no help, not the sheet's topic.
+    sheet.OkButton()->setFocus();
+    QTest::keyClick(sheet.OkButton(), Qt::Key_F1);
+    EXPECT_EQ(ui_.helpCalls.size(), 3u);
+}
+
+TEST_F(OptionsSheetTest, BufferSizeRadiosAreOneGroupForTheKeyboard) {
+    CopyOptions.BufferSize = 16;
+    OptionsSheetView sheet(nullptr);
+    sheet.show();
+    QApplication::setActiveWindow(&sheet);
+    Open(sheet, kAdvancedPage);
+    // One tab stop: the checked button.
+    for (int id : {4, 8, 32, 64})
+        EXPECT_FALSE(sheet.Control(id)->focusPolicy() & Qt::TabFocus) << id;
+    EXPECT_TRUE(sheet.Control(16)->focusPolicy() & Qt::TabFocus);
+
+    // The arrows move the focus and the check mark, round the group.
+    sheet.Control(16)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Control(32));
+    EXPECT_TRUE(Button(sheet, 32)->isChecked());
+    EXPECT_FALSE(Button(sheet, 16)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Control(4));
+    EXPECT_TRUE(Button(sheet, 4)->isChecked());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), sheet.Control(64));
+    EXPECT_TRUE(sheet.Control(64)->focusPolicy() & Qt::TabFocus);
+    EXPECT_FALSE(sheet.Control(4)->focusPolicy() & Qt::TabFocus);
+    for (int id : {4, 8, 16, 32})
+        EXPECT_FALSE(Button(sheet, id)->isChecked()) << id;
+    sheet.Ok();
+    EXPECT_EQ(CopyOptions.BufferSize, 64u);
+}
+
+TEST_F(OptionsSheetTest, WithNoSizeCheckedTheFirstRadioIsTheTabStop) {
+    CopyOptions.BufferSize = 12;  // hand-edited: no button matches
+    OptionsSheetView sheet(nullptr);
+    Open(sheet, kAdvancedPage);
+    EXPECT_TRUE(sheet.Control(4)->focusPolicy() & Qt::TabFocus);
+    for (int id : {8, 16, 32, 64})
+        EXPECT_FALSE(sheet.Control(id)->focusPolicy() & Qt::TabFocus) << id;
 }
 
 }  // namespace

@@ -23,7 +23,14 @@ TEST_F(RunDriverTest, NothingSelectedShowsOnlyTheSelectionMessage) {
 TEST_F(RunDriverTest, LocalDropIsRefusedBeforeTheOptionsSheet) {
     Start();
     Select({"ALPHA"});
-    const std::string local = ::testing::TempDir() + "farcast-local-drop.txt";
+    // A file of a directory of its own, off the network, removed afterwards.
+    std::string dir = ::testing::TempDir() + "farcast-local-drop-XXXXXX";
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    struct RemovedAtEnd {
+        std::string path;
+        ~RemovedAtEnd() { std::filesystem::remove_all(path); }
+    } removed{dir};
+    const std::string local = dir + "/local.txt";
     std::ofstream(local) << "x";
     RunCopy({local});
     ASSERT_EQ(ui.boxes.size(), 1u);

@@ -142,13 +142,13 @@ TEST_F(SettingsStoreTest, OptionsAndHistorySurviveARestart) {
 
 TEST_F(SettingsStoreTest, StoredValuesReadByTheirRules) {
     Store("BufferSize", REG_DWORD, Dword(0));
-    Store("SyncDirs", REG_DWORD, Dword(5));         // any non-zero value is on
+    Store("SyncDirs", REG_DWORD, Dword(5));         // read as stored: non-zero is on
     Store("CopySubDirs", REG_BINARY, Dword(1));     // the type is not examined
     Store("CopyTrustees", REG_DWORD, Bytes(8, 1));  // longer than four bytes: absent
     Store("LogFileName", REG_SZ, Text(std::string(259, 'L')));
     LoadOptions();
     EXPECT_EQ(CopyOptions.BufferSize, 16u);
-    EXPECT_EQ(CopyOptions.SyncDirs, 1u);
+    EXPECT_EQ(CopyOptions.SyncDirs, 5u);
     EXPECT_EQ(CopyOptions.CopySubDirs, 1u);
     EXPECT_EQ(CopyOptions.CopyTrustees, 0u);
     EXPECT_EQ(CopyOptions.LogFileName, std::string(259, 'L'));
@@ -165,6 +165,21 @@ TEST_F(SettingsStoreTest, StoredValuesReadByTheirRules) {
     Store("BufferSize", REG_DWORD, Bytes{8, 0, 0, 0, 0, 0, 0, 0});  // unreadable: default
     LoadOptions();
     EXPECT_EQ(CopyOptions.BufferSize, 16u);
+}
+
+TEST_F(SettingsStoreTest, FlagsKeepTheirStoredValueFromLoadToSave) {
+    // A hand-edited 2 is on, and a run of the program that never changes it writes 2 back.
+    Store("CopyAttributes", REG_DWORD, Dword(2));
+    Store("UnattendedMode", REG_DWORD, Dword(0xFFFFFFFF));
+    Store("AlreadyRun", REG_DWORD, Dword(7));
+    LoadOptions();
+    EXPECT_EQ(CopyOptions.CopyAttributes, 2u);
+    EXPECT_EQ(CopyOptions.UnattendedMode, 0xFFFFFFFFu);
+    EXPECT_EQ(AlreadyRun, 7u);
+    SaveOptions();
+    EXPECT_EQ(Stored("CopyAttributes"), std::make_pair(REG_DWORD, Dword(2)));
+    EXPECT_EQ(Stored("UnattendedMode"), std::make_pair(REG_DWORD, Dword(0xFFFFFFFF)));
+    EXPECT_EQ(Stored("AlreadyRun"), std::make_pair(REG_DWORD, Dword(1)));
 }
 
 TEST_F(SettingsStoreTest, StoredHistoryLoadsUpToFirstEmptyStringAndAtMostFifteen) {

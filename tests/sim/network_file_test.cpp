@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "netware/sim/sim_network.h"
+#include "tests/support/scoped_environment.h"
 #include "tests/support/test_network.h"
 
 namespace {
@@ -81,12 +82,12 @@ TEST(NetworkFile, MissingFileIsNamed) {
 }
 
 TEST(NetworkFile, DefaultRootFollowsTheEnvironment) {
+    ScopedEnvironment env({"FARCAST_NETWORK", "XDG_DATA_HOME"});
     setenv("FARCAST_NETWORK", "/tmp/somewhere", 1);
     EXPECT_EQ(sim::SimNetwork::DefaultRoot(), "/tmp/somewhere");
     unsetenv("FARCAST_NETWORK");
     setenv("XDG_DATA_HOME", "/tmp/xdg", 1);
     EXPECT_EQ(sim::SimNetwork::DefaultRoot(), "/tmp/xdg/farcast/network");
-    unsetenv("XDG_DATA_HOME");
 }
 
 TEST(NetworkFile, MetadataOfFilesChangedBehindTheSimulatorsBackIsNotReused) {

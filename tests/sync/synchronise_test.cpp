@@ -64,6 +64,10 @@ TEST_F(SyncTest, ExtraFilesAndTreesGoDepthFirst) {
     const auto* dialog = ui.LastDialog(win::DialogKind::SyncDir);
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(dialog->open);
+    // Owned by the main window; the copy dialog beneath it was disabled while it was open.
+    EXPECT_EQ(dialog->owner, win::kMainWindow);
+    EXPECT_EQ(dialog->disabledWindow, ProgressDialog);
+    EXPECT_TRUE(ui.IsEnabled(ProgressDialog));
     EXPECT_NE(dialog->title.find("HQ"), std::string::npos);
     EXPECT_EQ(dialog->Field(226), "4");
     EXPECT_EQ(dialog->Field(221), "2");
@@ -96,8 +100,9 @@ TEST_F(SyncTest, DotNamesAreKeptAtEveryDepth) {
     EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/old/.dot"));
     // The extra directory cannot go while its dot file stays; that is reported.
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text,
-              FormatText(LoadResString(IDS_ASK_DELETE_FAILED), (kCopy + R"(\old)").c_str()));
+    EXPECT_EQ(ui.boxes[0].text, "Unable to delete " + kCopy +
+                                    R"(\old, do you want to continue synchronizing files on this )"
+                                    "server?");
     EXPECT_EQ(ui.boxes[0].style, 0x10023u);
 }
 
@@ -175,8 +180,9 @@ TEST_F(SyncTest, PromptNoInsideThenYesForTheDirectory) {
     ASSERT_EQ(ui.boxes.size(), 3u);
     EXPECT_EQ(ui.boxes[0].text, "Do you want to delete " + kCopy + R"(\old\f.txt?)");
     EXPECT_EQ(ui.boxes[1].text, "Do you want to delete " + kCopy + R"(\old?)");
-    const std::string failure =
-        FormatText(LoadResString(IDS_ASK_DELETE_FAILED), (kCopy + R"(\old)").c_str());
+    const std::string failure = "Unable to delete " + kCopy +
+                                R"(\old, do you want to continue synchronizing files on this )"
+                                "server?";
     EXPECT_EQ(ui.boxes[2].text, failure);
     EXPECT_TRUE(CancelRequested);
     // Only the failure is logged, never the questions.
