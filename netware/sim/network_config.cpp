@@ -39,7 +39,10 @@ const std::set<std::string>& FaultableCalls() {
         "FindFirstFile", "FindNextFile", "FindClose", "GetFileAttributes", "SetFileAttributes",
         "GetShortPathName", "GetTempFileName", "MoveFile", "MoveFileEx", "DeleteFile",
         "CreateDirectory", "RemoveDirectory", "CreateFile", "ReadFile", "WriteFile",
-        "SetFilePointer", "SetEndOfFile", "CloseHandle", "GetVolumeInformation"};
+        "SetFilePointer", "SetEndOfFile", "CloseHandle", "GetVolumeInformation",
+        "GetFileInformationByHandle", "GetFileInformationByName",
+        // the simulator's own metadata store: a write of a matching entry's row is refused
+        "MetadataStore"};
     return calls;
 }
 

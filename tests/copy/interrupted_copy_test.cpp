@@ -1,0 +1,269 @@
+// Copies that the world interrupts: a source changed while it is read, a metadata store or a
+// log that refuses writes, a disk that fills, a process killed half way. Each time the
+// failure is said, and the destination is either as it was or as the source has it, bytes and
+// metadata, with no temporary file and no reset attribute left.
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+#include "copy/file_copy.h"
+#include "tests/copy/copy_fixture.h"
+
+namespace {
+
+const std::string kSrcDir = R"(\\HQ\DATA\SRC)";
+const std::string kDstDir = R"(\\HQ\DATA\DST)";
+const std::string kSource = kSrcDir + R"(\A.TXT)";
+const std::string kTarget = kDstDir + R"(\A.TXT)";
+
+class InterruptedCopyTest : public CopyTest {
+  protected:
+    // A source of several chunks and an older, read-only destination.
+    void Prepare(const std::string& extraToml = "") {
+        Net(extraToml);
+        Write("HQ/DATA/SRC/A.TXT", std::string(64 * 1024, 'n'), 1700000000);
+        Write("HQ/DATA/DST/A.TXT", "old", 1600000000);
+        Install();
+        SetAttributes(kTarget, 0x00000021);
+        CopyOptions.BufferSize = 4;
+        CopyOptions.CopyAttributes = 1;
+    }
+    // Runs once the first chunk has been written (the "Copied:" field shows it).
+    void DuringTheCopy(std::function<void()> change) {
+        ui.onPump = [this, change, done = false]() mutable {
+            const win::RecordedDialog* copy = ui.LastDialog(win::DialogKind::CopyFiles);
+            const std::string copied = copy ? copy->Field(233) : "";
+            if (!done && !copied.empty() && copied != " ") {
+                done = true;
+                change();
+            }
+        };
+    }
+    void ExpectOldDestinationKept() {
+        EXPECT_EQ(Content(kTarget), "old");
+        EXPECT_EQ(Stat(kTarget)["attributes"], "0x00000021");
+        EXPECT_TRUE(TemporaryFiles("HQ/DATA/DST").empty());
+    }
+    std::string SourceLocal() { return Net().LocalPath("HQ/DATA/SRC/A.TXT"); }
+};
+
+const std::string kChanged =
+    "ERROR - " + kSource + " changed while it was being copied to " + kTarget +
+    ". The copy has been discarded and the destination is left as it was.\r\n\r\nContinue "
+    "copying files?";
+
+TEST_F(InterruptedCopyTest, ASourceThatGrowsWhileReadIsNotDelivered) {
+    Prepare();
+    DuringTheCopy([this] { std::ofstream(SourceLocal(), std::ios::app) << "more"; });
+    EXPECT_EQ(CopyOneFile(kSource, kDstDir), 0u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, kChanged);
+    ExpectOldDestinationKept();
+}
+
+TEST_F(InterruptedCopyTest, ASourceEditedBehindTheCopyIsNotDelivered) {
+    Prepare();
+    DuringTheCopy([this] {
+        std::fstream file(SourceLocal(), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(0);
+        file << "EDITED";  // same size, behind the position already read
+    });
+    EXPECT_EQ(CopyOneFile(kSource, kDstDir), 0u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, kChanged);
+    ExpectOldDestinationKept();
+}
+
+TEST_F(InterruptedCopyTest, ASourceReplacedWhileReadIsNotDelivered) {
+    Prepare();
+    DuringTheCopy([this] {
+        const std::string next = SourceLocal() + ".new";
+        std::ofstream(next) << std::string(64 * 1024, 'r');
+        std::filesystem::rename(next, SourceLocal());  // as an editor saves
+    });
+    EXPECT_EQ(CopyOneFile(kSource, kDstDir), 0u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, kChanged);
+    ExpectOldDestinationKept();
+}
+
+// A metadata store that refuses writes: the call that needed it fails with a completion code,
+// and the copy's message says so; nothing ends with other attributes in silence.
+TEST_F(InterruptedCopyTest, AStoreThatRefusesAWriteIsSaid) {
+    Prepare("\n[[fault]]\ncall = \"MetadataStore\"\npath = '*DST*FCT*'\ncode = 112\n");
+    EXPECT_EQ(CopyOneFile(kSource, kDstDir), 64u * 1024);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "ERROR - Unable to set attributes for " + kTarget +
+                                    ".\r\nNWSetNSEntryDOSInfo error: 0x8901\r\n\r\nContinue "
+                                    "copying files?");
+    EXPECT_EQ(Content(kTarget), std::string(64 * 1024, 'n'));
+    EXPECT_TRUE(TemporaryFiles("HQ/DATA/DST").empty());
+}
+
+// The first log record that cannot be written is said once, in a box shown also unattended;
+// the run goes on.
+TEST_F(InterruptedCopyTest, ALogThatCannotBeWrittenIsSaidOnce) {
+    Net("\n[[fault]]\ncall = \"WriteFile\"\npath = '*farcast-copy-test-*.log'\ncode = 112\n");
+    Write("HQ/DATA/SRC/A.TXT", "a");
+    Write("HQ/DATA/SRC/B.TXT", "b");
+    Net().MakeDir("HQ/DATA/DST");
+    Install();
+    CopyOptions.UnattendedMode = 1;
+    OpenLog(true);
+    EXPECT_EQ(CopyOneFile(kSrcDir + R"(\A.TXT)", kDstDir), 1u);
+    EXPECT_EQ(CopyOneFile(kSrcDir + R"(\B.TXT)", kDstDir), 1u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "ERROR - The log file " + CopyOptions.LogFileName +
+                                    " cannot be written: There is not enough space on the disk. "
+                                    "(error 0x70). The run goes on, but its messages are no "
+                                    "longer kept in the log.");
+    EXPECT_EQ(ui.boxes[0].style, 0x10010u);
+    EXPECT_TRUE(LogWriteFailed());
+}
+
+// ---- the real thing: a full disk, a killed process ----
+
+// A small tmpfs mounted over a directory for the test's life; unavailable without the right
+// to mount.
+class Tmpfs {
+  public:
+    Tmpfs(const std::string& dir, const char* size) : dir_(dir) {
+        std::filesystem::create_directories(dir);
+        mounted_ = ::geteuid() == 0 && ::mount("tmpfs", dir.c_str(), "tmpfs", 0,
+                                               (std::string("size=") + size).c_str()) == 0;
+    }
+    ~Tmpfs() {
+        if (mounted_)
+            ::umount2(dir_.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted_; }
+    // Fills what is left, so that the next write finds the disk full.
+    void Fill() {
+        std::ofstream filler(dir_ + "/.filler", std::ios::binary);
+        const std::string block(4096, 'f');
+        while (filler.write(block.data(), block.size()))
+            filler.flush();
+    }
+
+  private:
+    std::string dir_;
+    bool mounted_ = false;
+};
+
+TEST_F(InterruptedCopyTest, AFullDestinationDiskIsNamedAndTheOldFileKept) {
+    Net();
+    Tmpfs disk(Net().LocalPath("HQ/DATA/DST"), "64k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs as the destination";
+    Write("HQ/DATA/SRC/A.TXT", std::string(256 * 1024, 'n'), 1700000000);
+    Write("HQ/DATA/DST/A.TXT", "old", 1600000000);
+    Install();
+    SetAttributes(kTarget, 0x00000021);
+    CopyOptions.BufferSize = 16;
+    EXPECT_EQ(CopyOneFile(kSource, kDstDir), 0u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              "ERROR - Unknown error while copying " + kSource + " to " + kTarget +
+                  " - source and destination file sizes don't match.\r\nWriteFile error: 0x70 "
+                  "(There is not enough space on the disk.)\r\n\r\nContinue copying files?");
+    ExpectOldDestinationKept();
+}
+
+TEST_F(InterruptedCopyTest, AFullDiskUnderTheLogIsSaid) {
+    const std::string dir =
+        std::filesystem::temp_directory_path() / ("farcast-full-log-" + std::to_string(::getpid()));
+    Tmpfs disk(dir, "16k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs under the log file";
+    Net();
+    Write("HQ/DATA/SRC/A.TXT", "a");
+    Net().MakeDir("HQ/DATA/DST");
+    Install();
+    CopyOptions.UnattendedMode = 1;
+    CopyOptions.CreateLogfile = 1;
+    CopyOptions.VerboseLogging = 1;
+    CopyOptions.LogFileName = dir + "/run.log";
+    CopyRun.LogFile = OpenLogFile(CopyOptions.LogFileName);
+    ASSERT_NE(CopyRun.LogFile, win::INVALID_HANDLE_VALUE);
+    disk.Fill();
+    EXPECT_EQ(CopyOneFile(kSrcDir + R"(\A.TXT)", kDstDir), 1u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find("cannot be written: There is not enough space on the disk."),
+              std::string::npos)
+        << ui.boxes[0].text;
+    CloseLogFile();
+    std::filesystem::remove(CopyOptions.LogFileName);
+    std::filesystem::remove(dir + "/.filler");
+}
+
+TEST_F(InterruptedCopyTest, AFullDiskUnderTheMetadataStoreIsSaid) {
+    Net();
+    Write("HQ/DATA/SRC/A.TXT", std::string(8192, 'n'));
+    Net().MakeDir("HQ/DATA/DST");
+    Tmpfs disk(Net().LocalPath(".netsim"), "1m");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs under the metadata store";
+    Install();
+    SetAttributes(kSource, 0x00000021);
+    disk.Fill();
+    CopyOptions.CopyAttributes = 1;
+    CopyOptions.UnattendedMode = 1;
+    OpenLog();
+    const std::uint64_t copied = CopyOneFile(kSource, kDstDir);
+    // Whatever the store refused first, it was said, with the disk named, and the copy is
+    // either absent or carries the source's attributes.
+    const std::string log = LogText();
+    EXPECT_NE(log.find("There is not enough space on the disk."), std::string::npos) << log;
+    if (copied != 0 && log.find("Unable to set attributes") == std::string::npos) {
+        EXPECT_EQ(Stat(kTarget)["attributes"], "0x00000021");
+    }
+    EXPECT_TRUE(TemporaryFiles("HQ/DATA/DST").empty());
+    std::filesystem::remove(Net().LocalPath(".netsim/.filler"));
+}
+
+// A process killed in the middle of a replacement: its destination keeps its bytes, but its
+// attributes are reset and its temporary file lies there, until the next process opens the
+// network and puts them right.
+TEST_F(InterruptedCopyTest, WhatAKilledCopyLeftIsPutRightByTheNextOpen) {
+    Net();
+    Write("HQ/DATA/SRC/A.TXT", std::string(64 * 1024, 'n'), 1700000000);
+    Write("HQ/DATA/SRC/NEW.TXT", std::string(64 * 1024, 'w'), 1700000000);
+    Write("HQ/DATA/DST/A.TXT", "old", 1600000000);
+    Install();
+    SetAttributes(kTarget, 0x00000021);
+    Net().Close();  // the child opens the network on its own
+    for (const std::string& source : {kSource, kSrcDir + R"(\NEW.TXT)"}) {
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Net().Install();
+            ResetEngineState();
+            win::SetUi(&ui);
+            CopyOptions.BufferSize = 4;
+            CopyOptions.CopyAttributes = 1;
+            CopyRun.SourceHasLongNames = CopyRun.DestHasLongNames = true;
+            CopyRun.SourceLongNamesKnown = true;
+            ProgressDialog = ui.CreateProgressDialog(win::DialogKind::CopyFiles, win::kMainWindow);
+            DuringTheCopy([] { ::raise(SIGKILL); });
+            CopyOneFile(source, kDstDir);
+            ::_exit(3);  // not reached: the kill came first
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    }
+    EXPECT_FALSE(TemporaryFiles("HQ/DATA/DST").empty()) << "the killed copies left them";
+    Net().Install();  // the next process
+    EXPECT_TRUE(TemporaryFiles("HQ/DATA/DST").empty());
+    EXPECT_EQ(Content(kTarget), "old");
+    EXPECT_EQ(Stat(kTarget)["attributes"], "0x00000021");
+    EXPECT_FALSE(Exists(kDstDir + R"(\NEW.TXT)"));
+}
+
+}  // namespace
