@@ -1,5 +1,9 @@
 #include "netware/sim/metadata_store.h"
 
+#include <sys/stat.h>
+
+#include <ctime>
+
 namespace sim {
 
 namespace {
@@ -62,7 +66,8 @@ std::uint32_t WindowsCodeOf(int sqliteCode) {
 MetadataStore::~MetadataStore() {
     for (sqlite3_stmt* s :
          {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_, moveChildren_,
-          identity_, alias_, trustees_, setTrustee_, begin_, beginWrite_, commit_, rollback_})
+          identity_, alias_, trustees_, setTrustee_, begin_, beginWrite_, commit_, rollback_,
+          dirRows_, dataVersionStatement_})
         sqlite3_finalize(s);
     if (db_)
         sqlite3_close(db_);
@@ -156,9 +161,15 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
     beginWrite_ = Prepare("BEGIN IMMEDIATE");
     commit_ = Prepare("COMMIT");
     rollback_ = Prepare("ROLLBACK");
+    dirRows_ = Prepare(
+        "SELECT id, name, inode, birth, attributes, irm, namespace, compressed, size, alias "
+        "FROM entry WHERE server=?1 AND volume=?2 AND dir=?3");
+    dataVersionStatement_ = Prepare("PRAGMA data_version");
+    logPath_ = file + "-wal";
     for (sqlite3_stmt* s :
          {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_, moveChildren_,
-          identity_, alias_, trustees_, setTrustee_, begin_, beginWrite_, commit_, rollback_}) {
+          identity_, alias_, trustees_, setTrustee_, begin_, beginWrite_, commit_, rollback_,
+          dirRows_, dataVersionStatement_}) {
         if (!s) {
             *error = sqlite3_errmsg(db_);
             return false;
@@ -176,48 +187,132 @@ void MetadataStore::RemoveById(std::int64_t id) {
     }
 }
 
-bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
-    Touch(false);
-    BindKey(find_, key, 1);
-    const int rc = sqlite3_step(find_);
-    if (rc != SQLITE_ROW) {
-        Done(find_);
-        if (rc != SQLITE_DONE)
-            Fail(rc);  // a row that cannot be read is not an absent row
-        return false;
-    }
-    std::int64_t id = sqlite3_column_int64(find_, 0);
-    auto inode = static_cast<std::uint64_t>(sqlite3_column_int64(find_, 1));
-    std::int64_t birth = sqlite3_column_int64(find_, 2);
-    if (inode != identity.inode || birth != identity.birth) {
-        Done(find_);
-        // The row describes a file that was deleted or replaced by hand: it goes. Its removal
-        // is tidying only, so a store that cannot write it fails nothing.
-        if (failure_ == 0) {
-            RemoveById(id);
-            failure_ = 0;
-        }
-        return false;
-    }
-    row->id = id;
-    row->attributes = static_cast<std::uint32_t>(sqlite3_column_int64(find_, 3));
-    row->irm = static_cast<std::uint16_t>(sqlite3_column_int(find_, 4));
-    row->nameSpace = static_cast<std::uint8_t>(sqlite3_column_int(find_, 5));
-    row->compressed = sqlite3_column_int(find_, 6) != 0;
-    row->size = static_cast<std::uint64_t>(sqlite3_column_int64(find_, 7));
-    const unsigned char* alias = sqlite3_column_text(find_, 8);
-    row->alias = alias ? reinterpret_cast<const char*>(alias) : "";
-    Done(find_);
-    return true;
+std::string MetadataStore::DirText(const EntryKey& key) {
+    return key.server + '\t' + key.volume + '\t' + key.dir;
 }
 
-bool MetadataStore::Insert(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
-    // A replaced row's trustees must not pass to the new entry.
-    Begin();
-    Remove(key);
-    bool ok = InsertNew(key, identity, row);
-    Commit();
-    return ok;
+MetadataStore::LogState MetadataStore::ReadLogState() const {
+    LogState state;
+    struct stat sb {};
+    if (::stat(logPath_.c_str(), &sb) == 0) {
+        state.exists = true;
+        state.size = static_cast<std::uint64_t>(sb.st_size);
+        state.inode = sb.st_ino;
+        state.mtime = sb.st_mtim.tv_sec * 1000000000LL + sb.st_mtim.tv_nsec;
+    }
+    return state;
+}
+
+// The log's state as now seen, and whether its time lies too close to the present to tell a
+// later change within the same tick of the file system's clock.
+void MetadataStore::Remember(bool racyCheck) {
+    constexpr std::int64_t kClockResolution = 20'000'000;  // ns: a coarse file system clock
+    seen_ = ReadLogState();
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t present = now.tv_sec * 1000000000LL + now.tv_nsec;
+    racy_ = racyCheck && (!seen_.exists || present - seen_.mtime < kClockResolution);
+}
+
+void MetadataStore::Validate() {
+    if (validated_ && depth_ > 0)
+        return;
+    validated_ = true;
+    const LogState now = ReadLogState();
+    if (!(now == seen_)) {
+        Forget();  // another process committed: what the cache holds may be gone
+    } else if (racy_) {
+        // The log looks the same but may have changed within its time's resolution: the
+        // store's data version tells.
+        std::int64_t version = -1;
+        if (sqlite3_step(dataVersionStatement_) == SQLITE_ROW)
+            version = sqlite3_column_int64(dataVersionStatement_, 0);
+        sqlite3_reset(dataVersionStatement_);
+        if (version != dataVersion_)
+            Forget();
+        dataVersion_ = version;
+    }
+    Remember(true);
+}
+
+MetadataStore::CachedDirectory* MetadataStore::Rows(const EntryKey& key) {
+    Validate();
+    const std::string text = DirText(key);
+    auto it = cache_.find(text);
+    if (it != cache_.end())
+        return &it->second;
+    Touch(false);
+    sqlite3_bind_text(dirRows_, 1, key.server.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(dirRows_, 2, key.volume.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(dirRows_, 3, key.dir.c_str(), -1, SQLITE_TRANSIENT);
+    CachedDirectory dir;
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(dirRows_)) == SQLITE_ROW) {
+        CachedRow c;
+        c.row.id = sqlite3_column_int64(dirRows_, 0);
+        const unsigned char* name = sqlite3_column_text(dirRows_, 1);
+        c.identity.inode = static_cast<std::uint64_t>(sqlite3_column_int64(dirRows_, 2));
+        c.identity.birth = sqlite3_column_int64(dirRows_, 3);
+        c.row.attributes = static_cast<std::uint32_t>(sqlite3_column_int64(dirRows_, 4));
+        c.row.irm = static_cast<std::uint16_t>(sqlite3_column_int(dirRows_, 5));
+        c.row.nameSpace = static_cast<std::uint8_t>(sqlite3_column_int(dirRows_, 6));
+        c.row.compressed = sqlite3_column_int(dirRows_, 7) != 0;
+        c.row.size = static_cast<std::uint64_t>(sqlite3_column_int64(dirRows_, 8));
+        const unsigned char* alias = sqlite3_column_text(dirRows_, 9);
+        c.row.alias = alias ? reinterpret_cast<const char*>(alias) : "";
+        const std::string n = name ? reinterpret_cast<const char*>(name) : "";
+        if (!c.row.alias.empty())
+            dir.aliases[c.row.alias] = n;
+        dir.rows.emplace(n, std::move(c));
+    }
+    Done(dirRows_);
+    if (rc != SQLITE_DONE) {
+        Fail(rc);  // rows that cannot be read are not absent rows
+        return nullptr;
+    }
+    // Bounded, so that a walk over thousands of directories does not keep every one.
+    if (cache_.size() >= kMaxCachedDirectories)
+        cache_.clear();
+    return &(cache_[text] = std::move(dir));
+}
+
+void MetadataStore::Cache(const EntryKey& key, const FileIdentity& identity, const MetaRow& row) {
+    auto it = cache_.find(DirText(key));
+    if (it == cache_.end())
+        return;  // read afresh when next needed
+    CachedDirectory& dir = it->second;
+    auto old = dir.rows.find(key.name);
+    if (old != dir.rows.end() && !old->second.row.alias.empty())
+        dir.aliases.erase(old->second.row.alias);
+    dir.rows[key.name] = CachedRow{row, identity};
+    if (!row.alias.empty())
+        dir.aliases[row.alias] = key.name;
+}
+
+void MetadataStore::Uncache(const EntryKey& key) {
+    auto it = cache_.find(DirText(key));
+    if (it == cache_.end())
+        return;
+    auto old = it->second.rows.find(key.name);
+    if (old == it->second.rows.end())
+        return;
+    if (!old->second.row.alias.empty())
+        it->second.aliases.erase(old->second.row.alias);
+    it->second.rows.erase(old);
+}
+
+bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
+    CachedDirectory* dir = Rows(key);
+    if (!dir)
+        return false;
+    auto it = dir->rows.find(key.name);
+    // A row of another identity describes a file deleted or replaced by hand: it is never
+    // applied to this one, and is replaced when this one gets a row of its own.
+    if (it == dir->rows.end() || it->second.identity.inode != identity.inode ||
+        it->second.identity.birth != identity.birth)
+        return false;
+    *row = it->second.row;
+    return true;
 }
 
 bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
@@ -237,6 +332,7 @@ bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity,
     if (!Step(insert_))
         return false;
     row->id = sqlite3_last_insert_rowid(db_);
+    Cache(key, identity, *row);
     return true;
 }
 
@@ -251,23 +347,32 @@ bool MetadataStore::Update(const MetaRow& row, const EntryKey& key) {
     sqlite3_bind_int(update_, 5, row.compressed ? 1 : 0);
     sqlite3_bind_int64(update_, 6, static_cast<std::int64_t>(row.size));
     sqlite3_bind_text(update_, 7, row.alias.c_str(), -1, SQLITE_TRANSIENT);
-    return Step(update_);
+    if (!Step(update_))
+        return false;
+    auto dir = cache_.find(DirText(key));
+    if (dir != cache_.end()) {
+        auto it = dir->second.rows.find(key.name);
+        if (it != dir->second.rows.end() && it->second.row.id == row.id)
+            Cache(key, it->second.identity, row);
+        else
+            cache_.erase(dir);  // read afresh
+    }
+    return true;
 }
 
 void MetadataStore::Remove(const EntryKey& key) {
-    Touch(false);
-    BindKey(removeKey_, key, 1);
-    const int rc = sqlite3_step(removeKey_);
-    if (rc == SQLITE_ROW) {
-        std::int64_t id = sqlite3_column_int64(removeKey_, 0);
-        Done(removeKey_);
-        if (MayWrite(key))
-            RemoveById(id);
+    CachedDirectory* dir = Rows(key);
+    if (!dir)
         return;
-    }
-    Done(removeKey_);
-    if (rc != SQLITE_DONE)
-        Fail(rc);
+    auto it = dir->rows.find(key.name);
+    if (it == dir->rows.end())
+        return;  // no row: nothing to write
+    const std::int64_t id = it->second.row.id;
+    if (!MayWrite(key))
+        return;
+    RemoveById(id);
+    if (failure_ == 0)
+        Uncache(key);
 }
 
 void MetadataStore::RemoveQuietly(const EntryKey& key) {
@@ -277,6 +382,8 @@ void MetadataStore::RemoveQuietly(const EntryKey& key) {
     gate_ = nullptr;
     Remove(key);
     gate_ = gate;
+    if (failure_ != 0)
+        Forget();  // what the cache says of the row may no longer be so
     failure_ = 0;
 }
 
@@ -284,7 +391,16 @@ bool MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
                          bool isDirectory) {
     Begin();
     Remove(to);
-    if (MayWrite(to)) {
+    MetaRow moved;
+    bool hadRow = false;
+    if (CachedDirectory* dir = Rows(from)) {
+        auto it = dir->rows.find(from.name);
+        if (it != dir->rows.end()) {
+            moved = it->second.row;
+            hadRow = true;
+        }
+    }
+    if (failure_ == 0 && (hadRow || isDirectory) && MayWrite(to)) {
         Touch(true);
         BindKey(move_, from, 1);
         sqlite3_bind_text(move_, 5, to.dir.c_str(), -1, SQLITE_TRANSIENT);
@@ -302,37 +418,30 @@ bool MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
             sqlite3_bind_text(moveChildren_, 4, newDir.c_str(), -1, SQLITE_TRANSIENT);
             Step(moveChildren_);
         }
+        if (failure_ == 0) {
+            if (isDirectory) {
+                Forget();  // rows of a whole subtree moved
+            } else {
+                Uncache(from);
+                moved.alias.clear();  // the new place gives it a new one
+                Cache(to, identity, moved);
+            }
+        }
     }
     const bool ok = failure_ == 0;
     Commit();
     return ok;
 }
 
-void MetadataStore::UpdateIdentity(std::int64_t id, const FileIdentity& identity) {
-    Touch(true);
-    sqlite3_bind_int64(identity_, 1, id);
-    sqlite3_bind_int64(identity_, 2, static_cast<std::int64_t>(identity.inode));
-    sqlite3_bind_int64(identity_, 3, identity.birth);
-    Step(identity_);
-}
-
 bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name) {
-    Touch(false);
-    sqlite3_bind_text(alias_, 1, dirKey.server.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(alias_, 2, dirKey.volume.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(alias_, 3, dirKey.dir.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_text(alias_, 4, alias.c_str(), -1, SQLITE_TRANSIENT);
-    bool found = false;
-    const int rc = sqlite3_step(alias_);
-    if (rc == SQLITE_ROW) {
-        const unsigned char* n = sqlite3_column_text(alias_, 0);
-        *name = n ? reinterpret_cast<const char*>(n) : "";
-        found = true;
-    } else if (rc != SQLITE_DONE) {
-        Fail(rc);
-    }
-    Done(alias_);
-    return found;
+    CachedDirectory* dir = Rows(dirKey);
+    if (!dir)
+        return false;
+    auto it = dir->aliases.find(alias);
+    if (it == dir->aliases.end())
+        return false;
+    *name = it->second;
+    return true;
 }
 
 std::vector<std::pair<std::uint32_t, std::uint16_t>> MetadataStore::Trustees(std::int64_t id) {
@@ -381,15 +490,22 @@ void MetadataStore::Touch(bool write) {
     CommitPending();
     const int rc = sqlite3_step(beginWrite_);
     sqlite3_reset(beginWrite_);
-    if (rc != SQLITE_DONE)
+    if (rc != SQLITE_DONE) {
         Fail(rc);  // locked past the busy timeout, or the disk refused the journal
+        return;
+    }
+    // Holding the write lock, the log says whether anyone committed since the last look.
+    if (!(ReadLogState() == seen_))
+        Forget();
 }
 
 void MetadataStore::CommitPending() {
     if (!db_ || sqlite3_get_autocommit(db_))
         return;
+    const bool wrote = sqlite3_txn_state(db_, "main") == SQLITE_TXN_WRITE;
     if (failure_ != 0) {
         Run(rollback_);
+        Forget();  // the cache took changes that are not kept
         return;
     }
     // A transaction that cannot commit is rolled back rather than left holding the store.
@@ -399,11 +515,18 @@ void MetadataStore::CommitPending() {
         Fail(rc);
         if (!sqlite3_get_autocommit(db_))
             Run(rollback_);
+        Forget();
+        return;
     }
+    // Our own commit changed the log: that is no change by another process. While this
+    // process held the write lock, nobody else could commit.
+    if (wrote)
+        Remember(true);
 }
 
 void MetadataStore::Begin() {
-    ++depth_;
+    if (depth_++ == 0)
+        validated_ = false;
 }
 
 void MetadataStore::Commit() {

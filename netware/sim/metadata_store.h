@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -61,9 +62,7 @@ class MetadataStore {
     // The row of the entry when it describes the file with that identity; a stale row is
     // removed (with its trustees) and false returned.
     bool Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
-    // Inserts the row (replacing any row of that key) and sets row->id.
-    bool Insert(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
-    // Insert for a key known to have no row (a Find of it has just failed): nothing to replace.
+    // Inserts the row (replacing any row of that key, stale ones included) and sets row->id.
     bool InsertNew(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
     bool Update(const MetaRow& row, const EntryKey& key);
     void Remove(const EntryKey& key);
@@ -76,7 +75,6 @@ class MetadataStore {
     // Renames an entry's row; a directory's rows below it move with it.
     bool Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
               bool isDirectory);
-    void UpdateIdentity(std::int64_t id, const FileIdentity& identity);
 
     // The name of the entry of dir that holds alias, or false.
     bool FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name);
@@ -127,6 +125,36 @@ class MetadataStore {
     };
 
   private:
+    // The rows of recently used directories, as the store holds them, so that a call finds an
+    // entry's row (or that it has none, the common case) without a query. The cache is checked
+    // once a call against the store's write-ahead log: a commit of any other process changes the
+    // log, and what it held is read afresh. A log changed within the clock's resolution of the
+    // last look is not trusted on its time alone (the store's data version decides).
+    struct CachedRow {
+        MetaRow row;
+        FileIdentity identity;
+    };
+    struct CachedDirectory {
+        std::unordered_map<std::string, CachedRow> rows;       // by name
+        std::unordered_map<std::string, std::string> aliases;  // alias -> name
+    };
+    struct LogState {
+        bool exists = false;
+        std::uint64_t size = 0, inode = 0;
+        std::int64_t mtime = 0;
+        bool operator==(const LogState&) const = default;
+    };
+    static std::string DirText(const EntryKey& key);
+    LogState ReadLogState() const;
+    // The cache is right for what the store holds now (checked once per call).
+    void Validate();
+    void Remember(bool racyCheck);
+    // The directory's rows, read on first use; null when the store cannot be read.
+    CachedDirectory* Rows(const EntryKey& key);
+    void Cache(const EntryKey& key, const FileIdentity& identity, const MetaRow& row);
+    void Uncache(const EntryKey& key);
+    void Forget() { cache_.clear(); }
+
     sqlite3_stmt* Prepare(const char* sql);
     bool Exec(const char* sql);
     void RemoveById(std::int64_t id);
@@ -135,6 +163,15 @@ class MetadataStore {
     void Touch(bool write);
 
     sqlite3* db_ = nullptr;
+    std::string logPath_;
+    std::unordered_map<std::string, CachedDirectory> cache_;  // by DirText
+    static constexpr std::size_t kMaxCachedDirectories = 512;
+    LogState seen_;
+    bool racy_ = true;
+    bool validated_ = false;  // in the current pair
+    std::int64_t dataVersion_ = -1;
+    sqlite3_stmt* dirRows_ = nullptr;
+    sqlite3_stmt* dataVersionStatement_ = nullptr;
     sqlite3_stmt* find_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
     sqlite3_stmt* update_ = nullptr;

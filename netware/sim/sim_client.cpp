@@ -817,16 +817,15 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
         // An entry without a row gets it with the new values in one insert; a row is written
         // only when a value changes.
         MetaRow row;
-        bool stored = core_.StoredMeta(e, &row);
+        core_.StoredMeta(e, &row);
         const MetaRow before = row;
         if (modifyDOSMask & nw::DM_ATTRIBUTES)
             row.attributes = dosInfo->attributes & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
         if (modifyDOSMask & nw::DM_INHERITED_RIGHTS_MASK)
             row.irm = static_cast<std::uint16_t>((row.irm | dosInfo->inheritanceGrantMask) &
                                                  ~dosInfo->inheritanceRevokeMask);
-        if (!stored)
-            core_.Store().InsertNew(core_.KeyOf(e), {e.st.inode, e.st.birth}, &row);
-        else if (row.attributes != before.attributes || row.irm != before.irm)
+        // Written only when a value changes: an entry given the defaults it has needs no row.
+        if (row.attributes != before.attributes || row.irm != before.irm)
             core_.SaveMeta(e, row);
         // The store takes the new values before the time changes: a store that refuses them
         // leaves the entry as it was, and the call fails with its code.

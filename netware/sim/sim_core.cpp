@@ -637,12 +637,17 @@ MetaRow Core::DefaultMeta(const Volume& v, bool isDir) const {
 }
 
 MetaRow Core::Meta(const Entry& e) {
+    // An entry without a row has the defaults of its kind, which need no row: reading never
+    // writes. The row is made when something of the entry is stored (id 0 until then).
     MetaRow row;
-    // A failed Find leaves no row of that key (a stale one is dropped), so the insert has
-    // nothing to replace.
-    if (!StoredMeta(e, &row))
-        store_.InsertNew(KeyOf(e), {e.st.inode, e.st.birth}, &row);
+    StoredMeta(e, &row);
     return row;
+}
+
+bool Core::SaveMeta(const Entry& e, MetaRow& row) {
+    if (row.id == 0)
+        return store_.InsertNew(KeyOf(e), {e.st.inode, e.st.birth}, &row);
+    return store_.Update(row, KeyOf(e));
 }
 
 bool Core::AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
@@ -692,14 +697,27 @@ std::string Core::Alias(const Entry& e, MetaRow* row) {
     if (alias.empty()) {
         std::string base, ext;
         AliasParts(e.name, &base, &ext);
-        for (unsigned n = 1; n < 1000000 && alias.empty(); ++n) {
+        // Each directory remembers, per base and extension, where the search for a free
+        // number goes on: a directory of thousands of names alike costs a look or two per
+        // name, not a walk over all the aliases given before.
+        const std::string hintKey = localDir + '\t' + base + '.' + ext;
+        unsigned& next = aliasHints_[hintKey];
+        for (unsigned n = std::max(next, 1u); n < 1000000 && alias.empty(); ++n) {
             std::string candidate = AliasCandidate(base, ext, n);
-            if (AliasFree(v, e.parentRel, candidate, e.name) && !takenByName(candidate))
+            if (AliasFree(v, e.parentRel, candidate, e.name) && !takenByName(candidate)) {
                 alias = candidate;
+                next = n + 1;
+            }
         }
+        if (aliasHints_.size() > kMaxAliasHints)
+            aliasHints_.clear();
     }
+    // An alias that is the name itself in upper case can be told again at any time: it needs
+    // no row. Any other is kept, so that it stays the entry's own.
+    if (alias == Upper(e.name))
+        return alias;
     row->alias = alias;
-    store_.Update(*row, KeyOf(e));
+    SaveMeta(e, *row);
     return alias;
 }
 
@@ -720,7 +738,7 @@ std::uint64_t Core::DataSize(const Entry& e, const MetaRow& row) const {
 
 void Core::SetAttributeWord(const Entry& e, MetaRow* row, std::uint32_t word) {
     row->attributes = word & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
-    store_.Update(*row, KeyOf(e));
+    SaveMeta(e, *row);
 }
 
 namespace {

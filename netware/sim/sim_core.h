@@ -196,7 +196,8 @@ class Core {
     // way to its final name) costs no insert.
     bool StoredMeta(const Entry& e, MetaRow* row);
     MetaRow DefaultMeta(const Volume& v, bool isDir) const;
-    bool SaveMeta(const Entry& e, const MetaRow& row) { return store_.Update(row, KeyOf(e)); }
+    // Stores the entry's row: made when the entry has none yet (row.id 0), updated otherwise.
+    bool SaveMeta(const Entry& e, MetaRow& row);
     std::string Alias(const Entry& e, MetaRow* row);
     std::uint32_t Attributes(const Entry& e, const MetaRow& row) const;
     std::uint64_t DataSize(const Entry& e, const MetaRow& row) const;
@@ -308,6 +309,8 @@ class Core {
     MetadataStore store_;
     Journal journal_;
     std::map<std::string, std::uint32_t> pendingResets_;  // key text -> the word before
+    std::unordered_map<std::string, unsigned> aliasHints_;  // directory, base, ext -> next
+    static constexpr std::size_t kMaxAliasHints = 100000;
     bool recovering_ = true;  // what stopped processes left is put right
     static constexpr std::size_t kMaxCachedDirectories = 256;
     std::unordered_map<std::string, DirIndex> indexes_;

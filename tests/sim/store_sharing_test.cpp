@@ -88,13 +88,33 @@ TEST_F(StoreSharingTest, EveryCallLeavesTheStoreCommittedAndUnlocked) {
 }
 
 TEST_F(StoreSharingTest, ChangesOfAnotherProcessBetweenCallsAreSeen) {
-    // The row exists once the entry has been looked at.
+    // Looking at an entry makes no row; storing something of it does. The simulator keeps what
+    // it has read of the store, and sees every change another process makes to it.
+    std::string error;
+    ASSERT_TRUE(net_.Net().SetAttributes(R"(\\HQ\DATA\PROJ\a.txt)", 0x20, &error)) << error;
     ASSERT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
     OtherProcess other(net_.Root());
     ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=1 WHERE name='a.txt'"));
     EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=32 WHERE name='a.txt'"));
     EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
+    // A row another process makes, and one it removes.
+    ASSERT_TRUE(other.Exec("UPDATE entry SET name='LongFileName.txt', attributes=3 WHERE "
+                           "name='a.txt'"));
+    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_NE(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\LongFileName.txt)"),
+              win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN)
+        << "a row of another file's identity is never applied";
+}
+
+TEST_F(StoreSharingTest, ReadingMakesNoRowsAndTakesNoLock) {
+    OtherProcess other(net_.Root());
+    ASSERT_NE(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::INVALID_FILE_ATTRIBUTES);
+    win::FindData data;
+    win::ScopedFind find(F().FindFirstFile(R"(\\HQ\DATA\PROJ\*.*)", &data));
+    ASSERT_TRUE(find.Valid());
+    EXPECT_EQ(other.Attributes("a.txt"), -1) << "no row for defaults";
+    EXPECT_TRUE(other.CanWrite());
 }
 
 TEST_F(StoreSharingTest, ANewFileTakesNothingFromTheFileItReplaces) {
