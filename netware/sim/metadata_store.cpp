@@ -205,9 +205,9 @@ MetadataStore::LogState MetadataStore::ReadLogState() const {
 
 // The log's state as now seen, and whether its time lies too close to the present to tell a
 // later change within the same tick of the file system's clock.
-void MetadataStore::Remember(bool racyCheck) {
+void MetadataStore::Remember(bool racyCheck, const LogState* state) {
     constexpr std::int64_t kClockResolution = 20'000'000;  // ns: a coarse file system clock
-    seen_ = ReadLogState();
+    seen_ = state ? *state : ReadLogState();
     struct timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
     const std::int64_t present = now.tv_sec * 1000000000LL + now.tv_nsec;
@@ -232,7 +232,7 @@ void MetadataStore::Validate() {
             Forget();
         dataVersion_ = version;
     }
-    Remember(true);
+    Remember(true, &now);
 }
 
 MetadataStore::CachedDirectory* MetadataStore::Rows(const EntryKey& key) {

@@ -148,7 +148,7 @@ class MetadataStore {
     LogState ReadLogState() const;
     // The cache is right for what the store holds now (checked once per call).
     void Validate();
-    void Remember(bool racyCheck);
+    void Remember(bool racyCheck, const LogState* state = nullptr);
     // The directory's rows, read on first use; null when the store cannot be read.
     CachedDirectory* Rows(const EntryKey& key);
     void Cache(const EntryKey& key, const FileIdentity& identity, const MetaRow& row);

@@ -469,6 +469,7 @@ std::uint32_t Core::RemoveDirectoryEntry(Entry& e) {
     store_.RemoveQuietly(KeyOf(e));
     NoteRemoved(*e.volume, e.parentRel, e.name);
     indexes_.erase(e.local);
+    resolved_.clear();
     e.exists = false;
     return 0;
 }
@@ -578,8 +579,10 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     }
     NoteRemoved(v, from.parentRel, from.name, from.parentRel != to.parentRel);
     NoteAdded(v, to.parentRel, target);
-    if (from.st.isDir)
+    if (from.st.isDir) {
         indexes_.erase(from.local);
+        resolved_.clear();  // paths through the directory lead elsewhere now
+    }
     to.name = target;
     to.local = targetLocal;
     // A rename changes nothing a file's stat gives; a directory moved elsewhere may get a new

@@ -319,6 +319,18 @@ Entry Core::Resolve(const NetLoc& loc) {
     if (!loc.volume)
         return e;
     Volume& v = *loc.volume;
+    // The directory that holds the entry, as resolved before when it still leads to the same
+    // place: the common case of a run, which names many entries of one directory.
+    std::string key;
+    if (loc.parts.size() > 1) {
+        key = v.local;
+        for (std::size_t i = 0; i + 1 < loc.parts.size(); ++i)
+            key += '/' + loc.parts[i];
+        auto cached = resolved_.find(key);
+        DiskStat dirStat;
+        if (cached != resolved_.end() && StillResolves(v, cached->second, &dirStat))
+            return ResolveChild(v, cached->second.rel, loc.parts.back(), &dirStat);
+    }
     if (!VolumeUsable(v)) {
         e.error = win::ERROR_ACCESS_DENIED;
         e.isRoot = loc.parts.empty();
@@ -335,10 +347,13 @@ Entry Core::Resolve(const NetLoc& loc) {
         e.local = v.local;
         return e;
     }
+    ResolvedDirectory found;
     std::string dirRel;
     DiskStat st;
     for (std::size_t i = 0; i + 1 < loc.parts.size(); ++i) {
         std::string real;
+        const std::string parentLocal = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+        const DiskStat parentStat = i == 0 ? DiskStat() : st;
         const std::uint32_t code = FindChild(v, dirRel, loc.parts[i], &real, &st);
         if (code != 0 || !st.isDir) {
             e.name = loc.parts.back();
@@ -348,9 +363,45 @@ Entry Core::Resolve(const NetLoc& loc) {
                 e.error = code;
             return e;
         }
+        if (real != loc.parts[i]) {
+            // Found by another spelling: a name added to that directory could change it.
+            const DiskStat now = i == 0 ? StatPath(parentLocal) : parentStat;
+            found.inexact.push_back({parentLocal, {now.mtime, now.mtimeNs}});
+        }
         dirRel = dirRel.empty() ? real : dirRel + "/" + real;
     }
+    found.rel = dirRel;
+    // A listing changed within the clock's resolution of now might change again unseen in the
+    // same tick: such a resolution is not kept.
+    bool racy = false;
+    if (!found.inexact.empty()) {
+        struct timespec now {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        for (const auto& [dir, time] : found.inexact)
+            racy = racy || (now.tv_sec - time.first) * 1000000000LL + (now.tv_nsec - time.second) <
+                               kClockResolutionNs;
+    }
+    if (racy)
+        return ResolveChild(v, dirRel, loc.parts.back(), &st);
+    found.device = st.device;
+    found.inode = st.inode;
+    found.birth = st.birth;
+    if (resolved_.size() >= kMaxResolvedDirectories)
+        resolved_.clear();
+    resolved_[key] = std::move(found);
     return ResolveChild(v, dirRel, loc.parts.back(), loc.parts.size() > 1 ? &st : nullptr);
+}
+
+bool Core::StillResolves(const Volume& v, const ResolvedDirectory& d, DiskStat* st) const {
+    *st = StatPath(v.local + "/" + d.rel);
+    if (!st->isDir || st->inode != d.inode || st->device != d.device || st->birth != d.birth)
+        return false;
+    for (const auto& [dir, time] : d.inexact) {
+        const DiskStat now = StatPath(dir);
+        if (!now.isDir || now.mtime != time.first || now.mtimeNs != time.second)
+            return false;
+    }
+    return true;
 }
 
 bool Core::VolumeUsable(const Volume& v) const {

@@ -103,6 +103,9 @@ enum class Where { Network, Local, Nowhere };
 constexpr std::uint32_t kErrorNotSameDevice = 17;
 constexpr std::uint32_t kErrorDirectory = 267;
 constexpr std::uint32_t kErrorWriteFault = win::ERROR_WRITE_FAULT;
+// How far apart two changes of a file must be for its time to tell them apart, at least: the
+// coarse clock of the file systems (a few milliseconds), with room to spare.
+constexpr std::int64_t kClockResolutionNs = 20'000'000;
 
 struct OpenFile {
     int fd = -1;
@@ -290,6 +293,19 @@ class Core {
     // given, then tells which: 0 for not a directory).
     DirIndex* Index(const std::string& localDir, const DiskStat* dirStat = nullptr,
                     std::uint32_t* error = nullptr);
+    // A directory path resolved before, as the caller spelled it: where it led, the identity
+    // of the directory found, and the directories whose listing a spelling other than the
+    // exact name was looked up in (their times). One look at the directory, and at those,
+    // tells whether the same path still leads there: a directory renamed, replaced or swapped
+    // for a link, or a name differing only in case added beside an inexact spelling, is seen.
+    struct ResolvedDirectory {
+        std::string rel;
+        dev_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t birth = 0;
+        std::vector<std::pair<std::string, std::pair<std::int64_t, long>>> inexact;
+    };
+    bool StillResolves(const Volume& v, const ResolvedDirectory& d, DiskStat* st) const;
     // Gives every entry of the directory its alias; the listing's error when it cannot.
     std::uint32_t CompleteAliases(Volume& v, const std::string& dirRel);
     bool AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
@@ -314,6 +330,8 @@ class Core {
     bool recovering_ = true;  // what stopped processes left is put right
     static constexpr std::size_t kMaxCachedDirectories = 256;
     std::unordered_map<std::string, DirIndex> indexes_;
+    std::unordered_map<std::string, ResolvedDirectory> resolved_;  // volume + parts as given
+    static constexpr std::size_t kMaxResolvedDirectories = 4096;
     std::vector<std::int64_t> faultUses_;
     std::map<win::HANDLE, OpenFile> files_;
     std::map<win::HANDLE, FindState> finds_;

@@ -96,6 +96,7 @@ TEST_F(InterruptedCopyTest, ASourceReplacedWhileReadIsNotDelivered) {
 // and the copy's message says so; nothing ends with other attributes in silence.
 TEST_F(InterruptedCopyTest, AStoreThatRefusesAWriteIsSaid) {
     Prepare("\n[[fault]]\ncall = \"MetadataStore\"\npath = '*DST*FCT*'\ncode = 112\n");
+    SetAttributes(kSource, 0x00000021);  // attributes that need a row of their own
     EXPECT_EQ(CopyOneFile(kSource, kDstDir), 64u * 1024);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "ERROR - Unable to set attributes for " + kTarget +
