@@ -49,7 +49,44 @@ DiskStat StatAt(int dirFd, const char* path, int flags) {
 
 }  // namespace
 
+namespace {
+
+// The roots of the opened networks, each held open: a path below one is looked up from it, so
+// that the kernel walks the few names below the root rather than the whole absolute path on
+// every look (the same names, so the same entry).
+struct Anchor {
+    std::string prefix;  // the root and a slash
+    int fd;
+};
+std::vector<Anchor>& Anchors() {
+    static std::vector<Anchor> anchors;
+    return anchors;
+}
+
+}  // namespace
+
+void AnchorRoot(const std::string& root) {
+    const int fd = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+        Anchors().push_back({root + "/", fd});
+}
+
+void ReleaseRoot(const std::string& root) {
+    auto& anchors = Anchors();
+    for (auto it = anchors.begin(); it != anchors.end(); ++it) {
+        if (it->prefix == root + "/") {
+            ::close(it->fd);
+            anchors.erase(it);
+            return;
+        }
+    }
+}
+
 DiskStat StatPath(const std::string& local) {
+    for (const Anchor& a : Anchors()) {
+        if (local.size() > a.prefix.size() && local.compare(0, a.prefix.size(), a.prefix) == 0)
+            return StatAt(a.fd, local.c_str() + a.prefix.size(), AT_SYMLINK_NOFOLLOW);
+    }
     return StatAt(AT_FDCWD, local.c_str(), AT_SYMLINK_NOFOLLOW);
 }
 
@@ -105,6 +142,11 @@ DiskStat RealDirectory(const std::string& local, std::string* problem) {
 
 }  // namespace
 
+Core::~Core() {
+    if (!root_.empty())
+        ReleaseRoot(root_);
+}
+
 bool Core::Load(const std::string& root, std::string* error, bool finishStoppedWork) {
     recovering_ = finishStoppedWork;
     char real[PATH_MAX];
@@ -120,6 +162,7 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
         return false;
     }
     root_ = real;
+    AnchorRoot(root_);
     if (!LoadNetworkConfig(root_ + "/network.toml", &config_, error))
         return false;
     faultUses_.assign(config_.faults.size(), 0);

@@ -141,6 +141,10 @@ struct FindState {
 
 class Core {
   public:
+    Core() = default;
+    ~Core();
+    Core(const Core&) = delete;
+    Core& operator=(const Core&) = delete;
     bool Load(const std::string& root, std::string* error, bool finishStoppedWork = true);
 
     const std::string& Root() const { return root_; }
