@@ -12,6 +12,7 @@
 #include "resources/string_ids.h"
 #include "settings/copy_options.h"
 #include "settings/option_values.h"
+#include "util/characters.h"
 #include "util/string_table.h"
 
 namespace {
@@ -52,15 +53,17 @@ void WriteText(win::HKEY key, const char* name, const std::string& text) {
 
 // A text value read into 260 bytes; false when it is absent or longer than 259 characters.
 bool ReadText(win::HKEY key, const char* name, std::string* text) {
-    char buffer[kTextReadSize];
+    // Room for 259 characters of any width; the limit counts characters, not bytes.
+    char buffer[win::kPathBufferSize];
     std::uint32_t size = sizeof buffer;
     if (win::RegQueryValueEx(key, name, nullptr, buffer, &size) != win::ERROR_SUCCESS)
         return false;
     const void* nul = std::memchr(buffer, '\0', size);
     std::size_t length = nul ? static_cast<const char*>(nul) - buffer : size;
-    if (length >= kTextReadSize)
+    const std::string value(buffer, length);
+    if (length >= sizeof buffer || CharacterCount(value) >= kTextReadSize)
         return false;
-    text->assign(buffer, length);
+    *text = value;
     return true;
 }
 

@@ -162,6 +162,13 @@ TEST_F(SettingsStoreTest, StoredValuesReadByTheirRules) {
     LoadOptions();
     EXPECT_EQ(CopyOptions.BufferSize, 8u);
     EXPECT_EQ(CopyOptions.LogFileName, "");
+    // The limit counts characters: 200 accented letters are 400 bytes and still a name.
+    std::string accented = "/logs/";
+    for (int i = 0; i < 200; ++i)
+        accented += "\xC3\xA9";
+    Store("LogFileName", REG_SZ, Text(accented));
+    LoadOptions();
+    EXPECT_EQ(CopyOptions.LogFileName, accented);
     Store("BufferSize", REG_DWORD, Bytes{8, 0, 0, 0, 0, 0, 0, 0});  // unreadable: default
     LoadOptions();
     EXPECT_EQ(CopyOptions.BufferSize, 16u);
