@@ -1,5 +1,7 @@
 #include "platform/registry_hive_file.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 namespace win::regfile {
@@ -260,6 +262,11 @@ std::string FoldName(std::string_view name) {
     return folded;
 }
 
+std::size_t KeyDepth(const std::string& path) {
+    return path.empty() ? 0
+                        : 1 + static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
+}
+
 Key& AddKey(KeyMap& keys, const std::string& path) {
     for (std::size_t k = 0; k <= path.size(); ++k) {
         if (k == path.size() || path[k] == '\\') {
@@ -340,7 +347,7 @@ bool ReadHiveText(const std::string& text, const std::string& rootName, KeyMap* 
         }
         if (line[0] == '[') {
             std::string path;
-            if (!ReadKeyLine(line, rootName, &path))
+            if (!ReadKeyLine(line, rootName, &path) || KeyDepth(path) > kMaxKeyDepth)
                 return false;
             current = &AddKey(*keys, path);
             continue;

@@ -41,6 +41,10 @@ using KeyMap = std::map<std::string, Key>;
 std::string FoldName(std::string_view name);
 
 // Adds the key and any missing parents; returns the key.
+// As in the registry it stands in for, a key lies at most 512 levels deep: a hive with a deeper
+// one is damaged (and reading it costs nothing unbounded).
+constexpr std::size_t kMaxKeyDepth = 512;
+std::size_t KeyDepth(const std::string& path);
 Key& AddKey(KeyMap& keys, const std::string& path);
 Value* FindValue(Key& key, std::string_view name);
 
