@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/resource_text.h"
 #include "app/window_placement.h"
@@ -15,6 +16,15 @@ namespace {
 
 // The caption buffer of the copy dialog: 68 bytes with the terminator.
 constexpr int kCaptionBuffer = 68;
+
+// The control with this identifier in a dialog's list of fields or bars, or null.
+template <class Controls>
+auto FindControl(Controls& controls, int id) -> decltype(&controls.front()) {
+    for (auto& control : controls)
+        if (control.id == id)
+            return &control;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -26,6 +36,10 @@ RunDialog::RunDialog(const QString& title, int widthDlu, int heightDlu)
     setWindowTitle(title);
     setModal(false);
     setFixedSize(units_.X(widthDlu), units_.Y(heightDlu));
+    showTimer_ = new QTimer(this);
+    showTimer_->setSingleShot(true);
+    showTimer_->setInterval(kShowIntervalMs);
+    connect(showTimer_, &QTimer::timeout, this, &RunDialog::ShowLatest);
 }
 
 void RunDialog::AddGroupBox(const QString& title, int x, int y, int w, int h) {
@@ -59,8 +73,10 @@ QLabel* RunDialog::AddStatic(int id, const QString& text, int x, int y, int w, i
     units_.Place(label, x, y, w, h);
     if (label->height() < label->fontMetrics().height())
         label->resize(label->width(), label->fontMetrics().height());
-    if (id != 0)
+    if (id != 0) {
         SetControlId(label, id);
+        fields_.push_back(FieldControl{id, label, text, true});
+    }
     return label;
 }
 
@@ -71,6 +87,7 @@ QProgressBar* RunDialog::AddBar(int id, int x, int y, int w, int h) {
     bar->setTextVisible(false);
     units_.Place(bar, x, y, w, h);
     SetControlId(bar, id);
+    bars_.push_back(BarControl{id, bar, 0, true});
     return bar;
 }
 
@@ -84,29 +101,62 @@ QPushButton* RunDialog::AddCancel(const QString& text, int x, int y, int w, int 
 }
 
 bool RunDialog::SetField(int control, const QString& text) {
-    auto* label = qobject_cast<QLabel*>(DialogControl(this, control));
-    if (!label)
+    FieldControl* field = FindControl(fields_, control);
+    if (!field)
         return false;
-    label->setText(text);
+    if (field->latest != text) {
+        field->latest = text;
+        field->shown = false;
+        ShowSoon();
+    }
     return true;
 }
 
 bool RunDialog::SetBar(int control, int percent) {
-    auto* bar = qobject_cast<QProgressBar*>(DialogControl(this, control));
+    BarControl* bar = FindControl(bars_, control);
     if (!bar)
         return false;
-    bar->setValue(qBound(0, percent, 100));
+    percent = qBound(0, percent, 100);
+    if (bar->latest != percent) {
+        bar->latest = percent;
+        bar->shown = false;
+        ShowSoon();
+    }
     return true;
 }
 
 QString RunDialog::Field(int control) const {
-    auto* label = qobject_cast<QLabel*>(DialogControl(const_cast<RunDialog*>(this), control));
-    return label ? label->text() : QString();
+    const FieldControl* field = FindControl(fields_, control);
+    return field ? field->latest : QString();
 }
 
 int RunDialog::Bar(int control) const {
-    auto* bar = qobject_cast<QProgressBar*>(DialogControl(const_cast<RunDialog*>(this), control));
-    return bar ? bar->value() : -1;
+    const BarControl* bar = FindControl(bars_, control);
+    return bar ? bar->latest : -1;
+}
+
+QLabel* RunDialog::FieldLabel(int control) const {
+    const FieldControl* field = FindControl(fields_, control);
+    return field ? field->label : nullptr;
+}
+
+void RunDialog::ShowSoon() {
+    if (!showTimer_->isActive())
+        showTimer_->start();
+}
+
+void RunDialog::ShowLatest() {
+    showTimer_->stop();
+    for (FieldControl& field : fields_) {
+        if (!field.shown)
+            field.label->setText(field.latest);
+        field.shown = true;
+    }
+    for (BarControl& bar : bars_) {
+        if (!bar.shown)
+            bar.bar->setValue(bar.latest);
+        bar.shown = true;
+    }
 }
 
 void RunDialog::reject() {

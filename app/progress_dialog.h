@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/dialog_units.h"
 #include "platform/window_system.h"
@@ -14,23 +15,40 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 // A run dialog: a fixed-size pop-up with a Cancel button (identifier 2). Cancel, Escape and
 // closing the window all count as Cancel and call the cancel handler once; the window system
 // then destroys the dialog.
+//
+// The engine sets fields and bars several times for every file it copies, far more often than
+// anyone can read them, and every change shown costs a repaint. So each control keeps the
+// latest value it was given, and the values are shown together at most every
+// kShowIntervalMs, by a timer that runs while the run pumps its events. ShowLatest shows them
+// at once: the window system calls it before a box or a modal dialog opens above the dialog
+// and when the dialog closes, so that what the user sees then is the current state.
 class RunDialog : public QDialog {
     Q_OBJECT
   public:
+    // About 25 times a second.
+    static constexpr int kShowIntervalMs = 40;
+
     RunDialog(const QString& title, int widthDlu, int heightDlu);
 
     void SetCancelHandler(std::function<void()> handler) { onCancel_ = std::move(handler); }
 
-    // Field and bar updates from the engine; unknown identifiers are ignored. False when the
-    // dialog has no such control.
+    // Field and bar updates from the engine, shown within kShowIntervalMs; unknown identifiers
+    // are ignored. False when the dialog has no such control.
     bool SetField(int control, const QString& text);
     bool SetBar(int control, int percent);
+    // The latest value given to a control, whether or not it is shown yet; an empty text or
+    // -1 when there is no such control.
     QString Field(int control) const;
     int Bar(int control) const;
+    // Shows every value not yet shown, now.
+    void ShowLatest();
+    // The field's label, for measuring text as it shows it; null when there is no such field.
+    QLabel* FieldLabel(int control) const;
 
     // The private message 2027: the server name for the title (and fields) of the dialog.
     virtual void SetServerName(const std::string& serverName) = 0;
@@ -55,11 +73,29 @@ class RunDialog : public QDialog {
     QPushButton* AddCancel(const QString& text, int x, int y, int w, int h);
 
   private:
+    // A control the engine writes to, with the latest value it was given.
+    struct FieldControl {
+        int id;
+        QLabel* label;
+        QString latest;
+        bool shown;
+    };
+    struct BarControl {
+        int id;
+        QProgressBar* bar;
+        int latest;
+        bool shown;
+    };
+
+    void ShowSoon();
     void Cancel();
 
     DialogUnits units_;
     std::function<void()> onCancel_;
     bool cancelled_ = false;
+    std::vector<FieldControl> fields_;
+    std::vector<BarControl> bars_;
+    QTimer* showTimer_ = nullptr;
 };
 
 // READDIRDLG or COPYFILESDLG.

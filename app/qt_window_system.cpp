@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QWindow>
@@ -125,6 +126,8 @@ RunDialog* QtWindowSystem::Dialog(win::WindowId id) const {
 
 int QtWindowSystem::MessageBox(win::WindowId owner, const std::string& text,
                                const std::string& caption, unsigned style) {
+    // The run's dialogs show the state the box is about, while it waits for the answer.
+    ShowLatestValues();
     if (answerer_)
         return answerer_(Box{owner, text, caption, style});
 
@@ -182,6 +185,7 @@ void QtWindowSystem::DestroyDialog(win::WindowId dialog) {
     std::unique_ptr<RunDialog> view = std::move(it->second.dialog);
     const win::WindowId disabled = it->second.disabled;
     dialogs_.erase(it);
+    view->ShowLatest();
     if (QWidget* disabledWidget = Widget(disabled))
         disabledWidget->setEnabled(true);
     view->hide();
@@ -220,14 +224,28 @@ void QtWindowSystem::EnableWindow(win::WindowId window, bool enable) {
 }
 
 void QtWindowSystem::PumpMessages() {
-    // Never waits: only what is already pending is handled.
+    // The engine pumps several times for every file it copies, and each round of the event
+    // dispatcher costs more than a small file's copy. Events are handled at most every
+    // kPumpInterval of wall time, counted from the end of the last round so that a round that
+    // paints cannot take most of the time: a Cancel or an Escape still acts within a few
+    // milliseconds. Never waits: only what is already pending is handled.
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextPump_)
+        return;
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    nextPump_ = std::chrono::steady_clock::now() + kPumpInterval;
+}
+
+void QtWindowSystem::ShowLatestValues() {
+    for (auto& [id, open] : dialogs_)
+        open.dialog->ShowLatest();
 }
 
 bool QtWindowSystem::MeasureControlText(win::WindowId dialog, int control, const std::string& text,
                                         int* textWidth, int* clientWidth) {
-    QWidget* widget = DialogControl(Widget(dialog), control);
+    RunDialog* view = Dialog(dialog);
+    QWidget* widget = view ? view->FieldLabel(control) : DialogControl(Widget(dialog), control);
     if (!widget)
         return false;
     const QFontMetrics metrics(widget->font());
@@ -286,6 +304,7 @@ std::string QtWindowSystem::ServerListText(int index) {
 }
 
 int QtWindowSystem::ShowLoginDialog(win::WindowId owner) {
+    ShowLatestValues();
     const win::WindowId id = nextId_++;
     // The dialog registers itself under id while it is open, so that its boxes find it.
     LoginDialogView dialog(id);
@@ -299,6 +318,7 @@ int QtWindowSystem::ShowLoginDialog(win::WindowId owner) {
 }
 
 int QtWindowSystem::RunOptionsSheet(win::WindowId owner) {
+    ShowLatestValues();
     return RunOptionsSheetDialog(Widget(owner));
 }
 

@@ -8,12 +8,18 @@
 // own (not a child widget of its owner), so that disabling the owner leaves it usable; it is
 // kept above its owner as a transient window.
 //
+// Pacing: the engine writes the run dialogs' fields and bars and pumps events several times
+// for every file. A dialog shows the latest values at most about 25 times a second (see
+// RunDialog), every open dialog shows them at once before a box, the login dialog or the
+// options sheet opens, and the pump handles events at most every few milliseconds.
+//
 // WinHelp: HELP_CONTEXT and HELP_WM_HELP take the help context as their data (for
 // HELP_WM_HELP the caller has already looked up the control's context), HELP_FINDER shows the
 // contents, HELP_HELPONHELP the page on using the help viewer, HELP_QUIT closes the viewer.
 
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -78,6 +84,12 @@ class QtWindowSystem : public win::WindowSystem {
         win::WindowId disabled = win::kNoWindow;  // the window it disabled while it is open
     };
 
+    // The longest the pump lets pending events wait while the engine keeps calling it.
+    static constexpr std::chrono::milliseconds kPumpInterval{5};
+
+    // Every open run dialog shows the latest values it was given.
+    void ShowLatestValues();
+
     // The open progress dialog of that kind, or kNoWindow.
     win::WindowId OpenDialogOfKind(win::DialogKind kind) const;
 
@@ -89,6 +101,7 @@ class QtWindowSystem : public win::WindowSystem {
     std::map<win::WindowId, QPointer<QWidget>> otherWindows_;  // open login dialogs
     win::WindowId nextId_ = win::kMainWindow + 1;
     int waitCursors_ = 0;
+    std::chrono::steady_clock::time_point nextPump_{};
     BoxAnswerer answerer_;
 };
 

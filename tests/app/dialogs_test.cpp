@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -168,6 +169,62 @@ TEST_F(DialogTest, SyncDialogDisablesTheCopyDialogAndSitsAboveTheCentre) {
     EXPECT_FALSE(main_->isEnabled());  // the copy dialog is still open
     ui_.DestroyDialog(copy);
     EXPECT_TRUE(main_->isEnabled());
+}
+
+// The engine writes fields and bars for every file and every chunk; the controls show the
+// latest values once the event loop runs, not every value they were given.
+TEST_F(DialogTest, FieldsAndBarsShowTheirLatestValueOnceTheEventLoopRuns) {
+    const win::WindowId id = Open(win::DialogKind::CopyFiles);
+    RunDialog* view = ui_.Dialog(id);
+    auto* from = qobject_cast<QLabel*>(DialogControl(view, 201));
+    auto* bar = qobject_cast<QProgressBar*>(DialogControl(view, 204));
+    ASSERT_NE(from, nullptr);
+    ASSERT_NE(bar, nullptr);
+    for (int i = 1; i <= 500; ++i) {
+        ui_.SetDlgItemText(id, 201, "\\\\HQ\\DATA\\F" + std::to_string(i) + ".DAT");
+        ui_.SetProgressPos(id, 204, i / 5);
+    }
+    // What was written is known at once; the controls have not been changed 500 times.
+    EXPECT_EQ(view->Field(201), "\\\\HQ\\DATA\\F500.DAT");
+    EXPECT_EQ(view->Bar(204), 100);
+    EXPECT_EQ(from->text(), "");
+    EXPECT_EQ(bar->value(), 0);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return from->text() == "\\\\HQ\\DATA\\F500.DAT"; }));
+    EXPECT_EQ(bar->value(), 100);
+    // A value out of range is shown at the nearest end, as the bar holds it.
+    ui_.SetProgressPos(id, 204, 250);
+    EXPECT_EQ(view->Bar(204), 100);
+    ui_.SetProgressPos(id, 205, -3);
+    EXPECT_EQ(view->Bar(205), 0);
+    EXPECT_FALSE(view->SetField(999, "x"));
+    EXPECT_FALSE(view->SetBar(201, 5));
+    EXPECT_EQ(view->Bar(999), -1);
+    ui_.DestroyDialog(id);
+}
+
+// A box over a run dialog, and the dialog's end, find the dialog showing the current state.
+TEST_F(DialogTest, ABoxOrTheDialogsEndFindsTheLatestValuesShown) {
+    const win::WindowId counting = Open(win::DialogKind::ReadDir);
+    const win::WindowId sync = Open(win::DialogKind::SyncDir);
+    ui_.SetDlgItemText(counting, 226, "1,234");
+    ui_.SetDlgItemText(sync, 216, "\\\\HQ\\DATA\\OLD.TXT");
+    QString shownCount, shownChecking;
+    ui_.SetBoxAnswerer([&](const QtWindowSystem::Box&) {
+        shownCount = qobject_cast<QLabel*>(DialogControl(ui_.Dialog(counting), 226))->text();
+        shownChecking = qobject_cast<QLabel*>(DialogControl(ui_.Dialog(sync), 216))->text();
+        return win::IDOK;
+    });
+    ui_.MessageBox(win::kMainWindow, "ERROR - x", "Farcast", win::MB_OK | win::MB_ICONSTOP);
+    EXPECT_EQ(shownCount, "1,234");
+    EXPECT_EQ(shownChecking, "\\\\HQ\\DATA\\OLD.TXT");
+    ui_.DestroyDialog(sync);
+
+    ui_.SetDlgItemText(counting, 223, "4,096");
+    const QPointer<QLabel> bytes = qobject_cast<QLabel*>(DialogControl(ui_.Dialog(counting), 223));
+    ui_.DestroyDialog(counting);
+    ASSERT_FALSE(bytes.isNull());  // deleted once the event loop runs
+    EXPECT_EQ(bytes->text(), "4,096");
 }
 
 TEST_F(DialogTest, MeasuresTextWithTheControlsFont) {

@@ -3,15 +3,18 @@
 
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
@@ -30,6 +33,15 @@ login_name = "ADMIN"
 
 [[server]]
 name = "HQ"
+connection = "logged_in"
+  [[server.volume]]
+  name = "DATA"
+)";
+
+// The same with a second server, BRANCH, as the target of copies.
+const std::string kWithBranch = std::string(kNetwork) + R"(
+[[server]]
+name = "BRANCH"
 connection = "logged_in"
   [[server.volume]]
   name = "DATA"
@@ -67,6 +79,38 @@ class MainWindowTest : public AppTest {
         EXPECT_TRUE(drop.isAccepted());
         // The run starts once the drop event has been answered.
         QApplication::processEvents();
+    }
+
+    // Presses OK on the options sheet once it has opened; *shown tells that it did.
+    static void ConfirmTheOptionsSheetWhenItOpens(bool* shown) {
+        QTimer::singleShot(0, [shown] {
+            QWidget* sheet = QApplication::activeModalWidget();
+            auto* ok = sheet ? sheet->findChild<QPushButton*>("id_1") : nullptr;
+            if (!ok) {
+                ConfirmTheOptionsSheetWhenItOpens(shown);
+                return;
+            }
+            *shown = true;
+            ok->click();
+        });
+    }
+
+    // Starts the server list on the network and selects BRANCH, with \DATA\IN the
+    // destination and subdirectories copied.
+    void SelectBranchAsTheTarget() {
+        ASSERT_TRUE(StartNetWareClient());
+        ASSERT_TRUE(FillServerList());
+        ShowActive();
+        const auto branch = window_->ServerList()->findItems("BRANCH", Qt::MatchExactly);
+        ASSERT_EQ(branch.size(), 1);
+        branch[0]->setSelected(true);
+        TargetPathHistory = {"\\DATA\\IN"};
+        CopyOptions.CopySubDirs = 1;
+    }
+
+    void WaitForTheRunsEnd() {
+        for (int i = 0; i < 1000 && (RunInProgress() || boxes_.empty()); ++i)
+            QTest::qWait(10);
     }
 
     std::vector<std::string> Texts() {
@@ -215,42 +259,18 @@ TEST_F(MainWindowTest, ADropReachesTheCopyRun) {
 }
 
 TEST_F(MainWindowTest, ADropCopiesThroughTheOptionsSheetAndTheProgressDialogs) {
-    TestNetwork net(std::string(kNetwork) + R"(
-[[server]]
-name = "BRANCH"
-connection = "logged_in"
-  [[server.volume]]
-  name = "DATA"
-)");
+    TestNetwork net(kWithBranch);
     net.WriteFile("HQ/DATA/proj/a.txt", "alpha");
     net.WriteFile("HQ/DATA/proj/sub/b.txt", "beta");
     net.MakeDir("BRANCH/DATA/IN");
     net.Install();
-    ASSERT_TRUE(StartNetWareClient());
-    ASSERT_TRUE(FillServerList());
-    ShowActive();
-    const auto branch = window_->ServerList()->findItems("BRANCH", Qt::MatchExactly);
-    ASSERT_EQ(branch.size(), 1);
-    branch[0]->setSelected(true);
-    TargetPathHistory = {"\\DATA\\IN"};
-    CopyOptions.CopySubDirs = 1;
+    SelectBranchAsTheTarget();
 
     // The user confirms the options sheet as it opens.
     bool sheetShown = false;
-    std::function<void()> pressOk = [&] {
-        QWidget* sheet = QApplication::activeModalWidget();
-        auto* ok = sheet ? sheet->findChild<QPushButton*>("id_1") : nullptr;
-        if (!ok) {
-            QTimer::singleShot(10, pressOk);
-            return;
-        }
-        sheetShown = true;
-        ok->click();
-    };
-    QTimer::singleShot(0, pressOk);
+    ConfirmTheOptionsSheetWhenItOpens(&sheetShown);
     Drop({QString::fromStdString(net.LocalPath("HQ/DATA/proj"))});
-    for (int i = 0; i < 200 && (RunInProgress() || boxes_.empty()); ++i)
-        QTest::qWait(10);
+    WaitForTheRunsEnd();
 
     EXPECT_TRUE(sheetShown);
     // The dropped directory keeps its own name on the destination.
@@ -259,6 +279,79 @@ connection = "logged_in"
     ASSERT_FALSE(boxes_.empty());
     EXPECT_EQ(boxes_.back().text, "Updated or created 2 files totalling 9 bytes");
     EXPECT_TRUE(window_->isEnabled()) << "the progress dialogs have given the window back";
+}
+
+// Presses Escape in the copy dialog a few rounds of event handling after it has appeared, so
+// that the run is copying by then: each round passes a posted event on to the next one, and
+// the last round posts the key, which then waits for the run's next pump that handles events.
+class EscapeInTheCopyDialog : public QObject {
+  public:
+    int rounds = 3;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<class ProgressDialog*>(watched);
+        if (event->type() == QEvent::Show && dialog &&
+            dialog->Kind() == win::DialogKind::CopyFiles) {
+            dialog_ = dialog;
+            QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    void customEvent(QEvent*) override {
+        if (--rounds > 0) {
+            QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+        } else if (dialog_) {
+            QCoreApplication::postEvent(dialog_,
+                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+            QCoreApplication::postEvent(dialog_,
+                                        new QKeyEvent(QEvent::KeyRelease, Qt::Key_Escape, {}));
+        }
+    }
+
+  private:
+    QPointer<QWidget> dialog_;
+};
+
+TEST_F(MainWindowTest, EscapeStopsARunThatPumpsWithoutPauseAndNothingIsHalfCopied) {
+    TestNetwork net(kWithBranch);
+    const int files = 1000;
+    const std::string content = "x";
+    for (int i = 0; i < files; ++i)
+        net.WriteFile("HQ/DATA/many/f" + std::to_string(i) + ".txt", content);
+    net.MakeDir("BRANCH/DATA/IN");
+    net.Install();
+    SelectBranchAsTheTarget();
+
+    bool sheetShown = false;
+    ConfirmTheOptionsSheetWhenItOpens(&sheetShown);
+    EscapeInTheCopyDialog escape;
+    qApp->installEventFilter(&escape);
+    Drop({QString::fromStdString(net.LocalPath("HQ/DATA/many"))});
+    WaitForTheRunsEnd();
+    qApp->removeEventFilter(&escape);
+
+    ASSERT_TRUE(sheetShown);
+    ASSERT_FALSE(RunInProgress());
+    EXPECT_TRUE(CancelRequested);
+    EXPECT_TRUE(window_->isEnabled());
+    // The run stopped long before its end; what it delivered is whole, and no temporary file
+    // is left.
+    int copied = 0;
+    if (net.Exists("BRANCH/DATA/IN/many")) {
+        for (const auto& entry :
+             std::filesystem::directory_iterator(net.LocalPath("BRANCH/DATA/IN/many"))) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_EQ(name.rfind("FCT", 0), std::string::npos) << name;
+            EXPECT_EQ(net.ReadFile("BRANCH/DATA/IN/many/" + name), content) << name;
+            ++copied;
+        }
+    }
+    EXPECT_LT(copied, files / 2);
+    ASSERT_FALSE(boxes_.empty());
+    // One byte a file: fewer than 1,000 of each need no thousands separator.
+    EXPECT_EQ(boxes_.back().text, "Updated or created " + std::to_string(copied) +
+                                      " files totalling " + std::to_string(copied) + " bytes");
 }
 
 TEST_F(MainWindowTest, ADropDuringARunIsRefusedAndStartsNothing) {
