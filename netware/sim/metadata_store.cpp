@@ -64,10 +64,9 @@ std::uint32_t WindowsCodeOf(int sqliteCode) {
 }  // namespace
 
 MetadataStore::~MetadataStore() {
-    for (sqlite3_stmt* s :
-         {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_, moveChildren_,
-          identity_, alias_, trustees_, setTrustee_, begin_, beginWrite_, commit_, rollback_,
-          dirRows_, dataVersionStatement_})
+    for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
+                            moveChildren_, identity_, alias_, trustees_, setTrustee_, begin_,
+                            beginWrite_, commit_, rollback_, dirRows_, dataVersionStatement_})
         sqlite3_finalize(s);
     if (db_)
         sqlite3_close(db_);
@@ -166,10 +165,9 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         "FROM entry WHERE server=?1 AND volume=?2 AND dir=?3");
     dataVersionStatement_ = Prepare("PRAGMA data_version");
     logPath_ = file + "-wal";
-    for (sqlite3_stmt* s :
-         {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_, moveChildren_,
-          identity_, alias_, trustees_, setTrustee_, begin_, beginWrite_, commit_, rollback_,
-          dirRows_, dataVersionStatement_}) {
+    for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
+                            moveChildren_, identity_, alias_, trustees_, setTrustee_, begin_,
+                            beginWrite_, commit_, rollback_, dirRows_, dataVersionStatement_}) {
         if (!s) {
             *error = sqlite3_errmsg(db_);
             return false;
@@ -270,8 +268,12 @@ MetadataStore::CachedDirectory* MetadataStore::Rows(const EntryKey& key) {
         Fail(rc);  // rows that cannot be read are not absent rows
         return nullptr;
     }
-    // Bounded, so that a walk over thousands of directories does not keep every one.
-    if (cache_.size() >= kMaxCachedDirectories)
+    // Bounded in directories and in rows, so that a walk over thousands of large directories
+    // does not keep every one; a directory larger than the bound is held alone.
+    std::size_t rows = dir.rows.size();
+    for (const auto& [held, cached] : cache_)
+        rows += cached.rows.size();
+    if (cache_.size() >= kMaxCachedDirectories || rows > kMaxCachedRows)
         cache_.clear();
     return &(cache_[text] = std::move(dir));
 }

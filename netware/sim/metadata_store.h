@@ -166,6 +166,7 @@ class MetadataStore {
     std::string logPath_;
     std::unordered_map<std::string, CachedDirectory> cache_;  // by DirText
     static constexpr std::size_t kMaxCachedDirectories = 512;
+    static constexpr std::size_t kMaxCachedRows = 16384;
     LogState seen_;
     bool racy_ = true;
     bool validated_ = false;  // in the current pair

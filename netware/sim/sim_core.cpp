@@ -25,7 +25,8 @@ namespace {
 DiskStat StatAt(int dirFd, const char* path, int flags) {
     DiskStat d;
     struct statx sx {};
-    if (statx(dirFd, path, flags, STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME,
+    if (statx(dirFd, path, flags,
+              STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME,
               &sx) != 0) {
         d.err = errno;
         return d;
@@ -465,6 +466,8 @@ Entry Core::ResolveChild(Volume& v, const std::string& dirRel, const std::string
     e.volume = &v;
     e.parentExists = true;
     e.parentRel = dirRel;
+    if (dirStat)
+        e.parentSt = *dirStat;
     std::string real;
     const std::uint32_t code = FindChild(v, dirRel, name, &real, &e.st, dirStat);
     if (code == 0) {
@@ -513,9 +516,12 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
     closedir(d);
     for (auto& [key, names] : index.names)
         std::sort(names.begin(), names.end());
-    // The indexes are a cache of what the disk holds: bounded, so that a walk over thousands
-    // of directories does not keep every listing it has seen.
-    if (indexes_.size() >= kMaxCachedDirectories)
+    // The indexes are a cache of what the disk holds: bounded in directories and in names, so
+    // that a walk over thousands of large directories does not keep every listing it has seen.
+    std::size_t names = index.names.size();
+    for (const auto& [dir, held] : indexes_)
+        names += held.names.size();
+    if (indexes_.size() >= kMaxCachedDirectories || names > kMaxCachedNames)
         indexes_.clear();
     return &(indexes_[localDir] = std::move(index));
 }
@@ -761,7 +767,7 @@ bool Core::AliasFree(Volume& v, const std::string& dirRel, const std::string& al
     return true;
 }
 
-std::string Core::Alias(const Entry& e, MetaRow* row) {
+std::string Core::Alias(const Entry& e, MetaRow* row, const DiskStat* dirStat) {
     if (e.isRoot)
         return "";
     if (!row->alias.empty())
@@ -770,7 +776,7 @@ std::string Core::Alias(const Entry& e, MetaRow* row) {
     std::string alias;
     std::string localDir = e.parentRel.empty() ? v.local : v.local + "/" + e.parentRel;
     auto takenByName = [&](const std::string& candidate) {
-        DirIndex* index = Index(localDir);
+        DirIndex* index = Index(localDir, dirStat);
         if (!index)
             return false;
         auto it = index->names.find(candidate);
@@ -843,8 +849,7 @@ std::string KeyText(const EntryKey& key) {
 
 }  // namespace
 
-std::uint32_t Core::NoteAttributeChange(const Entry& e, std::uint32_t before,
-                                        std::uint32_t after) {
+std::uint32_t Core::NoteAttributeChange(const Entry& e, std::uint32_t before, std::uint32_t after) {
     const EntryKey key = KeyOf(e);
     auto pending = pendingResets_.find(KeyText(key));
     if (pending != pendingResets_.end()) {
@@ -919,10 +924,11 @@ void Core::RemoveLeftTemporary(const Journal::Record& r, bool identityKnown) {
     const DiskStat st = StatPath(local);
     if (!st.isFile)
         return;
-    if (identityKnown ? !Is(st, r.identity)
-                      // Stopped between making the file and recording it: only a file made
-                      // then, still empty, is that one.
-                      : (st.size != 0 || st.birth < r.written || st.birth > r.written + 5000000000LL))
+    if (identityKnown
+            ? !Is(st, r.identity)
+            // Stopped between making the file and recording it: only a file made
+            // then, still empty, is that one.
+            : (st.size != 0 || st.birth < r.written || st.birth > r.written + 5000000000LL))
         return;
     if (::unlink(local.c_str()) == 0) {
         store_.RemoveQuietly(r.key);

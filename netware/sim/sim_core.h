@@ -91,6 +91,9 @@ struct Entry {
     std::string name;       // on-disk name when it exists, else the last name as given
     std::string local;      // absolute local path (of the name as given when missing)
     DiskStat st;
+    // The stat of the parent directory when the lookup took one (ok is false otherwise): a
+    // second name of the same directory in the same call is looked up without another.
+    DiskStat parentSt;
     // A Windows error code when the lookup could not be decided: a directory on the way, or
     // the entry itself, cannot be read. The entry is then neither found nor missing.
     std::uint32_t error = 0;
@@ -205,7 +208,8 @@ class Core {
     MetaRow DefaultMeta(const Volume& v, bool isDir) const;
     // Stores the entry's row: made when the entry has none yet (row.id 0), updated otherwise.
     bool SaveMeta(const Entry& e, MetaRow& row);
-    std::string Alias(const Entry& e, MetaRow* row);
+    // dirStat, when given, is the stat of the entry's directory taken in this call.
+    std::string Alias(const Entry& e, MetaRow* row, const DiskStat* dirStat = nullptr);
     std::uint32_t Attributes(const Entry& e, const MetaRow& row) const;
     std::uint64_t DataSize(const Entry& e, const MetaRow& row) const;
     Entry ChildEntry(Volume& v, const std::string& dirRel, const std::string& name,
@@ -328,11 +332,12 @@ class Core {
     std::vector<std::unique_ptr<Server>> servers_;
     MetadataStore store_;
     Journal journal_;
-    std::map<std::string, std::uint32_t> pendingResets_;  // key text -> the word before
+    std::map<std::string, std::uint32_t> pendingResets_;    // key text -> the word before
     std::unordered_map<std::string, unsigned> aliasHints_;  // directory, base, ext -> next
-    static constexpr std::size_t kMaxAliasHints = 100000;
+    static constexpr std::size_t kMaxAliasHints = 16384;
     bool recovering_ = true;  // what stopped processes left is put right
     static constexpr std::size_t kMaxCachedDirectories = 256;
+    static constexpr std::size_t kMaxCachedNames = 16384;  // a larger directory is held alone
     std::unordered_map<std::string, DirIndex> indexes_;
     std::unordered_map<std::string, ResolvedDirectory> resolved_;  // volume + parts as given
     static constexpr std::size_t kMaxResolvedDirectories = 4096;

@@ -99,7 +99,8 @@ SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other) {
                    std::equal(a.begin(), a.end() - 1, b.begin(), b.end() - 1);
     if (!sameDir)
         return Locate(path);
-    t.entry = core_.ResolveChild(*t.loc.volume, other.entry.parentRel, b.back());
+    t.entry = core_.ResolveChild(*t.loc.volume, other.entry.parentRel, b.back(),
+                                 other.entry.parentSt.ok ? &other.entry.parentSt : nullptr);
     t.faultPath = core_.NetForm(t.loc);
     t.server = t.loc.server;
     return t;
@@ -141,14 +142,14 @@ bool SimFiles::Reach(const char* call, const char* path, Target* t) {
     return !Unusable(*t);
 }
 
-win::FindData SimFiles::NetFindData(Entry& e) {
+win::FindData SimFiles::NetFindData(Entry& e, const DiskStat* dirStat) {
     win::FindData d;
     MetaRow row = core_.Meta(e);
     d.attributes = DosBits(core_.Attributes(e, row));
     d.size = core_.DataSize(e, row);
     d.lastWriteTime = e.st.mtime;
     d.fileName = e.name;
-    std::string alias = core_.Alias(e, &row);
+    std::string alias = core_.Alias(e, &row, dirStat);
     d.alternateFileName = IsDosName(e.name) && alias == Upper(e.name) ? "" : alias;
     return d;
 }
@@ -245,7 +246,7 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
             core_.Store().Begin();
             for (const Core::Listed& l : listed) {
                 Entry e = core_.ChildEntry(v, dirRel, l.name, l.st);
-                win::FindData fd = NetFindData(e);
+                win::FindData fd = NetFindData(e, &d.st);
                 if (WildcardMatch(name, fd.fileName) ||
                     (!fd.alternateFileName.empty() && WildcardMatch(name, fd.alternateFileName)))
                     state.items.push_back(fd);

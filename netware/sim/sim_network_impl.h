@@ -224,7 +224,8 @@ class SimFiles : public win::FileServices {
     }
     // Succeeds on 0, fails with any other Windows error.
     bool Finish(std::uint32_t err) { return err ? Fail(err) : Succeed(); }
-    win::FindData NetFindData(Entry& e);
+    // dirStat: the stat of the entry's directory taken in this call, if there is one.
+    win::FindData NetFindData(Entry& e, const DiskStat* dirStat = nullptr);
     bool LocalFind(const std::string& dir, const std::string& pattern, FindState* state);
     std::uint32_t LocalMove(const std::string& from, const std::string& to, bool replace);
     bool Move(const char* call, const char* from, const char* to, bool replace);
