@@ -50,6 +50,10 @@ bool ReportDeleteFailure(const std::string& path) {
     const int answer =
         LogAndShow(win::kMainWindow, text.c_str(), LoadResString(IDS_CAPTION_FARCAST),
                    win::MB_ICONQUESTION | win::MB_YESNOCANCEL, true);
+    // The question reports a failure: it counts as an error however it is answered, as the
+    // unattended text (which begins "ERROR - ") does.
+    if (!CopyOptions.UnattendedMode)
+        ++CopyRun.ErrorMessages;
     if (CopyOptions.UnattendedMode || answer == win::IDYES || answer == win::IDOK)
         return true;
     if (answer == win::IDCANCEL)

@@ -104,6 +104,8 @@ TEST_F(SyncTest, DotNamesAreKeptAtEveryDepth) {
                                     R"(\old, do you want to continue synchronizing files on this )"
                                     "server?");
     EXPECT_EQ(ui.boxes[0].style, 0x10023u);
+    // A deletion that failed is an error of the run, also when the user goes on.
+    EXPECT_EQ(CopyRun.ErrorMessages, 1u);
 }
 
 TEST_F(SyncTest, WithoutSubdirectoriesTheyAreLeftAlone) {
