@@ -493,11 +493,15 @@ std::uint64_t FileCopy::Run() {
     if (!DecideOverwrite(sourceFile_, destinationFile_, sourceInfo_, destinationInfo_,
                          destinationExists_))
         return 0;
-    // A volume too full for the file skips it; a failed query has been reported.
+    // A volume too full for the file skips it, and says so: a file left undelivered is a
+    // failure of the run. A failed query has been reported.
     bool noRoom = false;
     if (!HasRoomForFile(destination_.conn, destinationDir_, sourceInfo_, &noRoom)) {
-        if (noRoom)
+        if (noRoom) {
             ReportFileSkipped(sourceFile_, destinationFile_, SkipReason::NoRoom);
+            ErrorAskContinue(LoadResString(IDS_ERR_NO_ROOM), sourceFile_.c_str(),
+                             destinationFile_.c_str());
+        }
         return 0;
     }
     compressed_ = CopyRun.CompressedCopyPossible &&

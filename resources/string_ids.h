@@ -435,6 +435,7 @@ enum SafetyStringId : unsigned {
     IDS_SKIP_PATH_TOO_LONG = 7020,        // "longer than 259 characters"
     IDS_SYSERR_WRITE_FAULT = 7021,        // system text of ERROR_WRITE_FAULT
     IDS_SYSERR_LOCK_VIOLATION = 7022,     // system text of ERROR_LOCK_VIOLATION
+    IDS_ERR_NO_ROOM = 7023,               // "ERROR - %s has not been copied to %s: the ..."
 };
 
 // window, dialogs and folder browser details

@@ -124,14 +124,24 @@ TEST_F(FileCopyTest, VerboseRecordForEveryUpdatedFile) {
     EXPECT_NE(log.find("\r\nUpdated file " + kDst + "\\A.TXT\r\n"), std::string::npos) << log;
 }
 
-TEST_F(FileCopyTest, FullVolumeSkipsTheFileSilently) {
+// A file the destination volume has no room for is not copied, and that is said: the run
+// counts it as an error, and the user may stop.
+TEST_F(FileCopyTest, FullVolumeSkipsTheFileAndSaysSo) {
     Net();
     Write("HQ/DATA/SRC/BIG.DAT", std::string(256 * 1024, 'x'));
     Net().MakeDir("HQ/TINY/DST");
+    Write("HQ/TINY/DST/BIG.DAT", "old");
     Install();
+    OpenLog();
     EXPECT_EQ(CopyOneFile(kSrc + R"(\BIG.DAT)", R"(\\HQ\TINY\DST)"), 0u);
-    EXPECT_FALSE(Exists(R"(\\HQ\TINY\DST\BIG.DAT)"));
-    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(Content(R"(\\HQ\TINY\DST\BIG.DAT)"), "old");
+    const std::string text = "ERROR - " + kSrc +
+                             R"(\BIG.DAT has not been copied to \\HQ\TINY\DST\BIG.DAT: )"
+                             "the destination volume does not have room for it.";
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, text + "\r\n\r\nContinue copying files?");
+    EXPECT_EQ(CopyRun.ErrorMessages, 1u);
+    EXPECT_NE(LogText().find(text), std::string::npos);
     EXPECT_TRUE(TemporaryFiles("HQ/TINY/DST").empty());
 }
 
