@@ -79,7 +79,7 @@ bool SyncDirectory(const std::string& sourceDir, const std::string& destinationP
     const win::ScopedFind find(
         win::Files().FindFirstFile(JoinPath(destinationDir, "*.*").c_str(), &entry));
     if (!find.Valid())
-        return true;  // the destination directory does not exist: nothing to do
+        return DestinationListingFailed(destinationDir);
     do {
         win::PumpMessages();
         if (CancelRequested)
