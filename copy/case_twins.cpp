@@ -24,3 +24,10 @@ bool CaseTwins::First(const std::string& name, std::string* earlier) {
         *earlier = it->second;
     return false;
 }
+
+bool LandingNames::Take(const std::string& name, const std::string& item, std::string* earlier) {
+    auto [it, inserted] = taken_.emplace(Folded(name), item);
+    if (!inserted)
+        *earlier = it->second;
+    return inserted;
+}

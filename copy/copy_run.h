@@ -58,6 +58,9 @@ struct CopyRunState {
     bool SyncAllowed = false;
 
     std::string DestinationRoot;
+    // Dropped items the current server's pass left out because an earlier one's copy lands on
+    // the same name there (8.3 aliases can meet where long names do not); never synchronised.
+    std::vector<std::string> LandingTwins;
     std::vector<char> CopyBuffer;  // BufferSize x 1024 bytes, allocated once per run
 
     win::HANDLE LogFile = win::INVALID_HANDLE_VALUE;  // open while the run's log is written

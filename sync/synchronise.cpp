@@ -3,6 +3,8 @@
 // dropped directory being synchronised, and never touches the source.
 #include "sync/synchronise.h"
 
+#include <algorithm>
+
 #include "copy/copy_run.h"
 #include "copy/path_utils.h"
 #include "copy/places.h"
@@ -98,6 +100,10 @@ bool SynchroniseServer(const std::string& serverName) {
         win::Ui().SendServerName(SyncDialog, serverName);
 
     for (const std::string& directory : CopyRun.DroppedDirectories) {
+        // A twin's destination is the copy of another dropped directory: left alone.
+        if (std::find(CopyRun.LandingTwins.begin(), CopyRun.LandingTwins.end(), directory) !=
+            CopyRun.LandingTwins.end())
+            continue;
         if (!SyncDirectory(directory, CopyRun.DestinationRoot))
             break;
     }

@@ -198,6 +198,31 @@ TEST_F(SourcesKeptTest, DroppedItemsLandingOnOneNameAreTwins) {
     }
 }
 
+// On a volume without long names two long-named dropped directories land on their 8.3 aliases,
+// which can be the same although the names differ: they are twins on that server only.
+TEST_F(SourcesKeptTest, DroppedItemsSharingAnAliasAreTwinsOnAVolumeWithoutLongNames) {
+    Start();
+    Net().WriteFile("HQ/DATA/A/Project Files/one.txt", "one");
+    Net().WriteFile("HQ/DATA/B/Project Plans/two.txt", "two");
+    Select({"ALPHA", "DOS"});
+    CopyOptions.SyncDirs = 1;
+    CopyOptions.UnattendedMode = 1;
+    const std::string log = UseLogFile();
+    RunCopy({"\\\\HQ\\DATA\\A\\Project Files", "\\\\HQ\\DATA\\B\\Project Plans"});
+
+    EXPECT_EQ(Net().ReadFile("ALPHA/DATA/DEST/Project Files/one.txt"), "one");
+    EXPECT_EQ(Net().ReadFile("ALPHA/DATA/DEST/Project Plans/two.txt"), "two");
+    EXPECT_EQ(Net().ReadFile("DOS/DATA/DEST/PROJEC~1/ONE.TXT"), "one");
+    EXPECT_FALSE(Net().Exists("DOS/DATA/DEST/PROJEC~1/TWO.TXT"));
+    EXPECT_EQ(CopyRun.RunFilesDeleted.ToU64(), 0u);
+    const std::string text = ReadLocal(log);
+    EXPECT_NE(text.find("ERROR - \\\\HQ\\DATA\\B\\Project Plans has been left out: its copy "
+                        "would land on the same name as the copy of \\\\HQ\\DATA\\A\\Project "
+                        "Files, and one would delete or replace the other."),
+              std::string::npos)
+        << text;
+}
+
 // A source directory that cannot be listed is unknown, not empty: it is said, its copy is not
 // made empty, and synchronisation keeps every file of the copy made before. The file system's
 // own refusal, as an unprivileged user meets it.
