@@ -27,7 +27,8 @@ bool CaseTwins::First(const std::string& name, std::string* earlier) {
 
 bool LandingNames::Take(const std::string& name, const std::string& item, std::string* earlier) {
     auto [it, inserted] = taken_.emplace(Folded(name), item);
-    if (!inserted)
-        *earlier = it->second;
-    return inserted;
+    if (inserted || it->second == item)
+        return true;  // the same item dropped again lands on its own copy
+    *earlier = it->second;
+    return false;
 }

@@ -24,7 +24,7 @@ class CaseTwins {
 // The names copies land on in one destination directory, each with the item that took it.
 class LandingNames {
   public:
-    // True when no earlier item took the name in any case; otherwise *earlier receives the item
+    // True when no other item took the name in any case; otherwise *earlier receives the item
     // that did.
     bool Take(const std::string& name, const std::string& item, std::string* earlier);
 
