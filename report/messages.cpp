@@ -67,6 +67,9 @@ int ErrorAskContinue(const char* format, ...) {
     const int answer =
         LogAndShow(win::kMainWindow, messageBuffer, LoadResString(IDS_CAPTION_FARCAST),
                    win::MB_ICONSTOP | win::MB_YESNO, true);
-    CancelRequested = (answer == win::IDNO);
+    // No stops the run; any other answer goes on with what is being done, but never undoes a
+    // stop already asked for (a report made while a cancel winds the run down).
+    if (answer == win::IDNO)
+        CancelRequested = true;
     return answer;
 }
