@@ -112,8 +112,13 @@ void ScanSources() {
         win::PumpMessages();
         if (CancelRequested)
             return;
+        // The canonical form is what would be copied: one beyond the limit is refused, never
+        // delivered under the shorter form it was dropped by. A path that names no entry is
+        // used as given.
         std::string path = entry;
-        CanonicalNetWarePath(path, true);  // on failure the path is used as it leaves it
+        std::string canonical;
+        if (CanonicalNetWarePathAnyLength(entry, true, &canonical))
+            path = canonical;
         if (!DroppedNameFits(path))
             continue;
         ShowPath(path);
