@@ -203,9 +203,12 @@ bool PerServerPass(const std::string& serverName, std::uint32_t serverIndex,
     CopyRun.LandingTwins.clear();
     if (!AttachAndLogin(serverName)) {
         GiveServerUp();
-        // A bindery server passed over in 4.x-only mode needs no question.
-        if (AttachSkippedAsBindery)
+        // A bindery server passed over in 4.x-only mode needs no question, and it has not
+        // failed: the user's own option excluded it.
+        if (AttachSkippedAsBindery) {
+            MarkCurrentServerPassedOver();
             return true;
+        }
         return AskContinueWithNextServer(serverIndex, serverCount);
     }
     const NWCONN_HANDLE conn = TargetServer.connection;

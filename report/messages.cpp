@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "copy/copy_run.h"
 #include "report/log_file.h"
@@ -35,15 +36,19 @@ void AppendToMessage(const char* text) {
 
 int LogAndShow(win::WindowId owner, const char* text, const char* caption, unsigned style,
                bool show) {
-    CountReportedMessage(text, style);
+    // Texts loaded from the string table live in rotating buffers that counting and logging
+    // reuse: text and caption are kept before either runs.
+    const std::string shownText = text;
+    const std::string shownCaption = caption;
+    CountReportedMessage(shownText.c_str(), style);
     // Records exist only while a run's log file is open; outside a run nothing is written.
     if (CopyOptions.CreateLogfile && LogFileOpen()) {
-        WriteLogRecord(text);
+        WriteLogRecord(shownText);
     }
     if (!show || CopyOptions.UnattendedMode) {
         return win::IDOK;
     }
-    return win::Ui().MessageBox(owner, text, caption, style | win::MB_SETFOREGROUND);
+    return win::Ui().MessageBox(owner, shownText, shownCaption, style | win::MB_SETFOREGROUND);
 }
 
 int ErrorBox(const char* format, ...) {

@@ -454,6 +454,8 @@ enum LandingStringId : unsigned {
     IDS_ERR_CANNOT_READ_DEST_DIR = 7050,  // "ERROR - The directory %s cannot be read. Nothing ..."
     IDS_ERR_SAME_LANDING = 7051,          // "ERROR - %s has been left out: its copy would land ..."
     IDS_SKIP_SAME_LANDING = 7052,         // "its copy would land on the copy of %s"
+    IDS_WARNING_PREFIX = 7053,            // "WARNING - ": the text of a warning begins so
+    IDS_BATCH_STATUS_PASSED_OVER = 7054,  // "passed-over"
 };
 
 // farcast-run results, dry run, versions
