@@ -709,6 +709,36 @@ bool SimFiles::WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toW
     return Finish(err);
 }
 
+bool SimFiles::CopyFileChunk(win::HANDLE source, win::HANDLE target, void* buffer,
+                             std::uint32_t toCopy, std::uint32_t* read, std::uint32_t* written,
+                             ChunkStep* failed) {
+    *read = *written = 0;
+    *failed = ChunkStep::Read;
+    OpenFile* from = Held("ReadFile", core_.File(source));
+    if (!from)
+        return false;
+    // The read's fault has had its turn; the write's is only looked at here, so that a rule
+    // for it is used up once, by the write through the buffer that it makes fail.
+    OpenFile* to = core_.File(target);
+    std::uint32_t done = 0;
+    if (to && !core_.WouldFault("WriteFile", to->server, to->faultPath) &&
+        core_.CopyInKernel(*from, *to, toCopy, &done)) {
+        *read = *written = done;
+        *failed = ChunkStep::None;
+        return Succeed();
+    }
+    if (const std::uint32_t err = core_.Read(*from, buffer, toCopy, &done))
+        return Fail(err);
+    *read = done;
+    *failed = ChunkStep::None;
+    if (done == 0)
+        return Succeed();
+    if (WriteFile(target, buffer, done, written))
+        return true;
+    *failed = ChunkStep::Write;
+    return false;
+}
+
 bool SimFiles::SetFilePointer(win::HANDLE file, std::int64_t distance, std::uint32_t method,
                               std::uint64_t* newPosition) {
     OpenFile* f = Held("SetFilePointer", core_.File(file));
