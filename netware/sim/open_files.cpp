@@ -178,7 +178,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
     f.birth = e.st.birth;
     f.volume = e.volume;
     f.server = e.volume->server;
-    f.faultPath = EntryNetForm(e);
+    f.faultPath = EntryFaultForm(e);
     f.key = KeyOf(e);
     f.compressedMode = r.compressedMode;
     f.diskSize = e.st.size;

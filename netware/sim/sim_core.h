@@ -168,6 +168,11 @@ class Core {
     bool ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* path, NetLoc* loc);
     std::string NetForm(const NetLoc& loc) const;  // \\SERVER\VOLUME\dir\name
     std::string EntryNetForm(const Entry& e) const;
+    // The form [[fault]] paths are matched against; empty, and not built, when the network has
+    // no [[fault]] (every call asks for it).
+    std::string FaultForm(const NetLoc& loc) const { return HasFaults() ? NetForm(loc) : ""; }
+    std::string EntryFaultForm(const Entry& e) const { return HasFaults() ? EntryNetForm(e) : ""; }
+    bool HasFaults() const { return !config_.faults.empty(); }
 
     Entry Resolve(const NetLoc& loc);
     // True when the volume's directory is still the real directory found when the network was

@@ -77,7 +77,7 @@ SimFiles::Target SimFiles::Locate(const char* path) {
     t.where = core_.Classify(p, &t.loc, &t.local);
     if (t.where == Where::Network) {
         t.entry = core_.Resolve(t.loc);
-        t.faultPath = core_.NetForm(t.loc);
+        t.faultPath = core_.FaultForm(t.loc);
         t.server = t.loc.server;
     } else {
         t.faultPath = p;
@@ -101,7 +101,7 @@ SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other) {
         return Locate(path);
     t.entry = core_.ResolveChild(*t.loc.volume, other.entry.parentRel, b.back(),
                                  other.entry.parentSt.ok ? &other.entry.parentSt : nullptr);
-    t.faultPath = core_.NetForm(t.loc);
+    t.faultPath = core_.FaultForm(t.loc);
     t.server = t.loc.server;
     return t;
 }
@@ -197,7 +197,10 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
     std::string dir, name;
     SplitLast(local ? probeLocal : p, local, &dir, &name);
     Target t = Locate(dir.c_str());
-    t.faultPath = t.where == Where::Network ? core_.NetForm(t.loc) + "\\" + name : p;
+    if (t.where != Where::Network)
+        t.faultPath = p;
+    else if (core_.HasFaults())
+        t.faultPath = core_.NetForm(t.loc) + "\\" + name;
     if (Faulted("FindFirstFile", t))
         return win::INVALID_HANDLE_VALUE;
     FindState state;
