@@ -239,3 +239,14 @@ std::string LastComponent(const std::string& path) {
     const std::size_t cut = path.rfind('\\');
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
+
+std::string LandingName(const std::string& item) {
+    if (!CopyRun.SourceHasLongNames || CopyRun.DestHasLongNames)
+        return LastComponent(item);
+    char shortPath[win::kPathBufferSize] = {};
+    const std::uint32_t length =
+        win::Files().GetShortPathName(item.c_str(), shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath)
+        return {};
+    return LastComponent(shortPath);
+}

@@ -127,20 +127,6 @@ bool WarnAboutLongNames(const std::string& serverName, const std::string& volume
     return true;
 }
 
-// The name the copy of a dropped item takes in the destination directory: its own, or its 8.3
-// alias toward a volume without long names. Empty when the alias cannot be had (the copy says
-// so).
-std::string LandingName(const std::string& item) {
-    if (!CopyRun.SourceHasLongNames || CopyRun.DestHasLongNames)
-        return LastComponent(item);
-    char shortPath[win::kPathBufferSize] = {};
-    const std::uint32_t length =
-        win::Files().GetShortPathName(item.c_str(), shortPath, sizeof shortPath);
-    if (length == 0 || length >= sizeof shortPath)
-        return {};
-    return LastComponent(shortPath);
-}
-
 // A dropped item whose copy would land on the name an earlier item's copy takes on this server:
 // said and left out, here and by the synchronisation that follows.
 bool LandsOnEarlierCopy(const std::string& item, LandingNames* landings) {

@@ -14,20 +14,6 @@
 
 namespace {
 
-// The name of the source directory's copy: toward a volume without long names the copy used
-// the directory's 8.3 alias. Empty when that alias cannot be had (the copy could not have made
-// the directory either).
-std::string CopyName(const std::string& sourceDir) {
-    if (!CopyRun.SourceHasLongNames || CopyRun.DestHasLongNames)
-        return LastComponent(sourceDir);
-    char shortPath[win::kPathBufferSize] = {};
-    const std::uint32_t length =
-        win::Files().GetShortPathName(sourceDir.c_str(), shortPath, sizeof shortPath);
-    if (length == 0 || length >= sizeof shortPath)
-        return {};
-    return LastComponent(shortPath);
-}
-
 // True when the source directory can be listed; one that cannot is unknown, and what its copy
 // holds is kept (the copy has reported it).
 bool SourceReadable(const std::string& sourceDir) {
@@ -66,7 +52,7 @@ bool SourceLacks(const std::string& entryPath, const std::string& sourceDir) {
 }
 
 bool SyncDirectory(const std::string& sourceDir, const std::string& destinationParent) {
-    const std::string name = CopyName(sourceDir);
+    const std::string name = LandingName(sourceDir);
     if (name.empty())
         return true;
     const std::string destinationDir = JoinPath(destinationParent, name);
