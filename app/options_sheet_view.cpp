@@ -425,7 +425,12 @@ void OptionsSheetView::PageChanged(int page) {
     ShowTab(currentPage_);
     if (!model_.KillActive(currentPage_)) {
         Refresh();
-        FocusControl(model_.FocusControl());
+        const int control = model_.FocusControl();
+        FocusControl(control);
+        // Ctrl+Tab gives the tab bar the focus once the change has been made, when no window
+        // has it (as while the box closes): the control takes it back after that.
+        QMetaObject::invokeMethod(
+            this, [this, control] { FocusControl(control); }, Qt::QueuedConnection);
         return;
     }
     ShowTab(page);

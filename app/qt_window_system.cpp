@@ -117,6 +117,30 @@ void SetOwnerWindow(QWidget* window, QWidget* owner) {
         window->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
+// The main window takes no input while the options sheet, the login dialog or a run dialog is
+// open over it; a window manager that activates it anyway (after a box closed, or for a click
+// on it) finds the activation passed on to that window, as a disabled owner passes it on to its
+// enabled pop-up.
+class QtWindowSystem::ActivationForwarder : public QObject {
+  public:
+    explicit ActivationForwarder(const QtWindowSystem* ui) : ui_(ui) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate) {
+            auto* main = static_cast<QWidget*>(watched);
+            QWidget* over = ui_->AskedOver(win::kMainWindow);
+            if (over && over != main && over->isVisible())
+                QMetaObject::invokeMethod(
+                    over, [over] { over->activateWindow(); }, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    const QtWindowSystem* ui_;
+};
+
 QtWindowSystem::QtWindowSystem() = default;
 
 QtWindowSystem::~QtWindowSystem() {
@@ -127,8 +151,14 @@ QtWindowSystem::~QtWindowSystem() {
 }
 
 void QtWindowSystem::SetMainWindow(QWidget* mainWindow, QListWidget* serverList) {
+    if (mainWindow_ && forwarder_)
+        mainWindow_->removeEventFilter(forwarder_.get());
     mainWindow_ = mainWindow;
     serverList_ = serverList;
+    if (!forwarder_)
+        forwarder_ = std::make_unique<ActivationForwarder>(this);
+    if (mainWindow)
+        mainWindow->installEventFilter(forwarder_.get());
 }
 
 QWidget* QtWindowSystem::Widget(win::WindowId id) const {

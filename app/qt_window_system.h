@@ -78,6 +78,7 @@ class QtWindowSystem : public win::WindowSystem {
                  std::uintptr_t data) override;
 
   private:
+    class ActivationForwarder;
     struct OpenDialog {
         std::unique_ptr<RunDialog> dialog;
         win::WindowId owner = win::kNoWindow;
@@ -108,6 +109,7 @@ class QtWindowSystem : public win::WindowSystem {
     int waitCursors_ = 0;
     std::chrono::steady_clock::time_point nextPump_{};
     BoxAnswerer answerer_;
+    std::unique_ptr<ActivationForwarder> forwarder_;
 };
 
 // Gives the focus back, when it ends, to the window a box or dialog was asked over and to the

@@ -7,8 +7,7 @@
 // XDG_CONFIG_HOME), selects SERVER, makes TARGET the destination, and drops the local PATHs on
 // the main window as a file manager would. Everything after that (the options sheet, the
 // boxes, the run's dialogs) is left to whoever drives the keyboard and the mouse. Prints
-// "run ended" when the run has returned, then "cancelled" or "not cancelled", then goes on
-// like the program until it is closed.
+// "run ended" when the run has returned, then goes on like the program until it is closed.
 #include <QApplication>
 #include <QDropEvent>
 #include <QListWidget>
@@ -21,7 +20,6 @@
 #include "app/banner.h"
 #include "app/help_viewer.h"
 #include "app/startup.h"
-#include "copy/copy_run.h"
 #include "copy/run_driver.h"
 #include "settings/settings_store.h"
 
@@ -64,7 +62,7 @@ int main(int argc, char* argv[]) {
 
     session.window->SetDropHandler([](const std::vector<std::string>& names) {
         RunCopy(names);
-        std::printf("run ended\n%s\n", CancelRequested ? "cancelled" : "not cancelled");
+        std::printf("run ended\n");
         std::fflush(stdout);
     });
     QObject::connect(session.window.get(), &MainWindow::exited, qApp, &QCoreApplication::quit,

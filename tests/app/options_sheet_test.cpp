@@ -248,7 +248,7 @@ class SheetBoxTest : public AppTest {
         ui_.SetBoxAnswerer([this](const QtWindowSystem::Box& box) {
             boxes_.push_back(box);
             pageUnderTheBox_ = sheet_->Tabs()->currentIndex();
-            main_->activateWindow();
+            main_->activateWindow();  // the window manager's choice once the box is gone
             return win::IDOK;
         });
         sheet_->show();  // modal to the main window
