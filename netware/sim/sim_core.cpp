@@ -228,7 +228,7 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
         if (!key.name.empty())
             path += "\\" + key.name;
         std::uint32_t code = 0;
-        return Faulted("MetadataStore", FindServer(key.server), path, &code) ? code : 0;
+        return Faulted(kStoreWriteCall, FindServer(key.server), path, &code) ? code : 0;
     });
     Recover();
     return true;
@@ -1035,6 +1035,7 @@ bool Core::HasRoom(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes) {
 
 bool Core::Faulted(const char* call, const Server* server, const std::string& path,
                    std::uint32_t* code) {
+    RoundTrip(call, server);
     for (std::size_t i = 0; i < config_.faults.size(); ++i) {
         const FaultConfig& f = config_.faults[i];
         if (f.call != call)
