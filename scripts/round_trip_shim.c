@@ -83,60 +83,60 @@ static int Opened(int fd, int below) {
     return fd;
 }
 
-#define REAL(name)                      \
+#define REAL(name)                        \
     static __typeof__(&name) real = NULL; \
     if (!real)                            \
     real = (__typeof__(&name))dlsym(RTLD_NEXT, #name)
 
-#define OPEN_BY_PATH(name)                                                          \
-    int name(const char* path, int flags, ...) {                                    \
-        REAL(name);                                \
-        mode_t mode = 0;                                                            \
-        if (flags & (O_CREAT | O_TMPFILE)) {                                        \
-            va_list args;                                                           \
-            va_start(args, flags);                                                  \
-            mode = va_arg(args, mode_t);                                            \
-            va_end(args);                                                           \
-        }                                                                           \
-        const int below = ByPath(AT_FDCWD, path);                                   \
-        return Opened(real(path, flags, mode), below);                              \
+#define OPEN_BY_PATH(name)                             \
+    int name(const char* path, int flags, ...) {       \
+        REAL(name);                                    \
+        mode_t mode = 0;                               \
+        if (flags & (O_CREAT | O_TMPFILE)) {           \
+            va_list args;                              \
+            va_start(args, flags);                     \
+            mode = va_arg(args, mode_t);               \
+            va_end(args);                              \
+        }                                              \
+        const int below = ByPath(AT_FDCWD, path);      \
+        return Opened(real(path, flags, mode), below); \
     }
 OPEN_BY_PATH(open)
 OPEN_BY_PATH(open64)
 
-#define OPEN_AT(name)                                                               \
-    int name(int dirfd, const char* path, int flags, ...) {                         \
-        REAL(name);                           \
-        mode_t mode = 0;                                                            \
-        if (flags & (O_CREAT | O_TMPFILE)) {                                        \
-            va_list args;                                                           \
-            va_start(args, flags);                                                  \
-            mode = va_arg(args, mode_t);                                            \
-            va_end(args);                                                           \
-        }                                                                           \
-        const int below = ByPath(dirfd, path);                                      \
-        return Opened(real(dirfd, path, flags, mode), below);                       \
+#define OPEN_AT(name)                                         \
+    int name(int dirfd, const char* path, int flags, ...) {   \
+        REAL(name);                                           \
+        mode_t mode = 0;                                      \
+        if (flags & (O_CREAT | O_TMPFILE)) {                  \
+            va_list args;                                     \
+            va_start(args, flags);                            \
+            mode = va_arg(args, mode_t);                      \
+            va_end(args);                                     \
+        }                                                     \
+        const int below = ByPath(dirfd, path);                \
+        return Opened(real(dirfd, path, flags, mode), below); \
     }
 OPEN_AT(openat)
 OPEN_AT(openat64)
 
-#define PATH_CALL(name, params, args, path)        \
-    int name params {                              \
-        REAL(name);                \
-        ByPath(AT_FDCWD, path);                    \
-        return real args;                          \
+#define PATH_CALL(name, params, args, path) \
+    int name params {                       \
+        REAL(name);                         \
+        ByPath(AT_FDCWD, path);             \
+        return real args;                   \
     }
-#define AT_CALL(name, params, args, dirfd, path)   \
-    int name params {                              \
-        REAL(name);                \
-        ByPath(dirfd, path);                       \
-        return real args;                          \
+#define AT_CALL(name, params, args, dirfd, path) \
+    int name params {                            \
+        REAL(name);                              \
+        ByPath(dirfd, path);                     \
+        return real args;                        \
     }
-#define FD_CALL(type, name, params, args, fd)      \
-    type name params {                             \
-        REAL(name);               \
-        ByDescriptor(fd);                          \
-        return real args;                          \
+#define FD_CALL(type, name, params, args, fd) \
+    type name params {                        \
+        REAL(name);                           \
+        ByDescriptor(fd);                     \
+        return real args;                     \
     }
 
 PATH_CALL(stat, (const char* p, struct stat* s), (p, s), p)
