@@ -90,7 +90,7 @@ struct Pass {
 
 // The pass's whole life in its own process; never returns.
 [[noreturn]] void RunPass(const ParallelPassesSetup& setup, std::uint32_t index, int fd,
-                          const sigset_t& runMask) {
+                          const sigset_t& runMask, pid_t run) {
     const std::string& name = CopyRun.ServerResults[index].name;
     ::prctl(PR_SET_NAME, name.substr(0, 15).c_str(), 0, 0, 0);
     PassReportWriter report(fd);
@@ -104,6 +104,12 @@ struct Pass {
     // The run's catcher writes to a pipe the run reads: the pass catches the signals itself,
     // and only then lets through one that came since the fork.
     StopSignals signals({SIGINT, SIGTERM, SIGHUP});
+    // A run that ends without ending its passes (kill -9) stops them as Cancel does; a report
+    // that can no longer be heard fails its writes instead of killing the pass mid-file.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM, 0, 0, 0);
+    if (::getppid() != run)
+        ::raise(SIGTERM);
+    ::signal(SIGPIPE, SIG_IGN);
     ::sigprocmask(SIG_SETMASK, &runMask, nullptr);
     bool stopped = false;
     setup.ui->onPump = [&] {
@@ -150,13 +156,14 @@ void StartPass(const ParallelPassesSetup& setup, std::vector<Pass>& passes, std:
     const sigset_t stops = StopSignalSet();
     sigset_t runMask;
     ::sigprocmask(SIG_BLOCK, &stops, &runMask);
+    const pid_t run = ::getpid();
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(fds[0]);
         for (const Pass& other : passes)
             if (other.fd >= 0)
                 ::close(other.fd);
-        RunPass(setup, index, fds[1], runMask);
+        RunPass(setup, index, fds[1], runMask, run);
     }
     const int forkErrno = errno;
     ::sigprocmask(SIG_SETMASK, &runMask, nullptr);

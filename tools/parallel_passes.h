@@ -17,6 +17,8 @@
 // - the log file: the inherited handle is never written; a pass's records go to the run;
 // - stop signals: each pass catches them itself (they are blocked across the fork, so none
 //   is lost in between), and the run passes its own on to every pass;
+// - a run killed without a chance to stop its passes (kill -9) stops them all the same: each
+//   gets SIGTERM when the run is gone, and cancels;
 // - each pass's process is named after its server (ps, /proc/PID/comm), at most 15 bytes.
 
 #include <functional>

@@ -3,6 +3,8 @@
 // runs that cannot take questions refused before anything is done.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -294,6 +296,33 @@ TEST_F(ParallelRunTest, AStopSignalStopsEveryPassWithNothingHalfDone) {
             ExpectWholeOrAbsent(net, server);
         EXPECT_TRUE(fs::is_empty(net.Root() + "/.netsim/journal")) << "a pass left work undone";
     }
+}
+
+TEST_F(ParallelRunTest, PassesOfARunKilledOutrightStopAsCancelDoes) {
+    // The passes left without their run become this process's children, to be waited for.
+    ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0), 0);
+    TestNetwork net(NetworkToml({{"T1", 5}, {"T2", 5}}));
+    FillNetwork(net, 3, 10);
+    RunningProgram run(ProgramPath("farcast-run"),
+                       Args("T1,T2", work_.Path() + "/kill.log", {"--parallel", "2"}), Env(net));
+    const pid_t passes[] = {WaitForPass(run, "T1"), WaitForPass(run, "T2")};
+    ASSERT_GT(passes[0], 0);
+    ASSERT_GT(passes[1], 0);
+    ASSERT_TRUE(WaitForCopying(net, "T2"));
+    ::kill(run.Pid(), SIGKILL);
+    EXPECT_EQ(run.Wait().status, 128 + SIGKILL);
+    // The passes, left without their run, end by themselves, long before their work would.
+    for (const pid_t pass : passes) {
+        int i = 0;
+        for (; i < 2000 && ::waitpid(pass, nullptr, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_LT(i, 2000) << "pass " << pass << " still runs";
+    }
+    for (const char* server : {"T1", "T2"}) {
+        ExpectWholeOrAbsent(net, server);
+        EXPECT_LT(FileCount(net.LocalPath(std::string(server) + "/DATA/DEST/PROJ")), 31);
+    }
+    EXPECT_TRUE(fs::is_empty(net.Root() + "/.netsim/journal")) << "a pass left work undone";
 }
 
 TEST_F(ParallelRunTest, RunsThatWouldAskAreRefusedBeforeAnythingIsDone) {
