@@ -95,8 +95,8 @@ bool ParseRecord(const std::string& line, Journal::Record* r) {
 // network more than once).
 std::string OwnName() {
     static unsigned opened = 0;
-    return std::to_string(::getpid()) + "-" + std::to_string(ProcessStartTime(::getpid())) +
-           "-" + std::to_string(++opened) + ".journal";
+    return std::to_string(::getpid()) + "-" + std::to_string(ProcessStartTime(::getpid())) + "-" +
+           std::to_string(++opened) + ".journal";
 }
 
 // The process a journal file belongs to runs still.
@@ -110,7 +110,8 @@ bool OwnerRuns(const std::string& name) {
     if (second == std::string::npos || second > dot || !Number(name.substr(0, dash), &pid) ||
         !Number(name.substr(dash + 1, second - dash - 1), &start))
         return false;
-    return pid > 0 && ProcessStartTime(static_cast<pid_t>(pid)) == static_cast<std::uint64_t>(start);
+    return pid > 0 &&
+           ProcessStartTime(static_cast<pid_t>(pid)) == static_cast<std::uint64_t>(start);
 }
 
 }  // namespace
@@ -132,10 +133,22 @@ std::uint64_t ProcessStartTime(pid_t pid) {
 }
 
 Journal::~Journal() {
+    Close();
+}
+
+void Journal::Close() {
     if (fd_ >= 0) {
         ::close(fd_);
         ::unlink((dir_ + "/" + own_).c_str());
     }
+    fd_ = -1;
+}
+
+void Journal::StartOwnFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    own_ = OwnName();
 }
 
 bool Journal::Open(const std::string& dir, std::string* error) {
