@@ -174,15 +174,17 @@ void ScriptedWindowSystem::ClearServerSelection() {
     std::fill(selected_.begin(), selected_.end(), false);
 }
 
-int ScriptedWindowSystem::NextAnswer(unsigned style) {
-    if (!HasMoreThanOneButton(style))
+int ScriptedWindowSystem::NextAnswer(const RecordedBox& box) {
+    if (!HasMoreThanOneButton(box.style))
         return IDOK;
     if (!answers.empty()) {
         const int answer = answers.front();
         answers.pop_front();
         return answer;
     }
-    return HasYes(style) ? IDYES : IDOK;
+    if (ask)
+        return ask(box);
+    return HasYes(box.style) ? IDYES : IDOK;
 }
 
 void ScriptedWindowSystem::Echo(const std::string& line) {
@@ -207,7 +209,8 @@ const char* ScriptedWindowSystem::AnswerName(int answer) {
 
 int ScriptedWindowSystem::MessageBox(WindowId owner, const std::string& text,
                                      const std::string& caption, unsigned style) {
-    RecordedBox box{owner, caption, text, style, NextAnswer(style)};
+    RecordedBox box{owner, caption, text, style, 0};
+    // The text comes first, so that a person asked sees what the question is about.
     if (echo) {
         char styleText[32];
         std::snprintf(styleText, sizeof styleText, "0x%X", style);
@@ -224,8 +227,9 @@ int ScriptedWindowSystem::MessageBox(WindowId owner, const std::string& text,
             Echo(line);
             start = end + 1;
         }
-        Echo(std::string("[answer] ") + AnswerName(box.answer));
     }
+    box.answer = NextAnswer(box);
+    Echo(std::string("[answer] ") + AnswerName(box.answer));
     boxes.push_back(box);
     return box.answer;
 }
@@ -285,6 +289,7 @@ void ScriptedWindowSystem::SetDlgItemText(WindowId id, int control, const std::s
         return;
     }
     Record(dialog->fields[control], text);
+    ++dialog->fieldWrites[control];
 }
 
 void ScriptedWindowSystem::SetProgressPos(WindowId id, int control, int percent) {
@@ -415,14 +420,19 @@ int DriveLoginDialog(ScriptedWindowSystem& ui, WindowId owner) {
     record.initialUserName = start.userName;
     ui.Echo("[dialog] Login | " + start.prompt);
     for (;;) {
-        if (ui.logins.empty()) {
+        std::string entry;
+        if (!ui.logins.empty()) {
+            entry = ui.logins.front();
+            ui.logins.pop_front();
+        }
+        const bool complete = entry.find(':') != std::string::npos;
+        const bool asked = !complete && ui.askLogin;
+        if (asked ? !ui.askLogin(start.prompt, &entry) : entry.empty()) {
             LoginDialogCancel();
             ui.Echo("[answer] Cancel");
             record.result = IDCANCEL;
             break;
         }
-        const std::string entry = ui.logins.front();
-        ui.logins.pop_front();
         const auto colon = entry.find(':');
         const std::string user = entry.substr(0, colon);
         const std::string password = colon == std::string::npos ? "" : entry.substr(colon + 1);

@@ -4,19 +4,23 @@
 // command line.
 //
 //   farcast-run --select NAME[,NAME...] [--target \VOL\PATH] [--set ValueName=Value]...
-//               [--answer yes|no|cancel|ok]... [--login USER:PASSWORD]... [--network DIR]
-//               [--dry-run] PATH...
+//               [--answer yes|no|cancel|ok]... [--login USER:PASSWORD]... [--login-file FILE]
+//               [--network DIR] [--dry-run] [-q|-v] PATH...
 //
 // After the summary it prints one [server] line per selected server and one [skipped] line
-// per name left out. SIGINT, SIGTERM and SIGHUP act as the copy dialog's Cancel. Exit
+// per name left out; error texts and [skipped] lines also go to standard error. At a
+// terminal it keeps a progress line on standard error and asks there what the command line
+// does not answer. SIGINT, SIGTERM and SIGHUP act as the copy dialog's Cancel. Exit
 // statuses: tools/run_results.h.
 
 #include <signal.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -37,9 +41,15 @@
 #include "settings/copy_options.h"
 #include "settings/option_values.h"
 #include "settings/settings_store.h"
+#include "tools/done_lines.h"
 #include "tools/drop_paths.h"
+#include "tools/line_clearing_buffer.h"
+#include "tools/login_file.h"
 #include "tools/open_network.h"
+#include "tools/run_progress.h"
 #include "tools/run_results.h"
+#include "tools/run_window_system.h"
+#include "tools/terminal_questions.h"
 #include "util/format_text.h"
 #include "util/stop_signals.h"
 #include "util/string_table.h"
@@ -52,16 +62,32 @@ struct Arguments {
     std::vector<std::string> settings;  // "ValueName=Value"
     std::vector<std::string> answers;
     std::vector<std::string> logins;
+    std::optional<std::string> loginFile;
     std::optional<std::string> network;
     std::vector<std::string> paths;
     bool dryRun = false;
+    bool quiet = false;
+    bool verbose = false;
     bool help = false;
     bool version = false;
 };
 
-void PrintHelp() {
-    for (unsigned id = IDS_BATCH_RUN_HELP_FIRST; id <= IDS_BATCH_RUN_HELP_LAST; ++id)
+void PrintLines(unsigned first, unsigned last) {
+    for (unsigned id = first; id <= last; ++id)
         std::cout << LoadResString(id) << '\n';
+}
+
+// The options, what a terminal changes, every --set name with its meaning and default, the
+// exit statuses.
+void PrintHelp() {
+    PrintLines(IDS_BATCH_RUN_HELP_FIRST, IDS_BATCH_RUN_HELP_LAST - 2);
+    PrintLines(IDS_TERM_HELP_OPTIONS_FIRST, IDS_TERM_HELP_OPTIONS_LAST);
+    std::cout << '\n';
+    PrintLines(IDS_TERM_HELP_NOTES_FIRST, IDS_TERM_HELP_NOTES_LAST);
+    std::cout << '\n';
+    PrintLines(IDS_TERM_HELP_SET_FIRST, IDS_TERM_HELP_SET_LAST);
+    std::cout << '\n';
+    PrintLines(IDS_BATCH_RUN_HELP_LAST - 1, IDS_BATCH_RUN_HELP_LAST);
 }
 
 // A usage error: the reason, then how the program is called.
@@ -89,14 +115,17 @@ std::vector<std::string> SplitCommas(const std::vector<std::string>& values) {
 bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) {
     CLI::App app;
     app.set_help_flag();
-    app.add_flag("--help", args->help);
+    app.add_flag("-h,--help", args->help);
     app.add_flag("--version", args->version);
     app.add_flag("--dry-run", args->dryRun);
+    app.add_flag("-q,--quiet", args->quiet);
+    app.add_flag("-v,--verbose", args->verbose);
     app.add_option("--select", args->select)->allow_extra_args(false);
     app.add_option("--target", args->target);
     app.add_option("--set", args->settings)->allow_extra_args(false);
     app.add_option("--answer", args->answers)->allow_extra_args(false);
     app.add_option("--login", args->logins)->allow_extra_args(false);
+    app.add_option("--login-file", args->loginFile);
     app.add_option("--network", args->network);
     app.add_option("paths", args->paths);
     try {
@@ -170,21 +199,87 @@ struct InstalledServices {
     }
 };
 
+// Every --login, then the lines of --login-file. A login without its password is asked at the
+// terminal, so it is accepted only when there is one.
+bool CollectLogins(const Arguments& args, bool askable, std::deque<std::string>* logins,
+                   int* status) {
+    std::vector<std::string> all;
+    for (const std::string& login : args.logins) {
+        if (login.find(':') == std::string::npos && !askable) {
+            *status = UsageError(FormatText(LoadResString(IDS_RUN_BAD_LOGIN), login.c_str()));
+            return false;
+        }
+        all.push_back(login);
+    }
+    std::string error;
+    if (args.loginFile && !ReadLoginFile(*args.loginFile, askable, &all, &error)) {
+        std::cerr << error << '\n';
+        *status = kExitUsage;
+        return false;
+    }
+    logins->insert(logins->end(), all.begin(), all.end());
+    return true;
+}
+
+// What a terminal adds to the run: the progress line on standard error, kept clear of every
+// other line written to either stream, and the questions asked there.
+class TerminalSession {
+  public:
+    TerminalSession(RunWindowSystem& ui, bool showProgress)
+        : ui_(ui), questions_(STDIN_FILENO, STDERR_FILENO), feed_(ui) {
+        if (showProgress) {
+            progress_.emplace(STDERR_FILENO);
+            out_.emplace(std::cout, *progress_);
+            err_.emplace(std::cerr, *progress_);
+            questions_.beforeWriting = [this] { progress_->Clear(); };
+        }
+        if (TerminalQuestions::IsTerminal(STDIN_FILENO))
+            ui_.AskAt(&questions_, TerminalQuestions::IsTerminal(STDOUT_FILENO));
+    }
+    ~TerminalSession() { ui_.AskAt(nullptr, false); }
+    TerminalSession(const TerminalSession&) = delete;
+    TerminalSession& operator=(const TerminalSession&) = delete;
+
+    void WatchStopSignals(int fd) { questions_.WatchStopSignals(fd); }
+    // At every pump: the progress line, when it is due.
+    void Pump() {
+        if (!progress_)
+            return;
+        const auto now = ProgressLine::Clock::now();
+        if (progress_->Due(now))
+            progress_->Show(feed_.Take(), now);
+    }
+    void EndProgress() {
+        if (progress_)
+            progress_->Clear();
+    }
+
+  private:
+    RunWindowSystem& ui_;
+    TerminalQuestions questions_;
+    RunProgress feed_;
+    std::optional<ProgressLine> progress_;
+    std::optional<LineClearingStream> out_;
+    std::optional<LineClearingStream> err_;
+};
+
 int Run(const Arguments& args) {
-    win::ScriptedWindowSystem ui;
+    RunWindowSystem ui;
     ui.keepHistory = false;
     ui.echo = &std::cout;
+    ui.errors = &std::cerr;
+    ui.quiet = args.quiet;
+    if (args.quiet && args.verbose)
+        return UsageError(LoadResString(IDS_TERM_QUIET_AND_VERBOSE));
     for (const std::string& text : args.answers) {
         int answer = 0;
         if (!ParseAnswer(text, &answer))
             return UsageError(FormatText(LoadResString(IDS_RUN_BAD_ANSWER), text.c_str()));
         ui.answers.push_back(answer);
     }
-    for (const std::string& login : args.logins) {
-        if (login.find(':') == std::string::npos)
-            return UsageError(FormatText(LoadResString(IDS_RUN_BAD_LOGIN), login.c_str()));
-        ui.logins.push_back(login);
-    }
+    int status = kExitUsage;
+    if (!CollectLogins(args, TerminalQuestions::IsTerminal(STDIN_FILENO), &ui.logins, &status))
+        return status;
     if (args.select.empty() || args.paths.empty())
         return UsageError(LoadResString(IDS_RUN_NOTHING_TO_DO));
 
@@ -198,12 +293,19 @@ int Run(const Arguments& args) {
         return kExitUsage;
     }
     InstalledServices installed;
+    std::ostream nowhere(nullptr);  // what -q leaves out of a dry run's plan
     std::optional<DryRun> dryRun;
+    std::optional<DoneLines> doneLines;
     if (args.dryRun) {
-        dryRun.emplace(network->Client(), network->FileServices(), std::cout);
+        dryRun.emplace(network->Client(), network->FileServices(),
+                       args.quiet ? nowhere : std::cout);
         dryRun->Install();
     } else {
         network->Install();
+        if (args.verbose) {
+            doneLines.emplace(network->Client(), network->FileServices(), std::cout);
+            doneLines->Install();
+        }
     }
     win::SetUi(&ui);
 
@@ -226,7 +328,9 @@ int Run(const Arguments& args) {
     if (args.target)
         SelectTarget(ui, *args.target);
 
+    TerminalSession terminal(ui, !args.quiet && TerminalQuestions::IsTerminal(STDERR_FILENO));
     StopSignals stopSignals({SIGINT, SIGTERM, SIGHUP});
+    terminal.WatchStopSignals(stopSignals.ReadFd());
     bool stoppedBySignal = false;
     ui.onPump = [&] {
         if (stopSignals.Take())
@@ -234,14 +338,17 @@ int Run(const Arguments& args) {
         // Cancel again at every pump: a question answered Yes clears the request.
         if (stoppedBySignal)
             CancelLikeTheUser(ui);
+        terminal.Pump();
     };
     const DropList drop = MakeDropList(args.paths, network->Root());
     RunCopyLeavingOut(drop.paths, drop.leftOut);
     ui.onPump = nullptr;
+    terminal.EndProgress();
 
     PrintServerLines(std::cout);
     PrintSkippedLines(std::cout);
     std::cout.flush();
+    PrintSkippedLines(std::cerr);
     return RunExitStatus(stoppedBySignal);
 }
 
