@@ -88,6 +88,22 @@ bool HasYes(unsigned style) {
 
 }  // namespace
 
+std::vector<std::string> TextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 // ---- RecordedDialog ----
 
 std::string RecordedDialog::Field(int control) const {
@@ -215,18 +231,8 @@ int ScriptedWindowSystem::MessageBox(WindowId owner, const std::string& text,
         char styleText[32];
         std::snprintf(styleText, sizeof styleText, "0x%X", style);
         Echo("[box] " + caption + " | style=" + styleText);
-        // Each line of the text on its own line; "\r\n" and "\n" both end a line.
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
+        for (const std::string& line : TextLines(text))
             Echo(line);
-            start = end + 1;
-        }
     }
     box.answer = NextAnswer(box);
     Echo(std::string("[answer] ") + AnswerName(box.answer));

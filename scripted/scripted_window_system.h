@@ -76,6 +76,9 @@ struct RecordedHelpCall {
 
 class ScriptedWindowSystem;
 
+// The lines of a box's text: "\r\n" and "\n" both end a line; an empty text is one empty line.
+std::vector<std::string> TextLines(const std::string& text);
+
 // The engine's dialog rules, driven from the script. The login dialog: shows LoginDialogInit's
 // prompt, presses OK with each scripted login until the rules close the dialog, and Cancel when
 // the script has none left. The options sheet: its first page is shown and OK pressed; a page

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "resources/string_ids.h"
+#include "tools/write_all.h"
 #include "util/byte_count.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
@@ -123,15 +124,7 @@ ProgressLine::~ProgressLine() {
 }
 
 void ProgressLine::Put(const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
+    WriteAll(fd_, text);
 }
 
 void ProgressLine::Show(const ProgressSnapshot& snapshot, Clock::time_point now) {

@@ -10,18 +10,9 @@ bool RunWindowSystem::IsError(const std::string& text, unsigned style) {
 
 std::string RunWindowSystem::OneLine(const std::string& text) {
     std::string line;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string part = text.substr(start, end - start);
-        if (!part.empty() && part.back() == '\r')
-            part.pop_back();
+    for (const std::string& part : win::TextLines(text))
         if (!part.empty())
             line += (line.empty() ? "" : " ") + part;
-        start = end + 1;
-    }
     return line;
 }
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "resources/string_ids.h"
+#include "tools/write_all.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
 
@@ -90,15 +91,7 @@ int TerminalQuestions::AnswerWhenStopped(unsigned style) {
 void TerminalQuestions::Write(const std::string& text) {
     if (beforeWriting)
         beforeWriting();
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(out_, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
+    WriteAll(out_, text);
 }
 
 // One line of the input, without its end; a byte at a time, so that what is typed ahead
