@@ -325,6 +325,7 @@ void ScriptedWindowSystem::SendServerName(WindowId id, const std::string& server
             return;  // the counting dialog does not handle the message
     }
     dialog->titles.push_back(dialog->title);
+    dialog->fieldWritesAtTitle = dialog->fieldWrites;
 }
 
 void ScriptedWindowSystem::EnableWindow(WindowId window, bool enable) {

@@ -51,6 +51,7 @@ struct RecordedDialog {
     std::map<int, std::vector<std::string>> fields;  // every text per control, in order
     std::map<int, std::vector<int>> bars;            // every position per bar, in order
     std::map<int, std::uint64_t> fieldWrites;        // how often each control was written
+    std::map<int, std::uint64_t> fieldWritesAtTitle;  // ... when the title last changed
 
     // The latest text of a control ("" when never set) and the latest bar position (-1).
     std::string Field(int control) const;

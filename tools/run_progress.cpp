@@ -8,9 +8,23 @@
 
 namespace {
 
-// Controls of the copy dialog: the file being copied (written once per file) and the server.
+// Controls of the copy dialog: the file being copied (written once per file), the server, the
+// size of the file being copied and the bytes of it copied so far ("1,234 bytes", or " "
+// between files).
 constexpr int kFromField = 201;
 constexpr int kServerField = 203;
+constexpr int kFileSizeField = 223;
+constexpr int kCopiedField = 233;
+
+// The number a field shows, whatever thousands separator the locale gives it (the unit word
+// has no digits); 0 when it shows none.
+std::uint64_t FieldNumber(const std::string& text) {
+    std::uint64_t value = 0;
+    for (const char c : text)
+        if (c >= '0' && c <= '9')
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    return value;
+}
 
 std::uint64_t Value(const ByteCount& count) {
     return count.IsError() ? 0 : count.ToU64();
@@ -44,18 +58,23 @@ ProgressSnapshot RunProgress::Take() {
     s.bytesDone = std::min(Value(CopyRun.RunBytesProcessed), s.bytesTotal);
     if (!copying)
         return s;
-    const auto writes = copying->fieldWrites.find(kFromField);
-    const std::uint64_t filesShown = writes == copying->fieldWrites.end() ? 0 : writes->second;
+    // The engine counts a file's bytes as processed when it decides to copy it: what of the
+    // file being copied has not arrived yet is not done.
+    const std::uint64_t size = FieldNumber(copying->Field(kFileSizeField));
+    const std::uint64_t copied = FieldNumber(copying->Field(kCopiedField));
+    if (copying->open && copied < size)
+        s.bytesDone -= std::min(s.bytesDone, size - copied);
     const std::string server = copying->Field(kServerField);
-    if (server != server_) {
-        server_ = server;
-        serverBase_ = filesShown;
-    }
+    const auto writes = copying->fieldWrites.find(kFromField);
+    const auto before = copying->fieldWritesAtTitle.find(kFromField);
+    const std::uint64_t filesShown =
+        (writes == copying->fieldWrites.end() ? 0 : writes->second) -
+        (before == copying->fieldWritesAtTitle.end() ? 0 : before->second);
     if (!server.empty())
         s.servers.push_back(server);
     // The servers before this one count whole: a server given up gets nothing, yet its share
     // of the work is over.
-    const std::uint64_t before = std::min(ServerIndex(server), servers) * sourceFiles;
-    s.filesDone = std::min(before + std::min(filesShown - serverBase_, sourceFiles), s.filesTotal);
+    const std::uint64_t earlier = std::min(ServerIndex(server), servers) * sourceFiles;
+    s.filesDone = std::min(earlier + std::min(filesShown, sourceFiles), s.filesTotal);
     return s;
 }

@@ -14,7 +14,8 @@ class RunProgress {
 
     // The run as it stands: while counting, the count so far; while copying, the files taken
     // up (each file the copy dialog shows, and the whole share of a server given up or
-    // passed) and the bytes processed, of the source's totals times the servers selected.
+    // passed) and the bytes processed (less what of the file being copied has not arrived),
+    // of the source's totals times the servers selected.
     ProgressSnapshot Take();
 
   private:
