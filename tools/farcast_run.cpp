@@ -43,13 +43,12 @@
 #include "settings/settings_store.h"
 #include "tools/done_lines.h"
 #include "tools/drop_paths.h"
-#include "tools/line_clearing_buffer.h"
 #include "tools/login_file.h"
 #include "tools/open_network.h"
-#include "tools/run_progress.h"
 #include "tools/run_results.h"
 #include "tools/run_window_system.h"
 #include "tools/terminal_questions.h"
+#include "tools/terminal_session.h"
 #include "util/format_text.h"
 #include "util/stop_signals.h"
 #include "util/string_table.h"
@@ -220,48 +219,6 @@ bool CollectLogins(const Arguments& args, bool askable, std::deque<std::string>*
     logins->insert(logins->end(), all.begin(), all.end());
     return true;
 }
-
-// What a terminal adds to the run: the progress line on standard error, kept clear of every
-// other line written to either stream, and the questions asked there.
-class TerminalSession {
-  public:
-    TerminalSession(RunWindowSystem& ui, bool showProgress)
-        : ui_(ui), questions_(STDIN_FILENO, STDERR_FILENO), feed_(ui) {
-        if (showProgress) {
-            progress_.emplace(STDERR_FILENO);
-            out_.emplace(std::cout, *progress_);
-            err_.emplace(std::cerr, *progress_);
-            questions_.beforeWriting = [this] { progress_->Clear(); };
-        }
-        if (TerminalQuestions::IsTerminal(STDIN_FILENO))
-            ui_.AskAt(&questions_, TerminalQuestions::IsTerminal(STDOUT_FILENO));
-    }
-    ~TerminalSession() { ui_.AskAt(nullptr, false); }
-    TerminalSession(const TerminalSession&) = delete;
-    TerminalSession& operator=(const TerminalSession&) = delete;
-
-    void WatchStopSignals(int fd) { questions_.WatchStopSignals(fd); }
-    // At every pump: the progress line, when it is due.
-    void Pump() {
-        if (!progress_)
-            return;
-        const auto now = ProgressLine::Clock::now();
-        if (progress_->Due(now))
-            progress_->Show(feed_.Take(), now);
-    }
-    void EndProgress() {
-        if (progress_)
-            progress_->Clear();
-    }
-
-  private:
-    RunWindowSystem& ui_;
-    TerminalQuestions questions_;
-    RunProgress feed_;
-    std::optional<ProgressLine> progress_;
-    std::optional<LineClearingStream> out_;
-    std::optional<LineClearingStream> err_;
-};
 
 int Run(const Arguments& args) {
     RunWindowSystem ui;
