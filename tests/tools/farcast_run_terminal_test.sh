@@ -27,9 +27,10 @@ at_terminal() {
     script -q -f -e -c "$cmd" "$work/screen" <"$work/typed" >/dev/null 2>&1 &
     local pid=$!
     exec 3>"$work/typed"
-    for _ in $(seq 1 500); do
+    for _ in $(seq 1 600); do  # 30 s at most, or until it ended without asking
+        kill -0 "$pid" 2>/dev/null || break
         grep -qE '\? $|\): $|: $' "$work/screen" 2>/dev/null && break
-        sleep 0.02
+        sleep 0.05
     done
     printf '%b' "$input" >&3
     exec 3>&-
@@ -145,9 +146,11 @@ check "no terminal: a login without password is a usage error" test "$status" -e
 
 # ---- the progress line: on a terminal's standard error only ----
 fresh_network
-for i in $(seq 1 300); do echo "$i" >"$work/net/ACME_HQ/DATA/PROJECTS/f$i.txt"; done
+# A large file copied in 1 KiB chunks: the copy lasts long enough for the line to be redrawn
+# with the server's figures, however fast the machine.
+truncate -s 64M "$work/net/ACME_HQ/DATA/PROJECTS/big.bin"
 at_terminal '' "$bin/farcast-run" --select ACME_SALES,ACME_BRANCH --target '\DATA' \
-    '\\ACME_HQ\DATA\PROJECTS'
+    --set BufferSize=1 '\\ACME_HQ\DATA\PROJECTS'
 check "terminal: a progress line is drawn" grep -qaE $'\r(ACME_BRANCH|ACME_SALES)  [0-9,]+/[0-9,]+ files  .*left\e\\[K' "$work/screen"
 check "terminal: it is erased before the summary" grep -qaF $'\r\e[K[box] Farcast | style=0x10040' "$work/screen"
 "$bin/farcast-run" --select ACME_SALES --target '\DATA' '\\ACME_HQ\DATA\PROJECTS' >"$work/out" 2>"$work/err"
