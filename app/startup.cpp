@@ -17,6 +17,7 @@
 #include "settings/copy_options.h"
 #include "settings/settings_store.h"
 #include "util/format_text.h"
+#include "util/shell_word.h"
 #include "util/string_table.h"
 
 namespace {
@@ -93,6 +94,14 @@ std::unique_ptr<sim::SimNetwork> OpenStartupNetwork(win::WindowId owner) {
         }
         StartupBox(owner, FormatText(LoadResString(IDS_DEMO_NETWORK_CREATED), root.c_str()),
                    kInfoBox);
+    }
+    // A place named by FARCAST_NETWORK that holds no network: what to do about it.
+    if (!NetworkExistsAt(root)) {
+        StartupBox(
+            owner,
+            FormatText(LoadResString(IDS_TERM_NO_NETWORK), root.c_str(), ShellWord(root).c_str()),
+            kStopBox);
+        return nullptr;
     }
     std::string error;
     std::unique_ptr<sim::SimNetwork> network = sim::SimNetwork::Open(root, &error);

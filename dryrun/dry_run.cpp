@@ -3,9 +3,7 @@
 #include "resources/string_ids.h"
 #include "util/string_table.h"
 
-namespace {
-
-unsigned ReasonText(SkipReason reason) {
+unsigned SkipReasonText(SkipReason reason) {
     switch (reason) {
         case SkipReason::NotOnDestination:
             return IDS_BATCH_SKIP_NOT_ON_DESTINATION;
@@ -24,8 +22,6 @@ unsigned ReasonText(SkipReason reason) {
     }
     return IDS_BATCH_SKIP_NO_ROOM;
 }
-
-}  // namespace
 
 DryRun::DryRun(NetWareClient& client, win::FileServices& files, std::ostream& out)
     : state_(out),
@@ -52,5 +48,5 @@ void DryRun::FileSkipped(const std::string& source, const std::string& destinati
                          SkipReason reason) {
     const std::string key = dryrun::Overlay::Key(destination);
     state_.Plan(IDS_BATCH_PLAN_SKIP, key.empty() ? std::string() : dryrun::Overlay::ServerOf(key),
-                source, destination, LoadResString(ReasonText(reason)));
+                source, destination, LoadResString(SkipReasonText(reason)));
 }

@@ -53,3 +53,6 @@ class DryRun : public RunObserver {
     dryrun::DryRunFiles files_;
     bool installed_ = false;
 };
+
+// The string table entry of a skip's reason ("newer on destination", ...).
+unsigned SkipReasonText(SkipReason reason);

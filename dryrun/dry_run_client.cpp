@@ -17,20 +17,6 @@ bool WantsToWrite(const NW_NS_OPENCREATE& request) {
            (request.accessRights & nw::AR_WRITE) != 0;
 }
 
-// The server named at the start of a network path ("\\SERVER\..."), or "".
-std::string ServerNamed(const char* path) {
-    const std::string key = Overlay::Key(path ? path : "");
-    return key.empty() ? std::string() : Overlay::ServerOf(key);
-}
-
-void CopyOut(char* out, std::size_t size, const std::string& text) {
-    if (!out || size == 0)
-        return;
-    const std::size_t n = std::min(text.size(), size - 1);
-    std::memcpy(out, text.data(), n);
-    out[n] = '\0';
-}
-
 }  // namespace
 
 NWCCODE DryRunClient::Done(NWCCODE code) {
@@ -43,24 +29,7 @@ NWCCODE DryRunClient::Missing(const Lookup& found) {
 }
 
 std::string DryRunClient::KeyOf(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path) {
-    const std::string relative = path ? path : "";
-    const auto colon = relative.find(':');
-    if (dirHandle != 0 || colon == std::string::npos || colon == 0)
-        return {};
-    std::optional<std::string> server = state_.ServerOf(conn);
-    if (!server) {
-        char name[nw::kNameSize] = {};
-        if (inner_.NWGetFileServerName(conn, name) != nw::SUCCESSFUL)
-            return {};
-        state_.NoteServer(conn, name);
-        server = state_.ServerOf(conn);
-    }
-    std::string rest = relative.substr(colon + 1);
-    std::replace(rest.begin(), rest.end(), '/', '\\');
-    while (!rest.empty() && rest.front() == '\\')
-        rest.erase(0, 1);
-    const std::string volume = "\\\\" + *server + "\\" + relative.substr(0, colon);
-    return Overlay::Key(rest.empty() ? volume : volume + "\\" + rest);
+    return state_.KeyOf(inner_, conn, dirHandle, path);
 }
 
 std::uint8_t DryRunClient::NewEntryNameSpace(NWCONN_HANDLE conn, const std::string& key) {
@@ -75,62 +44,6 @@ std::uint8_t DryRunClient::NewEntryNameSpace(NWCONN_HANDLE conn, const std::stri
         nameSpace = nw::NS_LONG;
     volumeNameSpaces_[volume] = nameSpace;
     return nameSpace;
-}
-
-NWCCODE DryRunClient::NWGetConnectionHandle(const char* serverName, std::uint16_t reserved,
-                                            NWCONN_HANDLE* conn, std::uint16_t* connScope) {
-    NWCONN_HANDLE got = 0;
-    const NWCCODE code = inner_.NWGetConnectionHandle(serverName, reserved, &got, connScope);
-    if (code == nw::SUCCESSFUL && serverName)
-        state_.NoteServer(got, serverName);
-    if (conn)
-        *conn = got;
-    return code;
-}
-
-NWCCODE DryRunClient::NWAttachToFileServer(const char* serverName, std::uint16_t scopeFlag,
-                                           NWCONN_HANDLE* conn) {
-    NWCONN_HANDLE got = 0;
-    const NWCCODE code = inner_.NWAttachToFileServer(serverName, scopeFlag, &got);
-    if (code == nw::SUCCESSFUL && serverName)
-        state_.NoteServer(got, serverName);
-    if (conn)
-        *conn = got;
-    return code;
-}
-
-NWCCODE DryRunClient::NWParsePath(const char* path, char* serverName, NWCONN_HANDLE* conn,
-                                  char* volumeName, char* dirPath) {
-    char server[nw::kNameSize] = {};
-    NWCONN_HANDLE got = 0;
-    const NWCCODE code = inner_.NWParsePath(path, server, &got, volumeName, dirPath);
-    if (code == nw::SUCCESSFUL)
-        state_.NoteServer(got, server);
-    if (serverName)
-        CopyOut(serverName, nw::kNameSize, server);
-    if (conn)
-        *conn = got;
-    return code;
-}
-
-NWCCODE DryRunClient::NWParseNetWarePath(const char* path, NWCONN_HANDLE* conn,
-                                         NWDIR_HANDLE* dirHandle, char* newPath) {
-    NWCONN_HANDLE got = 0;
-    NWDIR_HANDLE handle = 0;
-    char relative[win::MAX_PATH] = {};
-    const NWCCODE code = inner_.NWParseNetWarePath(path, &got, &handle, relative);
-    if (code == nw::SUCCESSFUL) {
-        state_.NoteServer(got, ServerNamed(path));
-        if (handle == 0)
-            state_.NoteParsed(got, relative, path ? path : "");
-    }
-    if (conn)
-        *conn = got;
-    if (dirHandle)
-        *dirHandle = handle;
-    if (newPath)
-        CopyOut(newPath, win::MAX_PATH, relative);
-    return code;
 }
 
 NWCCODE DryRunClient::NWGetVolumeNumber(NWCONN_HANDLE conn, const char* volumeName,

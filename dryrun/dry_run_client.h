@@ -10,27 +10,17 @@
 #include <map>
 #include <string>
 
-#include "dryrun/forwarding_client.h"
+#include "dryrun/naming_client.h"
 #include "dryrun/plan_state.h"
 #include "dryrun/planned_view.h"
 
 namespace dryrun {
 
-class DryRunClient : public ForwardingClient {
+class DryRunClient : public NamingClient {
   public:
     DryRunClient(NetWareClient& inner, PlanState& state, PlannedView& view)
-        : ForwardingClient(inner), state_(state), view_(view) {}
+        : NamingClient(inner, state), view_(view) {}
 
-    // Connections: only who is connected where is learnt; the calls go on unchanged (they
-    // change nothing that outlasts the process).
-    NWCCODE NWGetConnectionHandle(const char* serverName, std::uint16_t reserved,
-                                  NWCONN_HANDLE* conn, std::uint16_t* connScope) override;
-    NWCCODE NWAttachToFileServer(const char* serverName, std::uint16_t scopeFlag,
-                                 NWCONN_HANDLE* conn) override;
-    NWCCODE NWParsePath(const char* path, char* serverName, NWCONN_HANDLE* conn, char* volumeName,
-                        char* dirPath) override;
-    NWCCODE NWParseNetWarePath(const char* path, NWCONN_HANDLE* conn, NWDIR_HANDLE* dirHandle,
-                               char* newPath) override;
     NWCCODE NWGetVolumeNumber(NWCONN_HANDLE conn, const char* volumeName,
                               std::uint16_t* volumeNumber) override;
     NWCCODE NWGetVolumeInfoWithNumber(NWCONN_HANDLE conn, std::uint16_t volumeNumber,
@@ -88,7 +78,6 @@ class DryRunClient : public ForwardingClient {
     std::uint8_t NewEntryNameSpace(NWCONN_HANDLE conn, const std::string& key);
     NWCCODE Done(NWCCODE code);
 
-    PlanState& state_;
     PlannedView& view_;
     std::map<std::string, std::uint8_t> volumeNameSpaces_;
 };

@@ -1,5 +1,7 @@
 #include "dryrun/plan_state.h"
 
+#include <algorithm>
+
 #include "netware/sim/sim_names.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
@@ -105,6 +107,28 @@ void PlanState::Occupy(const std::string& volumeKey, std::uint64_t oldBytes,
 std::int64_t PlanState::PlannedBlocks(const std::string& volumeKey) const {
     const auto it = plannedBlocks_.find(volumeKey);
     return it == plannedBlocks_.end() ? 0 : it->second;
+}
+
+std::string PlanState::KeyOf(NetWareClient& client, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                             const char* path) {
+    const std::string relative = path ? path : "";
+    const auto colon = relative.find(':');
+    if (dirHandle != 0 || colon == std::string::npos || colon == 0)
+        return {};
+    std::optional<std::string> server = ServerOf(conn);
+    if (!server) {
+        char name[nw::kNameSize] = {};
+        if (client.NWGetFileServerName(conn, name) != nw::SUCCESSFUL)
+            return {};
+        NoteServer(conn, name);
+        server = ServerOf(conn);
+    }
+    std::string rest = relative.substr(colon + 1);
+    std::replace(rest.begin(), rest.end(), '/', '\\');
+    while (!rest.empty() && rest.front() == '\\')
+        rest.erase(0, 1);
+    const std::string volume = "\\\\" + *server + "\\" + relative.substr(0, colon);
+    return Overlay::Key(rest.empty() ? volume : volume + "\\" + rest);
 }
 
 void PlanState::Plan(unsigned format, const std::string& server, const std::string& first,

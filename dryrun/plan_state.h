@@ -57,6 +57,10 @@ class PlanState {
                       const std::string& key) const;
     void NoteServer(NWCONN_HANDLE conn, const std::string& server);
     std::optional<std::string> ServerOf(NWCONN_HANDLE conn) const;
+    // The overlay key of a place given as connection, handle and "VOLUME:dir\name" (the
+    // server's name asked of client when not yet known); empty when it cannot be named.
+    std::string KeyOf(NetWareClient& client, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                      const char* path);
     void NoteVolume(NWCONN_HANDLE conn, std::uint16_t number, const std::string& volume);
     std::optional<std::string> VolumeKey(NWCONN_HANDLE conn, std::uint16_t number) const;
 

@@ -523,3 +523,39 @@ enum ParallelStringId : unsigned {
     IDS_PASS_EXITED = 7892,          // "it exited with status %d"
     IDS_PASS_NOT_STARTED = 7893,     // "it could not be started (%s)"
 };
+
+// farcast-run at a terminal and in scripts; farcast without a display
+enum TerminalStringId : unsigned {
+    IDS_TERM_LOGIN_FILE_UNREADABLE = 7800,  // "farcast-run: --login-file %s: %s"
+    IDS_TERM_LOGIN_FILE_OPEN = 7801,        // "... group or others can read it ... chmod 600 %s"
+    IDS_TERM_LOGIN_FILE_LINE = 7802,        // "... %s, line %d: USER:PASSWORD expected"
+    IDS_TERM_QUIET_AND_VERBOSE = 7803,
+    IDS_TERM_ASK_YES_NO_CANCEL = 7805,   // "[y]es, [n]o or [c]ancel? "
+    IDS_TERM_ASK_YES_NO = 7806,          // "[y]es or [n]o? "
+    IDS_TERM_ASK_OK_CANCEL = 7807,       // "[o]k or [c]ancel? "
+    IDS_TERM_LOGIN_HEADING = 7808,       // "Login: %s"
+    IDS_TERM_ASK_USER = 7809,            // "User name (empty: cancel): "
+    IDS_TERM_ASK_PASSWORD = 7810,        // "Password for %s: "
+    IDS_TERM_PROGRESS_COUNTING = 7811,   // "counting %s files, %s"
+    IDS_TERM_PROGRESS_LINE = 7812,       // "%s  %s/%s files  %s/%s  %s  %s/s  %s left"
+    IDS_TERM_BYTE_UNITS = 7813,          // "B,KiB,MiB,GiB,TiB"
+    IDS_TERM_UNKNOWN_TIME = 7814,        // "--:--"
+    IDS_TERM_DONE_MKDIR = 7820,          // "[done] %s mkdir %s"
+    IDS_TERM_DONE_COPY = 7821,           // "[done] %s copy %s -> %s"
+    IDS_TERM_DONE_REPLACE = 7822,        // "[done] %s replace %s -> %s"
+    IDS_TERM_DONE_SKIP = 7823,           // "[done] %s skip %s -> %s | %s"
+    IDS_TERM_DONE_DELETE = 7824,         // "[done] %s delete %s"
+    IDS_TERM_DONE_RMDIR = 7825,          // "[done] %s rmdir %s"
+    IDS_TERM_HELP_OPTIONS_FIRST = 7830,  // farcast-run --help: the options of scripts and terminals
+    IDS_TERM_HELP_OPTIONS_LAST = 7832,
+    IDS_TERM_HELP_NOTES_FIRST = 7834,  // farcast-run --help: terminal, standard error, --login
+    IDS_TERM_HELP_NOTES_LAST = 7836,
+    IDS_TERM_HELP_SET_FIRST = 7840,  // farcast-run --help: every --set name, meaning, default
+    IDS_TERM_HELP_SET_LAST = 7860,
+    IDS_TERM_FARCAST_VERSION = 7870,     // "farcast %s"
+    IDS_TERM_FARCAST_HELP_FIRST = 7871,  // farcast --help, one line per entry up to ..._LAST
+    IDS_TERM_FARCAST_HELP_LAST = 7875,
+    IDS_TERM_FARCAST_NO_DISPLAY = 7876,  // "farcast: no display to open a window on ..."
+    IDS_TERM_FARCAST_BAD_OPTION = 7877,  // "farcast: unknown option %s. Usage: ..."
+    IDS_TERM_NO_NETWORK = 7878,          // "ERROR - There is no network in %s. ... demo %s"
+};

@@ -88,6 +88,22 @@ bool HasYes(unsigned style) {
 
 }  // namespace
 
+std::vector<std::string> TextLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 // ---- RecordedDialog ----
 
 std::string RecordedDialog::Field(int control) const {
@@ -174,15 +190,17 @@ void ScriptedWindowSystem::ClearServerSelection() {
     std::fill(selected_.begin(), selected_.end(), false);
 }
 
-int ScriptedWindowSystem::NextAnswer(unsigned style) {
-    if (!HasMoreThanOneButton(style))
+int ScriptedWindowSystem::NextAnswer(const RecordedBox& box) {
+    if (!HasMoreThanOneButton(box.style))
         return IDOK;
     if (!answers.empty()) {
         const int answer = answers.front();
         answers.pop_front();
         return answer;
     }
-    return HasYes(style) ? IDYES : IDOK;
+    if (ask)
+        return ask(box);
+    return HasYes(box.style) ? IDYES : IDOK;
 }
 
 void ScriptedWindowSystem::Echo(const std::string& line) {
@@ -207,25 +225,17 @@ const char* ScriptedWindowSystem::AnswerName(int answer) {
 
 int ScriptedWindowSystem::MessageBox(WindowId owner, const std::string& text,
                                      const std::string& caption, unsigned style) {
-    RecordedBox box{owner, caption, text, style, NextAnswer(style)};
+    RecordedBox box{owner, caption, text, style, 0};
+    // The text comes first, so that a person asked sees what the question is about.
     if (echo) {
         char styleText[32];
         std::snprintf(styleText, sizeof styleText, "0x%X", style);
         Echo("[box] " + caption + " | style=" + styleText);
-        // Each line of the text on its own line; "\r\n" and "\n" both end a line.
-        std::size_t start = 0;
-        while (start <= text.size()) {
-            std::size_t end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
+        for (const std::string& line : TextLines(text))
             Echo(line);
-            start = end + 1;
-        }
-        Echo(std::string("[answer] ") + AnswerName(box.answer));
     }
+    box.answer = NextAnswer(box);
+    Echo(std::string("[answer] ") + AnswerName(box.answer));
     boxes.push_back(box);
     return box.answer;
 }
@@ -285,6 +295,7 @@ void ScriptedWindowSystem::SetDlgItemText(WindowId id, int control, const std::s
         return;
     }
     Record(dialog->fields[control], text);
+    ++dialog->fieldWrites[control];
 }
 
 void ScriptedWindowSystem::SetProgressPos(WindowId id, int control, int percent) {
@@ -314,6 +325,7 @@ void ScriptedWindowSystem::SendServerName(WindowId id, const std::string& server
             return;  // the counting dialog does not handle the message
     }
     dialog->titles.push_back(dialog->title);
+    dialog->fieldWritesAtTitle = dialog->fieldWrites;
 }
 
 void ScriptedWindowSystem::EnableWindow(WindowId window, bool enable) {
@@ -415,14 +427,19 @@ int DriveLoginDialog(ScriptedWindowSystem& ui, WindowId owner) {
     record.initialUserName = start.userName;
     ui.Echo("[dialog] Login | " + start.prompt);
     for (;;) {
-        if (ui.logins.empty()) {
+        std::string entry;
+        if (!ui.logins.empty()) {
+            entry = ui.logins.front();
+            ui.logins.pop_front();
+        }
+        const bool complete = entry.find(':') != std::string::npos;
+        const bool asked = !complete && ui.askLogin;
+        if (asked ? !ui.askLogin(start.prompt, &entry) : entry.empty()) {
             LoginDialogCancel();
             ui.Echo("[answer] Cancel");
             record.result = IDCANCEL;
             break;
         }
-        const std::string entry = ui.logins.front();
-        ui.logins.pop_front();
         const auto colon = entry.find(':');
         const std::string user = entry.substr(0, colon);
         const std::string password = colon == std::string::npos ? "" : entry.substr(colon + 1);

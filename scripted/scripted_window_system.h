@@ -4,10 +4,13 @@
 // and farcast-run uses it to run a copy unattended by a person.
 //
 // Answers: a message box with more than one button takes the next entry of `answers`; when
-// none is left it takes the answer that goes on (Yes when the box has a Yes button, else OK).
+// none is left it is put to `ask` when that is set (a person at a terminal), else it takes the
+// answer that goes on (Yes when the box has a Yes button, else OK).
 // A box with only an OK button never consumes an answer. The login dialog takes the next
-// entry of `logins` ("USER:PASSWORD"), and is cancelled when none is left. The options sheet
-// is shown and confirmed with OK on its first page unless `optionsSheetResult` says otherwise.
+// entry of `logins` ("USER:PASSWORD"); an entry without its password, or none left, is put to
+// `askLogin` when that is set, and the dialog is cancelled when nothing completes it. The options
+// sheet is shown and confirmed with OK on its first page unless `optionsSheetResult` says
+// otherwise.
 //
 // With `echo` set, boxes and the login dialog are printed as farcast-run prints them:
 //   [box] CAPTION | style=0x10010
@@ -47,6 +50,8 @@ struct RecordedDialog {
     WindowId disabledWindow = kNoWindow;             // the window it disabled while open
     std::map<int, std::vector<std::string>> fields;  // every text per control, in order
     std::map<int, std::vector<int>> bars;            // every position per bar, in order
+    std::map<int, std::uint64_t> fieldWrites;        // how often each control was written
+    std::map<int, std::uint64_t> fieldWritesAtTitle;  // ... when the title last changed
 
     // The latest text of a control ("" when never set) and the latest bar position (-1).
     std::string Field(int control) const;
@@ -72,6 +77,9 @@ struct RecordedHelpCall {
 
 class ScriptedWindowSystem;
 
+// The lines of a box's text: "\r\n" and "\n" both end a line; an empty text is one empty line.
+std::vector<std::string> TextLines(const std::string& text);
+
 // The engine's dialog rules, driven from the script. The login dialog: shows LoginDialogInit's
 // prompt, presses OK with each scripted login until the rules close the dialog, and Cancel when
 // the script has none left. The options sheet: its first page is shown and OK pressed; a page
@@ -96,6 +104,12 @@ class ScriptedWindowSystem : public WindowSystem {
     std::deque<int> answers;         // IDOK, IDCANCEL, IDYES, IDNO
     std::deque<std::string> logins;  // "USER:PASSWORD"
     std::function<void()> onPump;    // called by every PumpMessages
+    // Answers a box with more than one button once the script has no answer left for it;
+    // called after the box's text has been echoed.
+    std::function<int(const RecordedBox& box)> ask;
+    // Completes a login: *entry is "" (the script has none left) or "USER" (no password); on
+    // true it holds "USER:PASSWORD", on false the dialog is cancelled.
+    std::function<bool(const std::string& prompt, std::string* entry)> askLogin;
     // Called with the sheet's model after its first page was shown, before OK is pressed.
     std::function<void(OptionsSheetModel&)> onOptionsSheet;
     int optionsSheetResult = IDOK;    // IDOK confirms, IDCANCEL cancels, -1: cannot be created
@@ -134,8 +148,8 @@ class ScriptedWindowSystem : public WindowSystem {
     bool SelectServerByName(const std::string& name, bool selected = true);  // any case
     void ClearServerSelection();
 
-    // Takes the next scripted answer for a box of this style.
-    int NextAnswer(unsigned style);
+    // Takes the next scripted answer for the box (its style, and its text for `ask`).
+    int NextAnswer(const RecordedBox& box);
     void Echo(const std::string& line);
     static const char* AnswerName(int answer);
     // A new window identifier (for modal dialogs the drivers open).

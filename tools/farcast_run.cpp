@@ -4,20 +4,24 @@
 // command line.
 //
 //   farcast-run --select NAME[,NAME...] [--target \VOL\PATH] [--set ValueName=Value]...
-//               [--answer yes|no|cancel|ok]... [--login USER:PASSWORD]... [--network DIR]
-//               [--dry-run] [--parallel N] PATH...
+//               [--answer yes|no|cancel|ok]... [--login USER:PASSWORD]... [--login-file FILE]
+//               [--network DIR] [--dry-run] [--parallel N] [-q|-v] PATH...
 //
 // After the summary it prints one [server] line per selected server and one [skipped] line
-// per name left out. SIGINT, SIGTERM and SIGHUP act as the copy dialog's Cancel. Exit
+// per name left out; error texts and [skipped] lines also go to standard error. At a
+// terminal it keeps a progress line on standard error and asks there what the command line
+// does not answer. SIGINT, SIGTERM and SIGHUP act as the copy dialog's Cancel. Exit
 // statuses: tools/run_results.h.
 
 #include <signal.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -39,10 +43,15 @@
 #include "settings/copy_options.h"
 #include "settings/option_values.h"
 #include "settings/settings_store.h"
+#include "tools/done_lines.h"
 #include "tools/drop_paths.h"
+#include "tools/login_file.h"
 #include "tools/open_network.h"
 #include "tools/parallel_passes.h"
 #include "tools/run_results.h"
+#include "tools/run_window_system.h"
+#include "tools/terminal_questions.h"
+#include "tools/terminal_session.h"
 #include "util/format_text.h"
 #include "util/stop_signals.h"
 #include "util/string_table.h"
@@ -55,20 +64,35 @@ struct Arguments {
     std::vector<std::string> settings;  // "ValueName=Value"
     std::vector<std::string> answers;
     std::vector<std::string> logins;
+    std::optional<std::string> loginFile;
     std::optional<std::string> network;
     std::vector<std::string> paths;
     std::string parallel = "1";
     bool dryRun = false;
+    bool quiet = false;
+    bool verbose = false;
     bool help = false;
     bool version = false;
 };
 
-void PrintHelp() {
-    for (unsigned id = IDS_BATCH_RUN_HELP_FIRST; id <= IDS_BATCH_RUN_HELP_LAST; ++id) {
+void PrintLines(unsigned first, unsigned last) {
+    for (unsigned id = first; id <= last; ++id)
         std::cout << LoadResString(id) << '\n';
-        if (id == IDS_BATCH_RUN_HELP_DRY_RUN)
-            std::cout << LoadResString(IDS_PARALLEL_HELP) << '\n';
-    }
+}
+
+// The options, what a terminal changes, every --set name with its meaning and default, the
+// exit statuses.
+void PrintHelp() {
+    PrintLines(IDS_BATCH_RUN_HELP_FIRST, IDS_BATCH_RUN_HELP_DRY_RUN);
+    PrintLines(IDS_PARALLEL_HELP, IDS_PARALLEL_HELP);
+    PrintLines(IDS_BATCH_RUN_HELP_DRY_RUN + 1, IDS_BATCH_RUN_HELP_LAST - 2);
+    PrintLines(IDS_TERM_HELP_OPTIONS_FIRST, IDS_TERM_HELP_OPTIONS_LAST);
+    std::cout << '\n';
+    PrintLines(IDS_TERM_HELP_NOTES_FIRST, IDS_TERM_HELP_NOTES_LAST);
+    std::cout << '\n';
+    PrintLines(IDS_TERM_HELP_SET_FIRST, IDS_TERM_HELP_SET_LAST);
+    std::cout << '\n';
+    PrintLines(IDS_BATCH_RUN_HELP_LAST - 1, IDS_BATCH_RUN_HELP_LAST);
 }
 
 // A usage error: the reason, then how the program is called.
@@ -96,14 +120,17 @@ std::vector<std::string> SplitCommas(const std::vector<std::string>& values) {
 bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) {
     CLI::App app;
     app.set_help_flag();
-    app.add_flag("--help", args->help);
+    app.add_flag("-h,--help", args->help);
     app.add_flag("--version", args->version);
     app.add_flag("--dry-run", args->dryRun);
+    app.add_flag("-q,--quiet", args->quiet);
+    app.add_flag("-v,--verbose", args->verbose);
     app.add_option("--select", args->select)->allow_extra_args(false);
     app.add_option("--target", args->target);
     app.add_option("--set", args->settings)->allow_extra_args(false);
     app.add_option("--answer", args->answers)->allow_extra_args(false);
     app.add_option("--login", args->logins)->allow_extra_args(false);
+    app.add_option("--login-file", args->loginFile);
     app.add_option("--network", args->network);
     app.add_option("--parallel", args->parallel);
     app.add_option("paths", args->paths);
@@ -214,24 +241,48 @@ int RefuseQuestions(const Arguments& args, unsigned width) {
     return 0;
 }
 
+// Every --login, then the lines of --login-file. A login without its password is asked at the
+// terminal, so it is accepted only when there is one.
+bool CollectLogins(const Arguments& args, bool askable, std::deque<std::string>* logins,
+                   int* status) {
+    std::vector<std::string> all;
+    for (const std::string& login : args.logins) {
+        if (login.find(':') == std::string::npos && !askable) {
+            *status = UsageError(FormatText(LoadResString(IDS_RUN_BAD_LOGIN), login.c_str()));
+            return false;
+        }
+        all.push_back(login);
+    }
+    std::string error;
+    if (args.loginFile && !ReadLoginFile(*args.loginFile, askable, &all, &error)) {
+        std::cerr << error << '\n';
+        *status = kExitUsage;
+        return false;
+    }
+    logins->insert(logins->end(), all.begin(), all.end());
+    return true;
+}
+
 int Run(const Arguments& args) {
     unsigned width = 1;
     if (!ParseParallel(args.parallel, &width))
         return UsageError(FormatText(LoadResString(IDS_PARALLEL_BAD_WIDTH), args.parallel.c_str()));
-    win::ScriptedWindowSystem ui;
+    RunWindowSystem ui;
     ui.keepHistory = false;
     ui.echo = &std::cout;
+    ui.errors = &std::cerr;
+    ui.quiet = args.quiet;
+    if (args.quiet && args.verbose)
+        return UsageError(LoadResString(IDS_TERM_QUIET_AND_VERBOSE));
     for (const std::string& text : args.answers) {
         int answer = 0;
         if (!ParseAnswer(text, &answer))
             return UsageError(FormatText(LoadResString(IDS_RUN_BAD_ANSWER), text.c_str()));
         ui.answers.push_back(answer);
     }
-    for (const std::string& login : args.logins) {
-        if (login.find(':') == std::string::npos)
-            return UsageError(FormatText(LoadResString(IDS_RUN_BAD_LOGIN), login.c_str()));
-        ui.logins.push_back(login);
-    }
+    int status = kExitUsage;
+    if (!CollectLogins(args, TerminalQuestions::IsTerminal(STDIN_FILENO), &ui.logins, &status))
+        return status;
     if (args.select.empty() || args.paths.empty())
         return UsageError(LoadResString(IDS_RUN_NOTHING_TO_DO));
 
@@ -245,12 +296,19 @@ int Run(const Arguments& args) {
         return kExitUsage;
     }
     InstalledServices installed;
+    std::ostream nowhere(nullptr);  // what -q leaves out of a dry run's plan
     std::optional<DryRun> dryRun;
+    std::optional<DoneLines> doneLines;
     if (args.dryRun) {
-        dryRun.emplace(network->Client(), network->FileServices(), std::cout);
+        dryRun.emplace(network->Client(), network->FileServices(),
+                       args.quiet ? nowhere : std::cout);
         dryRun->Install();
     } else {
         network->Install();
+        if (args.verbose) {
+            doneLines.emplace(network->Client(), network->FileServices(), std::cout);
+            doneLines->Install();
+        }
     }
     win::SetUi(&ui);
 
@@ -277,7 +335,13 @@ int Run(const Arguments& args) {
     if (args.target)
         SelectTarget(ui, *args.target);
 
+    TerminalSession terminal(ui, !args.quiet && TerminalQuestions::IsTerminal(STDERR_FILENO));
+    // Passes that run at the same time must not ask at the terminal: several would wait on it
+    // at once, and their questions would come in no meaningful order.
+    if (width > 1)
+        ui.AskAt(nullptr, false);
     StopSignals stopSignals({SIGINT, SIGTERM, SIGHUP});
+    terminal.WatchStopSignals(stopSignals.ReadFd());
     bool stoppedBySignal = false;
     ui.onPump = [&] {
         if (stopSignals.Take())
@@ -285,6 +349,7 @@ int Run(const Arguments& args) {
         // Cancel again at every pump: a question answered Yes clears the request.
         if (stoppedBySignal)
             CancelLikeTheUser(ui);
+        terminal.Pump();
     };
     if (width > 1) {
         ParallelPassesSetup passes;
@@ -302,10 +367,12 @@ int Run(const Arguments& args) {
     RunCopyLeavingOut(drop.paths, drop.leftOut);
     SetServerTurns(nullptr);
     ui.onPump = nullptr;
+    terminal.EndProgress();
 
     PrintServerLines(std::cout);
     PrintSkippedLines(std::cout);
     std::cout.flush();
+    PrintSkippedLines(std::cerr);
     return RunExitStatus(stoppedBySignal);
 }
 

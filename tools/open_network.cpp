@@ -3,19 +3,8 @@
 #include <filesystem>
 
 #include "util/format_text.h"
+#include "util/shell_word.h"
 #include "util/string_table.h"
-
-std::string ShellWord(const std::string& text) {
-    const bool plain = !text.empty() && text.find_first_not_of(
-                                            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                            "0123456789_./+-:=@%,") == std::string::npos;
-    if (plain)
-        return text;
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 std::unique_ptr<sim::SimNetwork> OpenNetworkAt(const std::string& root, unsigned noNetworkFormat,
                                                unsigned unusableFormat, std::string* error,
@@ -27,7 +16,8 @@ std::unique_ptr<sim::SimNetwork> OpenNetworkAt(const std::string& root, unsigned
         return nullptr;
     }
     std::string reason;
-    std::unique_ptr<sim::SimNetwork> network = sim::SimNetwork::Open(root, &reason, finishStoppedWork);
+    std::unique_ptr<sim::SimNetwork> network =
+        sim::SimNetwork::Open(root, &reason, finishStoppedWork);
     if (!network)
         *error = FormatText(LoadResString(unusableFormat), reason.c_str());
     return network;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "netware/sim/sim_network.h"
+#include "util/shell_word.h"
 
 // The network at root, or null with *error set: when root holds no network (no network.toml),
 // noNetworkFormat with root and the command that creates the demo network there (both "%s");
@@ -13,6 +14,3 @@
 std::unique_ptr<sim::SimNetwork> OpenNetworkAt(const std::string& root, unsigned noNetworkFormat,
                                                unsigned unusableFormat, std::string* error,
                                                bool finishStoppedWork = true);
-
-// The text as one word of a POSIX shell command line: quoted only when it must be.
-std::string ShellWord(const std::string& text);

@@ -34,8 +34,9 @@ std::string SimNetwork::DefaultRoot() {
     const char* env = std::getenv("FARCAST_NETWORK");
     if (env && *env)
         return env;
+    // A relative XDG_DATA_HOME is invalid and ignored, as the XDG base directory rules say.
     const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && *data)
+    if (data && data[0] == '/')
         return std::string(data) + "/farcast/network";
     const char* home = std::getenv("HOME");
     return std::string(home ? home : "") + "/.local/share/farcast/network";

@@ -200,8 +200,10 @@ TEST_F(StartupTest, AMissingNetworkNamedByTheEnvironmentIsNotReplacedByTheDemo) 
     setenv("FARCAST_NETWORK", root.c_str(), 1);
     EXPECT_FALSE(Start());
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text.rfind("ERROR - The NetWare network in " + root, 0), 0u)
-        << boxes_[0].text;
+    // The same advice as the command-line tools give: where, and the command that makes one.
+    EXPECT_EQ(boxes_[0].text, "ERROR - There is no network in " + root +
+                                  ". Create the demo network there with: farcast-netsim demo " +
+                                  root);
     EXPECT_EQ(boxes_[0].owner, win::kMainWindow);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(root + "/network.toml")));
 }

@@ -1,0 +1,25 @@
+#pragma once
+// Where farcast-run's progress line gets its figures: the run of this process, read from the
+// engine's totals and from what the engine writes into its counting and copy dialogs.
+
+#include <cstdint>
+#include <string>
+
+#include "scripted/scripted_window_system.h"
+#include "tools/progress_line.h"
+
+class RunProgress {
+  public:
+    explicit RunProgress(win::ScriptedWindowSystem& ui) : ui_(ui) {}
+
+    // The run as it stands: while counting, the count so far; while copying, the files taken
+    // up (each file the copy dialog shows, and the whole share of a server given up or
+    // passed) and the bytes processed (less what of the file being copied has not arrived),
+    // of the source's totals times the servers selected.
+    ProgressSnapshot Take();
+
+  private:
+    win::ScriptedWindowSystem& ui_;
+    std::string server_;            // the server the copy dialog names
+    std::uint64_t serverBase_ = 0;  // files the copy dialog had shown when it named it
+};
