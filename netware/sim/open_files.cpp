@@ -116,6 +116,8 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
     *created = false;
     if (!e.parentExists)
         return win::ERROR_PATH_NOT_FOUND;
+    if (r.mustBeNew)
+        NameNotAlias(e);
     if (e.isRoot || (e.exists && e.st.isDir))
         return win::ERROR_ACCESS_DENIED;
     MetaRow row;
@@ -169,6 +171,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
         e.st = StatOpen(fd);
         e.exists = true;
         NoteAdded(*e.volume, e.parentRel, name);
+        MoveAliasOn(*e.volume, e.parentRel, name);
         // The new file has the defaults until something is stored for it. A leftover row of
         // an earlier file of the name does not match its identity and is dropped when met.
         row = DefaultMeta(*e.volume, false);
@@ -436,6 +439,7 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
 std::uint32_t Core::MakeDirectory(Entry& e) {
     if (!e.parentExists)
         return win::ERROR_PATH_NOT_FOUND;
+    NameNotAlias(e);
     if (e.exists)
         return win::ERROR_ALREADY_EXISTS;
     std::string name;
@@ -450,6 +454,7 @@ std::uint32_t Core::MakeDirectory(Entry& e) {
     e.st = StatPath(e.local);
     e.exists = true;
     NoteAdded(*e.volume, e.parentRel, name);
+    MoveAliasOn(*e.volume, e.parentRel, name);
     return 0;  // a new directory has the defaults, which need no row
 }
 
@@ -498,6 +503,10 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         return win::ERROR_SHARING_VIOLATION;
     Volume& v = *from.volume;
     std::string toDir = to.parentRel.empty() ? v.local : v.local + "/" + to.parentRel;
+    // A rename onto a name that is only another entry's alias makes that name: it never
+    // replaces the entry whose alias it is.
+    if (to.exists && (to.st.inode != from.st.inode || to.st.device != from.st.device))
+        NameNotAlias(to);
     bool sameEntry = to.exists && to.st.inode == from.st.inode && to.st.device == from.st.device;
     std::string target;
     std::uint64_t replacedSize = 0;
@@ -561,6 +570,8 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         store_.Move(fromKey, toKey, fromIdentity, from.st.isDir);
     else
         store_.Remove(toKey);
+    if (!replacing)
+        MoveAliasOn(v, to.parentRel, target);
     store_.CommitPending();
     if (const std::uint32_t failure = store_.Failure()) {
         // The store did not take it: the disk goes back to how it was.
