@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -210,7 +211,52 @@ std::vector<std::string> Core::LeftTemporaries() {
     return out;
 }
 
-bool Core::Load(const std::string& root, std::string* error, bool finishStoppedWork) {
+namespace {
+
+// Beside the store, and kept when the store goes: this network has had a store, so a missing
+// or empty one is a lost one, never a new network's first.
+const char* kStoreMade = "/store-made";
+const char* kStoreFile = "/metadata.db";
+
+}  // namespace
+
+bool Core::StoreThere(const std::string& storeDir, bool rebuilding, std::string* error) {
+    const std::string file = storeDir + kStoreFile;
+    const DiskStat st = StatPath(file);
+    const bool holdsData = st.ok && (!st.isFile || st.size > 0);
+    if (rebuilding) {
+        if (holdsData) {
+            *error = FormatText(LoadResString(IDS_NETSIM_STORE_PRESENT), file.c_str());
+            return false;
+        }
+        for (const char* suffix : {"", "-wal", "-shm"})
+            ::unlink((file + suffix).c_str());
+        return true;
+    }
+    if (!holdsData && StatPath(storeDir + kStoreMade).ok) {
+        *error = FormatText(LoadResString(IDS_SIM_STORE_MISSING), file.c_str());
+        return false;
+    }
+    return true;
+}
+
+void Core::MarkStoreMade(const std::string& storeDir) {
+    const std::string marker = storeDir + kStoreMade;
+    if (StatPath(marker).ok)
+        return;
+    const int fd =
+        ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    const char text[] =
+        "This network has a metadata store (metadata.db). Should it be lost, the network is not "
+        "opened until it is put back or rebuilt with farcast-netsim rebuild-store.\n";
+    (void)!::write(fd, text, sizeof text - 1);
+    ::close(fd);
+}
+
+bool Core::Load(const std::string& root, std::string* error, bool finishStoppedWork,
+                bool rebuildingStore) {
     recovering_ = finishStoppedWork;
     char real[PATH_MAX];
     DiskStat rootStat = StatPath(root);
@@ -275,6 +321,8 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
     }
     std::string storeDir = root_ + "/.netsim";
     ::mkdir(storeDir.c_str(), 0755);
+    if (!StoreThere(storeDir, rebuildingStore, error))
+        return false;
     std::string storeError;
     if (!store_.Open(storeDir + "/metadata.db", &storeError) ||
         !journal_.Open(storeDir + "/journal", &storeError)) {
@@ -282,6 +330,7 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
                             (storeDir + "/metadata.db").c_str(), storeError.c_str());
         return false;
     }
+    MarkStoreMade(storeDir);
     // [[fault]] call = "MetadataStore" makes the store refuse a write of a matching entry.
     store_.SetWriteGate([this](const EntryKey& key) -> std::uint32_t {
         std::string path = "\\\\" + key.server + "\\" + key.volume;

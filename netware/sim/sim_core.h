@@ -151,7 +151,10 @@ class Core {
     ~Core();
     Core(const Core&) = delete;
     Core& operator=(const Core&) = delete;
-    bool Load(const std::string& root, std::string* error, bool finishStoppedWork = true);
+    // rebuildingStore: the store is missing and about to be rebuilt (an existing one is
+    // refused); otherwise a store missing or empty on a network that has had one is refused.
+    bool Load(const std::string& root, std::string* error, bool finishStoppedWork = true,
+              bool rebuildingStore = false);
 
     const std::string& Root() const { return root_; }
     NetworkConfig& Config() { return config_; }
@@ -334,6 +337,8 @@ class Core {
     bool AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
                    const std::string& owner);
     win::HANDLE NewHandle() { return nextHandle_++; }
+    static bool StoreThere(const std::string& storeDir, bool rebuilding, std::string* error);
+    static void MarkStoreMade(const std::string& storeDir);
 
     // Recovery of one stopped process's records.
     void FinishRename(const Journal::Record& r);
