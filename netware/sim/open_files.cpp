@@ -486,6 +486,20 @@ bool Exchange(const std::string& a, const std::string& b) {
     return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
 }
 
+// The file at path is the one of that identity.
+bool Holds(const std::string& path, const FileIdentity& id) {
+    const DiskStat st = StatPath(path);
+    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
+}
+
+// Swaps two names back after a swap, only while each still holds what the swap put there:
+// a file another program put at either name meanwhile is never moved.
+void SwapBack(const std::string& from, const std::string& target, const FileIdentity& moved,
+              const FileIdentity& replaced) {
+    if (Holds(target, moved) && Holds(from, replaced))
+        Exchange(from, target);
+}
+
 }  // namespace
 
 std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
@@ -552,8 +566,16 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     // file can be put back; it is removed once the change is kept.
     bool swapped = false;
     int rc = 0;
+    const FileIdentity replacedIdentity{to.st.inode, to.st.birth};
     if (replacing) {
         swapped = Exchange(from.local, targetLocal);
+        // Another program may have put a file of its own at the name since it was looked at:
+        // that one is not replaced unseen. It goes back, and the rename is refused.
+        if (swapped && !Holds(from.local, replacedIdentity)) {
+            if (Holds(targetLocal, fromIdentity))
+                Exchange(from.local, targetLocal);
+            return win::ERROR_SHARING_VIOLATION;
+        }
         if (!swapped)
             rc = ::rename(from.local.c_str(), targetLocal.c_str());
     } else {
@@ -576,13 +598,13 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (const std::uint32_t failure = store_.Failure()) {
         // The store did not take it: the disk goes back to how it was.
         if (swapped)
-            Exchange(from.local, targetLocal);
+            SwapBack(from.local, targetLocal, fromIdentity, replacedIdentity);
         else if (!replacing)
             ::renameat2(AT_FDCWD, targetLocal.c_str(), AT_FDCWD, from.local.c_str(),
                         RENAME_NOREPLACE);
         return failure;
     }
-    if (swapped)
+    if (swapped && Holds(from.local, replacedIdentity))
         ::unlink(from.local.c_str());  // the replaced file, now under the old name
     if (replacing) {
         AdjustUsage(&v, replacedSize, 0);
