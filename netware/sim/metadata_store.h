@@ -164,6 +164,8 @@ class MetadataStore {
 
     sqlite3* db_ = nullptr;
     std::string logPath_;
+    std::string file_;
+    bool holderNamed_ = false;
     std::unordered_map<std::string, CachedDirectory> cache_;  // by DirText
     static constexpr std::size_t kMaxCachedDirectories = 512;
     static constexpr std::size_t kMaxCachedRows = 16384;
