@@ -7,7 +7,10 @@
 #include <set>
 
 #include "netware/sim/sim_names.h"
+#include "resources/string_ids.h"
 #include "tests/sim/sim_fixture.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
 
 namespace {
 
@@ -100,6 +103,11 @@ TEST_F(NamesBeforeAliasesTest, ANameMadeOverAnAliasIsANewEntryAndTheAliasMovesOn
 TEST_F(NamesBeforeAliasesTest, ANameMadeByHandOverAnAliasTakesItFromTheEntry) {
     ASSERT_EQ(ShortName(kLong), "LONGFI~1.TXT");
     net_.WriteFile("HQ/DATA/PROJ/LONGFI~1.TXT", "by hand");
+    // Until the entry is next used, check says its kept alias is another entry's name.
+    const std::vector<std::string> problems = net_.Net().Check();
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0], FormatText(LoadResString(IDS_SIM_CHECK_ALIAS_IS_NAME),
+                                      R"(\\HQ\DATA\PROJ)", "LONGFI~1.TXT", "LongFileName.txt"));
     EXPECT_EQ(Read(kAliasName), "by hand");
     EXPECT_EQ(Read(kDir + "LONGFI~2.TXT"), "long");
     EXPECT_EQ(ShortName(kLong), "LONGFI~2.TXT");
