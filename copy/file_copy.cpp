@@ -302,11 +302,24 @@ bool FileCopy::OpenSource() {
 bool FileCopy::ResetAndOpenDestination() {
     if (!destinationExists_)
         return true;
-    restoreAttributes_ = true;
     const char* path = destinationFile_.c_str();
+    // The word to put back is read again right before the reset: another program may have
+    // delivered a file of its own under the name since the destination was first looked at.
+    win::FileStatInformation before{};
+    EntryInfo now{};
+    if (win::Files().GetFileInformationByName(path, &before) &&
+        NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
+                                   destination_.nameSpace, destination_.nameSpace, kSearchAll,
+                                   kInfoForCopy, &now) == 0)
+        destinationInfo_.attributes = now.attributes;
+    restoreAttributes_ = true;
     const bool reset = win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_READONLY) &&
                        win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_NORMAL);
     NoteWhatTheResetLeft();
+    // A reset that reached a file other than the one whose word was read cannot be undone
+    // with that word: no restore then (DestinationAsLeft refuses it, and says so).
+    if (left_.fileId != before.fileId || left_.volumeSerial != before.volumeSerial)
+        leftKnown_ = false;
     if (!reset) {
         Abandon();
         ErrorAskContinue(LoadResString(IDS_ERR_OPEN_CREATE_DEST), path);

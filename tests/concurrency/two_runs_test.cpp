@@ -1,8 +1,6 @@
 // Two real farcast-run processes replace and synchronise the same destination files at once,
 // round after round: every file ends with one run's bytes and that same run's metadata, and no
-// temporary file stays. Disabled while it still finds a few mixed files in some runs (a reset
-// of attributes that lands on a file another run delivered after the word was read); run it
-// with --gtest_also_run_disabled_tests, or scripts/two_runs_at_once.
+// temporary file stays. scripts/two_runs_at_once does the same from the command line.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -80,7 +78,7 @@ pid_t StartRun(const std::string& root, const std::string& source, const std::st
     ::_exit(127);
 }
 
-TEST(TwoRunsTest, DISABLED_TwoRunsReplacingTheSameFilesLeaveEachFileWhollyOnesOwn) {
+TEST(TwoRunsTest, TwoRunsReplacingTheSameFilesLeaveEachFileWhollyOnesOwn) {
     TestNetwork net(kNetwork);
     ScopedEnvironment environment({"XDG_CONFIG_HOME", "XDG_DATA_HOME"});
     setenv("XDG_CONFIG_HOME", (net.Root() + "/.config").c_str(), 1);
