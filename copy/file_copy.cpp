@@ -424,15 +424,19 @@ std::uint64_t FileCopy::CopyData(std::uint64_t total) {
         if (CancelRequested)
             break;
         read = 0;
-        if (!win::Files().ReadFile(sourceHandle_.Get(), buffer, chunk, &read)) {
+        std::uint32_t written = 0;
+        auto failed = win::FileServices::ChunkStep::None;
+        // The file services move the chunk inside the system where they can; a failure names
+        // the read or the write, as the two calls would.
+        const bool moved = win::Files().CopyFileChunk(sourceHandle_.Get(), temporaryHandle_.Get(),
+                                                      buffer, chunk, &read, &written, &failed);
+        if (!moved && failed != win::FileServices::ChunkStep::Write) {
             read = 0;
             failedCall_ = "ReadFile";
             failedCode_ = win::Files().GetLastError();
         }
         if (read > 0) {
-            std::uint32_t written = 0;
-            if (!win::Files().WriteFile(temporaryHandle_.Get(), buffer, read, &written) ||
-                written < read) {
+            if (!moved || written < read) {
                 // A failed or short write ends the loop: the size check reports it, with the
                 // reason (a full disk, say).
                 failedCall_ = "WriteFile";

@@ -127,6 +127,13 @@ class FileServices {
     virtual bool ReadFile(HANDLE file, void* buffer, std::uint32_t toRead, std::uint32_t* read) = 0;
     virtual bool WriteFile(HANDLE file, const void* buffer, std::uint32_t toWrite,
                            std::uint32_t* written) = 0;
+    // One chunk of a copy: what ReadFile of toCopy bytes from source into buffer, then
+    // WriteFile of what was read into target, do, with their failures (*failed tells which of
+    // the two failed, GetLastError its code; *read and *written what each moved). Services
+    // that can move the bytes inside the system without bringing them through buffer do so.
+    enum class ChunkStep { None, Read, Write };
+    virtual bool CopyFileChunk(HANDLE source, HANDLE target, void* buffer, std::uint32_t toCopy,
+                               std::uint32_t* read, std::uint32_t* written, ChunkStep* failed);
     // Moves the position; newPosition (optional) receives the resulting 64-bit position.
     virtual bool SetFilePointer(HANDLE file, std::int64_t distance, std::uint32_t method,
                                 std::uint64_t* newPosition) = 0;

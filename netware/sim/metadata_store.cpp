@@ -276,9 +276,8 @@ void MetadataStore::Validate() {
 MetadataStore::CachedDirectory* MetadataStore::Rows(const EntryKey& key) {
     Validate();
     const std::string text = DirText(key);
-    auto it = cache_.find(text);
-    if (it != cache_.end())
-        return &it->second;
+    if (CachedDirectory* known = cache_.Find(text))
+        return known;
     Touch(false);
     sqlite3_bind_text(dirRows_, 1, key.server.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(dirRows_, 2, key.volume.c_str(), -1, SQLITE_TRANSIENT);
@@ -308,21 +307,14 @@ MetadataStore::CachedDirectory* MetadataStore::Rows(const EntryKey& key) {
         Fail(rc);  // rows that cannot be read are not absent rows
         return nullptr;
     }
-    // Bounded in directories and in rows, so that a walk over thousands of large directories
-    // does not keep every one; a directory larger than the bound is held alone.
-    std::size_t rows = dir.rows.size();
-    for (const auto& [held, cached] : cache_)
-        rows += cached.rows.size();
-    if (cache_.size() >= kMaxCachedDirectories || rows > kMaxCachedRows)
-        cache_.clear();
-    return &(cache_[text] = std::move(dir));
+    return &cache_.Put(text, std::move(dir));
 }
 
 void MetadataStore::Cache(const EntryKey& key, const FileIdentity& identity, const MetaRow& row) {
-    auto it = cache_.find(DirText(key));
-    if (it == cache_.end())
+    CachedDirectory* known = cache_.Find(DirText(key));
+    if (!known)
         return;  // read afresh when next needed
-    CachedDirectory& dir = it->second;
+    CachedDirectory& dir = *known;
     auto old = dir.rows.find(key.name);
     if (old != dir.rows.end() && !old->second.row.alias.empty())
         dir.aliases.erase(old->second.row.alias);
@@ -332,15 +324,15 @@ void MetadataStore::Cache(const EntryKey& key, const FileIdentity& identity, con
 }
 
 void MetadataStore::Uncache(const EntryKey& key) {
-    auto it = cache_.find(DirText(key));
-    if (it == cache_.end())
+    CachedDirectory* dir = cache_.Find(DirText(key));
+    if (!dir)
         return;
-    auto old = it->second.rows.find(key.name);
-    if (old == it->second.rows.end())
+    auto old = dir->rows.find(key.name);
+    if (old == dir->rows.end())
         return;
     if (!old->second.row.alias.empty())
-        it->second.aliases.erase(old->second.row.alias);
-    it->second.rows.erase(old);
+        dir->aliases.erase(old->second.row.alias);
+    dir->rows.erase(old);
 }
 
 bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, MetaRow* row) {
@@ -391,13 +383,13 @@ bool MetadataStore::Update(const MetaRow& row, const EntryKey& key) {
     sqlite3_bind_text(update_, 7, row.alias.c_str(), -1, SQLITE_TRANSIENT);
     if (!Step(update_))
         return false;
-    auto dir = cache_.find(DirText(key));
-    if (dir != cache_.end()) {
-        auto it = dir->second.rows.find(key.name);
-        if (it != dir->second.rows.end() && it->second.row.id == row.id)
+    const std::string text = DirText(key);
+    if (CachedDirectory* dir = cache_.Find(text)) {
+        auto it = dir->rows.find(key.name);
+        if (it != dir->rows.end() && it->second.row.id == row.id)
             Cache(key, it->second.identity, row);
         else
-            cache_.erase(dir);  // read afresh
+            cache_.Erase(text);  // read afresh
     }
     return true;
 }

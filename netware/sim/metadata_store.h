@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "netware/sim/directory_cache.h"
+
 namespace sim {
 
 struct EntryKey {
@@ -137,6 +139,7 @@ class MetadataStore {
     struct CachedDirectory {
         std::unordered_map<std::string, CachedRow> rows;       // by name
         std::unordered_map<std::string, std::string> aliases;  // alias -> name
+        std::size_t Items() const { return rows.size(); }
     };
     struct LogState {
         bool exists = false;
@@ -153,7 +156,7 @@ class MetadataStore {
     CachedDirectory* Rows(const EntryKey& key);
     void Cache(const EntryKey& key, const FileIdentity& identity, const MetaRow& row);
     void Uncache(const EntryKey& key);
-    void Forget() { cache_.clear(); }
+    void Forget() { cache_.Clear(); }
 
     sqlite3_stmt* Prepare(const char* sql);
     bool Exec(const char* sql);
@@ -166,9 +169,9 @@ class MetadataStore {
     std::string logPath_;
     std::string file_;
     bool holderNamed_ = false;
-    std::unordered_map<std::string, CachedDirectory> cache_;  // by DirText
     static constexpr std::size_t kMaxCachedDirectories = 512;
     static constexpr std::size_t kMaxCachedRows = 16384;
+    DirectoryCache<CachedDirectory> cache_{kMaxCachedDirectories, kMaxCachedRows};  // by DirText
     LogState seen_;
     bool racy_ = true;
     bool validated_ = false;  // in the current pair

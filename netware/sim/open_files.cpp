@@ -181,7 +181,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
     f.birth = e.st.birth;
     f.volume = e.volume;
     f.server = e.volume->server;
-    f.faultPath = EntryNetForm(e);
+    f.faultPath = EntryFaultForm(e);
     f.key = KeyOf(e);
     f.compressedMode = r.compressedMode;
     f.diskSize = e.st.size;
@@ -288,6 +288,36 @@ std::uint32_t Core::Write(OpenFile& f, const void* buffer, std::uint32_t n, std:
     AdjustUsage(f.volume, f.diskSize, newSize);
     f.diskSize = newSize;
     return 0;
+}
+
+bool Core::CopyInKernel(OpenFile& from, OpenFile& to, std::uint32_t n, std::uint32_t* done) {
+    *done = 0;
+    // A compressed file read or written through memory has no bytes on disk to move.
+    if (!from.read || !to.write || from.memory || to.memory)
+        return false;
+    // At most what the source held when opened: the target's room is checked for what will
+    // come, and a source read to its end (or grown since) is read the ordinary way.
+    if (from.position >= from.diskSize)
+        return false;
+    const std::uint64_t length = std::min<std::uint64_t>(n, from.diskSize - from.position);
+    std::uint64_t newSize = std::max(to.diskSize, to.position + length);
+    if (!HasRoom(to.volume, to.diskSize, newSize))
+        return false;  // the write reports the full disk
+    auto in = static_cast<loff_t>(from.position);
+    auto out = static_cast<loff_t>(to.position);
+    // Refused (file systems that cannot, EXDEV, EINVAL), failed, or nothing moved (a source
+    // that shrank, a file system that copies nothing): the read and the write go through the
+    // buffer instead, each failing as itself.
+    const ssize_t moved = copy_file_range(from.fd, &in, to.fd, &out, length, 0);
+    if (moved <= 0)
+        return false;
+    *done = static_cast<std::uint32_t>(moved);
+    from.position += static_cast<std::uint64_t>(moved);
+    to.position += static_cast<std::uint64_t>(moved);
+    newSize = std::max(to.diskSize, to.position);
+    AdjustUsage(to.volume, to.diskSize, newSize);
+    to.diskSize = newSize;
+    return true;
 }
 
 std::uint32_t Core::Seek(OpenFile& f, std::int64_t distance, std::uint32_t method,
@@ -473,7 +503,7 @@ std::uint32_t Core::RemoveDirectoryEntry(Entry& e) {
         return errno == ENOTEMPTY || errno == EEXIST ? win::ERROR_DIR_NOT_EMPTY : WinError(errno);
     store_.RemoveQuietly(KeyOf(e));
     NoteRemoved(*e.volume, e.parentRel, e.name);
-    indexes_.erase(e.local);
+    indexes_.Erase(e.local);
     resolved_.clear();
     e.exists = false;
     return 0;
@@ -613,7 +643,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     NoteRemoved(v, from.parentRel, from.name, from.parentRel != to.parentRel);
     NoteAdded(v, to.parentRel, target);
     if (from.st.isDir) {
-        indexes_.erase(from.local);
+        indexes_.Erase(from.local);
         resolved_.clear();  // paths through the directory lead elsewhere now
     }
     to.name = target;

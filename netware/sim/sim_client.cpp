@@ -140,7 +140,7 @@ std::optional<NWCCODE> SimClient::NetPathOf(const char* call, const char* path, 
     std::string local;
     std::string p = path ? path : "";
     Where where = core_.Classify(p, loc, &local);
-    if (auto code = Fault(call, loc->server, where == Where::Network ? core_.NetForm(*loc) : p))
+    if (auto code = Fault(call, loc->server, where == Where::Network ? core_.FaultForm(*loc) : p))
         return code;
     if (where != Where::Network)
         return nw::INVALID_PATH;
@@ -152,7 +152,7 @@ NWCCODE SimClient::EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE di
     Server* s = core_.ServerOfConnection(conn);
     NetLoc loc;
     bool parsed = s && core_.ParseNetWareArg(s, dirHandle, path, &loc);
-    if (auto code = Refused(call, s, parsed ? core_.NetForm(loc) : (path ? path : "")))
+    if (auto code = Refused(call, s, parsed ? core_.FaultForm(loc) : (path ? path : "")))
         return *code;
     if (!parsed)
         return nw::INVALID_PATH;

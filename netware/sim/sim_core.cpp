@@ -602,21 +602,21 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
         *error = 0;
     DiskStat st = dirStat ? *dirStat : StatPath(localDir);
     if (!st.isDir) {
-        indexes_.erase(localDir);
+        indexes_.Erase(localDir);
         if (error && !st.ok && st.err != ENOENT && st.err != ENOTDIR)
             *error = WinError(st.err);
         return nullptr;
     }
-    auto it = indexes_.find(localDir);
-    if (it != indexes_.end() && it->second.mtime == st.mtime && it->second.mtimeNs == st.mtimeNs)
-        return &it->second;
+    DirIndex* known = indexes_.Find(localDir);
+    if (known && known->mtime == st.mtime && known->mtimeNs == st.mtimeNs)
+        return known;
     DirIndex index;
     index.mtime = st.mtime;
     index.mtimeNs = st.mtimeNs;
     DIR* d = opendir(localDir.c_str());
     if (!d) {
         // A directory that cannot be read has no index: its names are unknown, not absent.
-        indexes_.erase(localDir);
+        indexes_.Erase(localDir);
         if (error)
             *error = WinError(errno);
         return nullptr;
@@ -629,49 +629,42 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
     closedir(d);
     for (auto& [key, names] : index.names)
         std::sort(names.begin(), names.end());
-    // The indexes are a cache of what the disk holds: bounded in directories and in names, so
-    // that a walk over thousands of large directories does not keep every listing it has seen.
-    std::size_t names = index.names.size();
-    for (const auto& [dir, held] : indexes_)
-        names += held.names.size();
-    if (indexes_.size() >= kMaxCachedDirectories || names > kMaxCachedNames)
-        indexes_.clear();
-    return &(indexes_[localDir] = std::move(index));
+    return &indexes_.Put(localDir, std::move(index));
 }
 
 void Core::NoteAdded(Volume& v, const std::string& dirRel, const std::string& name) {
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
-    auto it = indexes_.find(localDir);
-    if (it == indexes_.end())
+    DirIndex* index = indexes_.Find(localDir);
+    if (!index)
         return;
-    it->second.aliasesComplete = false;
-    std::vector<std::string>& names = it->second.names[Upper(name)];
+    index->aliasesComplete = false;
+    std::vector<std::string>& names = index->names[Upper(name)];
     if (std::find(names.begin(), names.end(), name) == names.end()) {
         names.push_back(name);
         std::sort(names.begin(), names.end());
     }
     DiskStat st = StatPath(localDir);
-    it->second.mtime = st.mtime;
-    it->second.mtimeNs = st.mtimeNs;
+    index->mtime = st.mtime;
+    index->mtimeNs = st.mtimeNs;
 }
 
 void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name,
                        bool refreshTime) {
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
-    auto it = indexes_.find(localDir);
-    if (it == indexes_.end())
+    DirIndex* index = indexes_.Find(localDir);
+    if (!index)
         return;
-    auto names = it->second.names.find(Upper(name));
-    if (names != it->second.names.end()) {
+    auto names = index->names.find(Upper(name));
+    if (names != index->names.end()) {
         std::erase(names->second, name);
         if (names->second.empty())
-            it->second.names.erase(names);
+            index->names.erase(names);
     }
     if (!refreshTime)
         return;
     DiskStat st = StatPath(localDir);
-    it->second.mtime = st.mtime;
-    it->second.mtimeNs = st.mtimeNs;
+    index->mtime = st.mtime;
+    index->mtimeNs = st.mtimeNs;
 }
 
 namespace {
@@ -1175,8 +1168,8 @@ bool Core::HasRoom(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes) {
     return newBlocks <= oldBlocks || newBlocks - oldBlocks <= FreeBlocks(*v);
 }
 
-bool Core::Faulted(const char* call, const Server* server, const std::string& path,
-                   std::uint32_t* code) {
+std::ptrdiff_t Core::MatchingFault(const char* call, const Server* server,
+                                   const std::string& path) const {
     for (std::size_t i = 0; i < config_.faults.size(); ++i) {
         const FaultConfig& f = config_.faults[i];
         if (f.call != call)
@@ -1187,11 +1180,19 @@ bool Core::Faulted(const char* call, const Server* server, const std::string& pa
             continue;
         if (f.times >= 0 && faultUses_[i] >= f.times)
             continue;
-        ++faultUses_[i];
-        *code = f.code;
-        return true;
+        return static_cast<std::ptrdiff_t>(i);
     }
-    return false;
+    return -1;
+}
+
+bool Core::Faulted(const char* call, const Server* server, const std::string& path,
+                   std::uint32_t* code) {
+    const std::ptrdiff_t i = MatchingFault(call, server, path);
+    if (i < 0)
+        return false;
+    ++faultUses_[static_cast<std::size_t>(i)];
+    *code = config_.faults[static_cast<std::size_t>(i)].code;
+    return true;
 }
 
 }  // namespace sim

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "netware/netware_client.h"
+#include "netware/sim/directory_cache.h"
 #include "netware/sim/journal.h"
 #include "netware/sim/metadata_store.h"
 #include "netware/sim/network_config.h"
@@ -173,6 +174,11 @@ class Core {
     bool ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* path, NetLoc* loc);
     std::string NetForm(const NetLoc& loc) const;  // \\SERVER\VOLUME\dir\name
     std::string EntryNetForm(const Entry& e) const;
+    // The form [[fault]] paths are matched against; empty, and not built, when the network has
+    // no [[fault]] (every call asks for it).
+    std::string FaultForm(const NetLoc& loc) const { return HasFaults() ? NetForm(loc) : ""; }
+    std::string EntryFaultForm(const Entry& e) const { return HasFaults() ? EntryNetForm(e) : ""; }
+    bool HasFaults() const { return !config_.faults.empty(); }
 
     Entry Resolve(const NetLoc& loc);
     // True when the volume's directory is still the real directory found when the network was
@@ -244,6 +250,10 @@ class Core {
     // Faults: the code of the first [[fault]] that matches (and counts the match).
     bool Faulted(const char* call, const Server* server, const std::string& path,
                  std::uint32_t* code);
+    // Whether Faulted would refuse the call, without counting it.
+    bool WouldFault(const char* call, const Server* server, const std::string& path) const {
+        return MatchingFault(call, server, path) >= 0;
+    }
 
     // Open files and enumerations (one handle table for both file services and NetWare).
     struct OpenRequest {
@@ -265,6 +275,9 @@ class Core {
     OpenFile* File(win::HANDLE h);
     std::uint32_t Read(OpenFile& f, void* buffer, std::uint32_t n, std::uint32_t* done);
     std::uint32_t Write(OpenFile& f, const void* buffer, std::uint32_t n, std::uint32_t* done);
+    // Moves up to n bytes from one open file to another inside the kernel, as Read and Write
+    // would through a buffer; false, with nothing changed, where it cannot (then they must).
+    bool CopyInKernel(OpenFile& from, OpenFile& to, std::uint32_t n, std::uint32_t* done);
     std::uint32_t Seek(OpenFile& f, std::int64_t distance, std::uint32_t method,
                        std::uint64_t* position);
     std::uint32_t SetEnd(OpenFile& f);
@@ -314,6 +327,7 @@ class Core {
         long mtimeNs = 0;
         std::unordered_map<std::string, std::vector<std::string>> names;  // upper -> on disk
         bool aliasesComplete = false;  // every entry has its alias in the store
+        std::size_t Items() const { return names.size(); }
     };
     // The directory's index; null when it is not a directory or cannot be read (*error, when
     // given, then tells which: 0 for not a directory).
@@ -360,11 +374,14 @@ class Core {
     static constexpr std::size_t kMaxAliasHints = 16384;
     bool recovering_ = true;  // what stopped processes left is put right
     static constexpr std::size_t kMaxCachedDirectories = 256;
-    static constexpr std::size_t kMaxCachedNames = 16384;  // a larger directory is held alone
-    std::unordered_map<std::string, DirIndex> indexes_;
+    static constexpr std::size_t kMaxCachedNames = 16384;
+    DirectoryCache<DirIndex> indexes_{kMaxCachedDirectories, kMaxCachedNames};
     std::unordered_map<std::string, ResolvedDirectory> resolved_;  // volume + parts as given
     static constexpr std::size_t kMaxResolvedDirectories = 4096;
     std::vector<std::int64_t> faultUses_;
+    // The index of the first [[fault]] that would refuse the call now; -1 when none.
+    std::ptrdiff_t MatchingFault(const char* call, const Server* server,
+                                 const std::string& path) const;
     std::map<win::HANDLE, OpenFile> files_;
     std::map<win::HANDLE, FindState> finds_;
     win::HANDLE nextHandle_ = 0x100;

@@ -77,7 +77,7 @@ SimFiles::Target SimFiles::Locate(const char* path) {
     t.where = core_.Classify(p, &t.loc, &t.local);
     if (t.where == Where::Network) {
         t.entry = core_.Resolve(t.loc);
-        t.faultPath = core_.NetForm(t.loc);
+        t.faultPath = core_.FaultForm(t.loc);
         t.server = t.loc.server;
     } else {
         t.faultPath = p;
@@ -101,7 +101,7 @@ SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other) {
         return Locate(path);
     t.entry = core_.ResolveChild(*t.loc.volume, other.entry.parentRel, b.back(),
                                  other.entry.parentSt.ok ? &other.entry.parentSt : nullptr);
-    t.faultPath = core_.NetForm(t.loc);
+    t.faultPath = core_.FaultForm(t.loc);
     t.server = t.loc.server;
     return t;
 }
@@ -197,7 +197,10 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
     std::string dir, name;
     SplitLast(local ? probeLocal : p, local, &dir, &name);
     Target t = Locate(dir.c_str());
-    t.faultPath = t.where == Where::Network ? core_.NetForm(t.loc) + "\\" + name : p;
+    if (t.where != Where::Network)
+        t.faultPath = p;
+    else if (core_.HasFaults())
+        t.faultPath = core_.NetForm(t.loc) + "\\" + name;
     if (Faulted("FindFirstFile", t))
         return win::INVALID_HANDLE_VALUE;
     FindState state;
@@ -708,6 +711,36 @@ bool SimFiles::WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toW
     if (written)
         *written = done;
     return Finish(err);
+}
+
+bool SimFiles::CopyFileChunk(win::HANDLE source, win::HANDLE target, void* buffer,
+                             std::uint32_t toCopy, std::uint32_t* read, std::uint32_t* written,
+                             ChunkStep* failed) {
+    *read = *written = 0;
+    *failed = ChunkStep::Read;
+    OpenFile* from = Held("ReadFile", core_.File(source));
+    if (!from)
+        return false;
+    // The read's fault has had its turn; the write's is only looked at here, so that a rule
+    // for it is used up once, by the write through the buffer that it makes fail.
+    OpenFile* to = core_.File(target);
+    std::uint32_t done = 0;
+    if (to && !core_.WouldFault("WriteFile", to->server, to->faultPath) &&
+        core_.CopyInKernel(*from, *to, toCopy, &done)) {
+        *read = *written = done;
+        *failed = ChunkStep::None;
+        return Succeed();
+    }
+    if (const std::uint32_t err = core_.Read(*from, buffer, toCopy, &done))
+        return Fail(err);
+    *read = done;
+    *failed = ChunkStep::None;
+    if (done == 0)
+        return Succeed();
+    if (WriteFile(target, buffer, done, written))
+        return true;
+    *failed = ChunkStep::Write;
+    return false;
 }
 
 bool SimFiles::SetFilePointer(win::HANDLE file, std::int64_t distance, std::uint32_t method,

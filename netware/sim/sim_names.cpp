@@ -1,6 +1,9 @@
 #include "netware/sim/sim_names.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <string>
 
 namespace sim {
 
@@ -187,7 +190,47 @@ std::string JoinPath(const std::vector<std::string>& parts, char separator) {
     return out;
 }
 
+namespace {
+
+// The time zone as TZ names it now. localtime_r loads the zone once; a TZ changed since is
+// taken up here, while the zone file is not looked at again on every call (mktime would).
+void KeepZoneCurrent() {
+    static bool loaded = false;
+    static std::string seen;
+    const char* tz = std::getenv("TZ");
+    const std::string now = tz ? std::string("=") + tz : std::string();
+    if (loaded && now == seen)
+        return;
+    tzset();
+    loaded = true;
+    seen = now;
+}
+
+// Local date and time fields (normalised in *tm, as mktime does) to seconds since the epoch;
+// -1 when they cannot be told. A time the clocks skip or pass twice gets one of its readings.
+std::time_t LocalToEpoch(std::tm* tm) {
+    KeepZoneCurrent();
+    const std::time_t asUtc = timegm(tm);
+    if (asUtc == -1)
+        return -1;
+    // The local offset at the time found, until it holds for the time itself.
+    std::time_t t = asUtc;
+    for (int tries = 0; tries < 3; ++tries) {
+        std::tm local{};
+        if (!localtime_r(&t, &local))
+            return -1;
+        const std::time_t next = asUtc - local.tm_gmtoff;
+        if (next == t)
+            break;
+        t = next;
+    }
+    return t;
+}
+
+}  // namespace
+
 void PackDosTime(std::time_t t, std::uint16_t* date, std::uint16_t* time) {
+    KeepZoneCurrent();
     std::tm tm{};
     localtime_r(&t, &tm);
     int year = tm.tm_year + 1900 - 1980;
@@ -215,7 +258,7 @@ std::time_t UnpackDosTime(std::uint16_t date, std::uint16_t time) {
         tm.tm_sec > 59)
         return -1;
     std::tm check = tm;
-    std::time_t t = std::mktime(&check);
+    std::time_t t = LocalToEpoch(&check);
     if (t == -1 || check.tm_mday != tm.tm_mday)
         return -1;  // e.g. February 30th
     return t;

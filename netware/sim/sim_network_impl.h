@@ -165,6 +165,8 @@ class SimFiles : public win::FileServices {
                   std::uint32_t* read) override;
     bool WriteFile(win::HANDLE file, const void* buffer, std::uint32_t toWrite,
                    std::uint32_t* written) override;
+    bool CopyFileChunk(win::HANDLE source, win::HANDLE target, void* buffer, std::uint32_t toCopy,
+                       std::uint32_t* read, std::uint32_t* written, ChunkStep* failed) override;
     bool SetFilePointer(win::HANDLE file, std::int64_t distance, std::uint32_t method,
                         std::uint64_t* newPosition) override;
     bool SetEndOfFile(win::HANDLE file) override;
