@@ -105,14 +105,18 @@ TEST(TwoRunsTest, TwoRunsReplacingTheSameFilesLeaveEachFileWhollyOnesOwn) {
         net.Close();
         const pid_t a = StartRun(net.Root(), R"(\\HQ\DATA\A\FILES)", net.Root() + "/a.out");
         const pid_t b = StartRun(net.Root(), R"(\\HQ\DATA\B\FILES)", net.Root() + "/b.out");
+        bool errorsSaid = false;
         for (pid_t child : {a, b}) {
             int status = 0;
             ASSERT_EQ(::waitpid(child, &status, 0), child);
             // Done, or done with errors said (a file the other run held at that moment).
             EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 3))
                 << status;
+            errorsSaid = errorsSaid || (WIFEXITED(status) && WEXITSTATUS(status) == 3);
         }
-        int mixed = 0, missing = 0;
+        // Mixed: bytes of one run with metadata of the other, or of neither. Stale: wholly one
+        // run's, but of an earlier round: both runs failed on it, which must have been said.
+        int mixed = 0, stale = 0, missing = 0;
         for (int i = 0; i < kFiles; ++i) {
             const std::string relative = "ALPHA/DATA/DEST/FILES/" + FileName(i);
             if (!net.Exists(relative)) {
@@ -121,19 +125,24 @@ TEST(TwoRunsTest, TwoRunsReplacingTheSameFilesLeaveEachFileWhollyOnesOwn) {
             }
             const std::string bytes = net.ReadFile(relative);
             const sim::EntryMeta meta = net.Meta(R"(\\ALPHA\DATA\DEST\FILES\)" + FileName(i));
-            bool whole = false;
-            for (const RunSource& run : kRuns)
-                whole = whole ||
-                        (bytes.rfind(std::string(run.tag) + " round " + std::to_string(round), 0) ==
-                             0 &&
-                         meta.attributes == run.attributes && meta.inheritedRightsMask == run.mask);
-            mixed += !whole;
-            if (!whole && mixed < 6)
+            const RunSource* owner = nullptr;
+            for (const RunSource& run : kRuns) {
+                if (bytes.rfind(std::string(run.tag) + " round ", 0) == 0 &&
+                    meta.attributes == run.attributes && meta.inheritedRightsMask == run.mask)
+                    owner = &run;
+            }
+            if (!owner && ++mixed < 6)
                 ADD_FAILURE() << FileName(i) << " bytes " << bytes.substr(0, 12) << " attributes "
                               << meta.attributes << " mask " << meta.inheritedRightsMask;
+            if (owner &&
+                bytes.rfind(std::string(owner->tag) + " round " + std::to_string(round), 0) != 0)
+                ++stale;
         }
         EXPECT_EQ(mixed, 0) << "round " << round;
-        EXPECT_EQ(missing, 0) << "round " << round;
+        EXPECT_TRUE(stale == 0 || errorsSaid) << stale << " files left as they were, unsaid";
+        // A file the first round could not deliver never existed; later, one missing is lost.
+        EXPECT_TRUE(missing == 0 || (round == 0 && errorsSaid))
+            << missing << " missing, round " << round;
         for (const auto& e :
              std::filesystem::directory_iterator(net.LocalPath("ALPHA/DATA/DEST/FILES")))
             EXPECT_NE(e.path().filename().string().rfind("FCT", 0), 0u) << e.path();
