@@ -24,3 +24,11 @@ bool CaseTwins::First(const std::string& name, std::string* earlier) {
         *earlier = it->second;
     return false;
 }
+
+bool LandingNames::Take(const std::string& name, const std::string& item, std::string* earlier) {
+    auto [it, inserted] = taken_.emplace(Folded(name), item);
+    if (inserted || it->second == item)
+        return true;  // the same item dropped again lands on its own copy
+    *earlier = it->second;
+    return false;
+}

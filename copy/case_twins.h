@@ -20,3 +20,14 @@ class CaseTwins {
   private:
     std::unordered_map<std::string, std::string> seen_;  // folded name -> first name
 };
+
+// The names copies land on in one destination directory, each with the item that took it.
+class LandingNames {
+  public:
+    // True when no other item took the name in any case; otherwise *earlier receives the item
+    // that did.
+    bool Take(const std::string& name, const std::string& item, std::string* earlier);
+
+  private:
+    std::unordered_map<std::string, std::string> taken_;  // folded name -> item
+};

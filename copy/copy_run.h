@@ -18,6 +18,7 @@ enum class ServerStatus {
     NotReached,  // the run ended before its turn
     Done,        // its pass (and synchronisation) ran to the end
     GivenUp,     // it could not be used, or the pass gave up on it
+    PassedOver,  // the options exclude it (a bindery server under Netware4xServers): no failure
     Stopped,     // the run stopped during its pass or synchronisation
 };
 
@@ -58,6 +59,9 @@ struct CopyRunState {
     bool SyncAllowed = false;
 
     std::string DestinationRoot;
+    // Dropped items the current server's pass left out because an earlier one's copy lands on
+    // the same name there (8.3 aliases can meet where long names do not); never synchronised.
+    std::vector<std::string> LandingTwins;
     std::vector<char> CopyBuffer;  // BufferSize x 1024 bytes, allocated once per run
 
     win::HANDLE LogFile = win::INVALID_HANDLE_VALUE;  // open while the run's log is written
@@ -104,6 +108,8 @@ void CountReportedMessage(const char* text, unsigned style);
 ServerResult* CurrentServerResult();
 // The pass gave the server being processed up.
 void MarkCurrentServerGivenUp();
+// Marks the server being processed as passed over by the options (no failure).
+void MarkCurrentServerPassedOver();
 
 // Leaves a dropped name whose lookup failed out of the run, with the reason the lookup's
 // error code gives ("does not exist" for a name that is not there).

@@ -113,6 +113,15 @@ bool ParseShortForm(const std::string& path, ParsedPath* parsed) {
 }  // namespace
 
 bool CanonicalNetWarePath(std::string& path, bool withServer) {
+    std::string result;
+    // Never cut a path: a result beyond the program's limit is refused.
+    if (!CanonicalNetWarePathAnyLength(path, withServer, &result) || !WithinPathLimit(result))
+        return false;
+    path = result;
+    return true;
+}
+
+bool CanonicalNetWarePathAnyLength(std::string path, bool withServer, std::string* result) {
     // A file dropped from a Linux file manager arrives as a local path under the network
     // root; it names the NetWare path it is.
     std::string netPath;
@@ -140,11 +149,7 @@ bool CanonicalNetWarePath(std::string& path, bool withServer) {
         }
     }
 
-    // Never cut a path: a result beyond the program's limit is refused.
-    std::string result = Format(parsed, withServer);
-    if (!WithinPathLimit(result))
-        return false;
-    path = result;
+    *result = Format(parsed, withServer);
     return true;
 }
 
@@ -233,4 +238,15 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 std::string LastComponent(const std::string& path) {
     const std::size_t cut = path.rfind('\\');
     return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string LandingName(const std::string& item) {
+    if (!CopyRun.SourceHasLongNames || CopyRun.DestHasLongNames)
+        return LastComponent(item);
+    char shortPath[win::kPathBufferSize] = {};
+    const std::uint32_t length =
+        win::Files().GetShortPathName(item.c_str(), shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath)
+        return {};
+    return LastComponent(shortPath);
 }

@@ -11,6 +11,13 @@
 // upper case on a volume without long names). False, with path unchanged, when the path does
 // not name an entry on a reachable NetWare volume.
 bool CanonicalNetWarePath(std::string& path, bool withServer);
+// The name the copy of a source item takes in its destination directory: its own last name, or
+// its 8.3 alias toward a volume without long names from one with them (the run's current
+// flags). Empty when the alias cannot be had (the copy says so).
+std::string LandingName(const std::string& item);
+// The same canonical form whatever its length, into *result (an 8.3 path can stand for a long
+// path beyond the limit, which must then be refused rather than used in its short form).
+bool CanonicalNetWarePathAnyLength(std::string path, bool withServer, std::string* result);
 
 // True when the path keeps within the program's limit of 259 characters (characters, not
 // the bytes that encode them).

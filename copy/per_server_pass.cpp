@@ -3,6 +3,7 @@
 // source onto or into itself, then copy the dropped files and directory trees.
 #include "copy/per_server_pass.h"
 
+#include "copy/case_twins.h"
 #include "copy/copy_run.h"
 #include "copy/file_copy.h"
 #include "copy/path_utils.h"
@@ -126,12 +127,27 @@ bool WarnAboutLongNames(const std::string& serverName, const std::string& volume
     return true;
 }
 
+// A dropped item whose copy would land on the name an earlier item's copy takes on this server:
+// said and left out, here and by the synchronisation that follows.
+bool LandsOnEarlierCopy(const std::string& item, LandingNames* landings) {
+    const std::string name = LandingName(item);
+    std::string earlier;
+    if (name.empty() || landings->Take(name, item, &earlier))
+        return false;
+    ErrorAskContinue(LoadResString(IDS_ERR_SAME_LANDING), item.c_str(), earlier.c_str());
+    CopyRun.LandingTwins.push_back(item);
+    return true;
+}
+
 void CopyDroppedItems() {
+    LandingNames landings;
     // Files always go before directories, whatever the order of the drop.
     for (const std::string& file : CopyRun.DroppedFiles) {
         win::PumpMessages();
         if (CancelRequested)
             break;
+        if (LandsOnEarlierCopy(file, &landings))
+            continue;
         const std::uint64_t copied = CopyOneFile(file, CopyRun.DestinationRoot);
         UpdateProgressBars();
         if (copied != 0)
@@ -141,6 +157,8 @@ void CopyDroppedItems() {
         win::PumpMessages();
         if (CancelRequested)
             break;
+        if (LandsOnEarlierCopy(directory, &landings))
+            continue;
         CopyDirectoryTree(directory, CopyRun.DestinationRoot);
     }
 }
@@ -168,11 +186,15 @@ bool CheckSourcePath(const std::string& path) {
 
 bool PerServerPass(const std::string& serverName, std::uint32_t serverIndex,
                    std::uint32_t serverCount) {
+    CopyRun.LandingTwins.clear();
     if (!AttachAndLogin(serverName)) {
         GiveServerUp();
-        // A bindery server passed over in 4.x-only mode needs no question.
-        if (AttachSkippedAsBindery)
+        // A bindery server passed over in 4.x-only mode needs no question, and it has not
+        // failed: the user's own option excluded it.
+        if (AttachSkippedAsBindery) {
+            MarkCurrentServerPassedOver();
             return true;
+        }
         return AskContinueWithNextServer(serverIndex, serverCount);
     }
     const NWCONN_HANDLE conn = TargetServer.connection;

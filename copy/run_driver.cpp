@@ -131,7 +131,7 @@ void FinishServerResult(ServerResult& result, bool wentOn, std::uint64_t errorsB
     result.errors = CopyRun.ErrorMessages - errorsBefore;
     result.deletedFiles = CopyRun.ServerFilesDeleted;
     result.deletedDirectories = CopyRun.ServerDirectoriesDeleted;
-    if (result.status != ServerStatus::GivenUp)
+    if (result.status != ServerStatus::GivenUp && result.status != ServerStatus::PassedOver)
         result.status = wentOn ? ServerStatus::Done : ServerStatus::Stopped;
 }
 
@@ -264,16 +264,19 @@ bool LastRunReachedSummary() {
 bool LastRunWentWrong() {
     const auto& results = CopyRun.ServerResults;
     const bool serverMissed = std::any_of(results.begin(), results.end(), [](const auto& r) {
-        return r.status != ServerStatus::Done;
+        return r.status != ServerStatus::Done && r.status != ServerStatus::PassedOver;
     });
     return CopyRun.ErrorMessages != 0 || serverMissed || !CopyRun.SkippedNames.empty() ||
            LogWriteFailed();
 }
 
 void CountReportedMessage(const char* text, unsigned style) {
-    const std::string_view prefix = LoadResString(IDS_BATCH_ERROR_PREFIX);
-    if ((style & win::MB_ICONMASK) == win::MB_ICONSTOP ||
-        std::string_view(text).starts_with(prefix))
+    // Errors only: texts that begin "ERROR - ", and stop boxes that are not warnings (a warning
+    // shown with the stop icon, such as an expired password, is no error).
+    const std::string_view said(text);
+    const bool warning = said.starts_with(LoadResString(IDS_WARNING_PREFIX));
+    if (said.starts_with(LoadResString(IDS_BATCH_ERROR_PREFIX)) ||
+        ((style & win::MB_ICONMASK) == win::MB_ICONSTOP && !warning))
         ++CopyRun.ErrorMessages;
 }
 
@@ -286,6 +289,11 @@ ServerResult* CurrentServerResult() {
 void MarkCurrentServerGivenUp() {
     if (ServerResult* result = CurrentServerResult())
         result->status = ServerStatus::GivenUp;
+}
+
+void MarkCurrentServerPassedOver() {
+    if (ServerResult* result = CurrentServerResult())
+        result->status = ServerStatus::PassedOver;
 }
 
 void LeaveOutDroppedName(const std::string& path, std::uint32_t lookupError) {

@@ -55,20 +55,24 @@ bool DroppedNameFits(const std::string& path) {
     return false;
 }
 
-// Of two dropped names that differ only in case the first is taken; a later one would land on
-// the first's copy, so it is reported and left out.
+// Dropped items whose names are the same in any case would land on one copy on every server:
+// one would replace the other's files, and with synchronisation each would delete what the
+// other delivered. The first is taken; every later one is reported and left out.
 bool TwinOfEarlierDrop(const std::string& path) {
     const std::string name = LastComponent(path);
     for (const std::vector<std::string>* list :
          {&CopyRun.DroppedFiles, &CopyRun.DroppedDirectories}) {
         for (const std::string& earlier : *list) {
             const std::string other = LastComponent(earlier);
-            if (other != name && SameNameIgnoringCase(other, name)) {
-                ErrorBox(LoadResString(IDS_ERR_CASE_TWIN), path.c_str(), earlier.c_str());
-                CopyRun.SkippedNames.push_back(
-                    {path, FormatText(LoadResString(IDS_SKIP_CASE_TWIN), earlier.c_str())});
-                return true;
-            }
+            if (earlier == path || !SameNameIgnoringCase(other, name))
+                continue;  // the same item dropped again is copied again, onto its own copy
+            const bool caseOnly = other != name;
+            const unsigned said = caseOnly ? unsigned{IDS_ERR_CASE_TWIN} : IDS_ERR_SAME_LANDING;
+            const unsigned reason = caseOnly ? unsigned{IDS_SKIP_CASE_TWIN} : IDS_SKIP_SAME_LANDING;
+            ErrorBox(LoadResString(said), path.c_str(), earlier.c_str());
+            CopyRun.SkippedNames.push_back(
+                {path, FormatText(LoadResString(reason), earlier.c_str())});
+            return true;
         }
     }
     return false;
@@ -108,8 +112,13 @@ void ScanSources() {
         win::PumpMessages();
         if (CancelRequested)
             return;
+        // The canonical form is what would be copied: one beyond the limit is refused, never
+        // delivered under the shorter form it was dropped by. A path that names no entry is
+        // used as given.
         std::string path = entry;
-        CanonicalNetWarePath(path, true);  // on failure the path is used as it leaves it
+        std::string canonical;
+        if (CanonicalNetWarePathAnyLength(entry, true, &canonical))
+            path = canonical;
         if (!DroppedNameFits(path))
             continue;
         ShowPath(path);

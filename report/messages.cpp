@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "copy/copy_run.h"
 #include "report/log_file.h"
@@ -35,15 +36,19 @@ void AppendToMessage(const char* text) {
 
 int LogAndShow(win::WindowId owner, const char* text, const char* caption, unsigned style,
                bool show) {
-    CountReportedMessage(text, style);
+    // Texts loaded from the string table live in rotating buffers that counting and logging
+    // reuse: text and caption are kept before either runs.
+    const std::string shownText = text;
+    const std::string shownCaption = caption;
+    CountReportedMessage(shownText.c_str(), style);
     // Records exist only while a run's log file is open; outside a run nothing is written.
     if (CopyOptions.CreateLogfile && LogFileOpen()) {
-        WriteLogRecord(text);
+        WriteLogRecord(shownText);
     }
     if (!show || CopyOptions.UnattendedMode) {
         return win::IDOK;
     }
-    return win::Ui().MessageBox(owner, text, caption, style | win::MB_SETFOREGROUND);
+    return win::Ui().MessageBox(owner, shownText, shownCaption, style | win::MB_SETFOREGROUND);
 }
 
 int ErrorBox(const char* format, ...) {
@@ -67,6 +72,9 @@ int ErrorAskContinue(const char* format, ...) {
     const int answer =
         LogAndShow(win::kMainWindow, messageBuffer, LoadResString(IDS_CAPTION_FARCAST),
                    win::MB_ICONSTOP | win::MB_YESNO, true);
-    CancelRequested = (answer == win::IDNO);
+    // No stops the run; any other answer goes on with what is being done, but never undoes a
+    // stop already asked for (a report made while a cancel winds the run down).
+    if (answer == win::IDNO)
+        CancelRequested = true;
     return answer;
 }

@@ -13,5 +13,6 @@ int LogAndShow(win::WindowId owner, const char* text, const char* caption, unsig
 int ErrorBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Formats, appends "\r\n\r\nContinue copying files?" unless unattended, logs and shows with
-// Yes and No; No sets CancelRequested, every other answer clears it. Returns the answer.
+// Yes and No; No sets CancelRequested, and no answer clears a cancel already pending. Returns
+// the answer.
 int ErrorAskContinue(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -461,6 +461,15 @@ enum DetailStringId : unsigned {
     IDS_BROWSE_CHOOSE = 7213,               // "Choose a volume or a directory."
 };
 
+// drops that land on one name, destinations that cannot be listed
+enum LandingStringId : unsigned {
+    IDS_ERR_CANNOT_READ_DEST_DIR = 7050,  // "ERROR - The directory %s cannot be read. Nothing ..."
+    IDS_ERR_SAME_LANDING = 7051,          // "ERROR - %s has been left out: its copy would land ..."
+    IDS_SKIP_SAME_LANDING = 7052,         // "its copy would land on the copy of %s"
+    IDS_WARNING_PREFIX = 7053,            // "WARNING - ": the text of a warning begins so
+    IDS_BATCH_STATUS_PASSED_OVER = 7054,  // "passed-over"
+};
+
 // farcast-run results, dry run, versions
 enum BatchStringId : unsigned {
     IDS_BATCH_RUN_VERSION = 7400,     // "farcast-run %s"

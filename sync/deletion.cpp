@@ -30,6 +30,19 @@ bool IsOrHoldsSource(const std::string& path) {
 
 }  // namespace
 
+bool NothingListed() {
+    const std::uint32_t error = win::Files().GetLastError();
+    return error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND;
+}
+
+bool DestinationListingFailed(const std::string& directory) {
+    if (NothingListed())
+        return true;
+    ErrorAskContinue(LoadResString(IDS_ERR_CANNOT_READ_DEST_DIR), directory.c_str(),
+                     win::Files().GetLastError());
+    return !CancelRequested;
+}
+
 bool PassedOver(const std::string& name) {
     return name.empty() || name[0] == '.' || name.find_first_of("\\/") != std::string::npos;
 }
@@ -112,6 +125,10 @@ bool DeleteDestinationTree(const std::string& directory) {
         win::FindData entry;
         const win::ScopedFind find(
             win::Files().FindFirstFile(JoinPath(directory, "*.*").c_str(), &entry));
+        if (!find.Valid() && !NothingListed()) {
+            // Unknown contents: the directory is kept whole, and that is said.
+            return DestinationListingFailed(directory);
+        }
         if (find.Valid()) {
             do {
                 win::PumpMessages();

@@ -21,6 +21,15 @@ bool DeleteDestinationFile(const std::string& path, std::uint64_t size);
 // Deletes the directory's contents depth first and then the directory on the server.
 bool DeleteDestinationTree(const std::string& directory);
 
+// After a listing of a destination directory that gave no entry: true when the directory is
+// empty or absent (nothing to delete). A listing that failed otherwise leaves the directory's
+// contents unknown, and unknown is never taken for absent: false.
+bool NothingListed();
+// Said when the listing failed for another reason than an empty or absent directory: the
+// directory is reported with the call and its code, counts as an error and is kept whole.
+// False when the user chose to stop.
+bool DestinationListingFailed(const std::string& directory);
+
 // Enumeration entries that synchronisation never touches: ".", ".." and every name beginning
 // with a dot, and names that could lead anywhere but to one entry of the directory listed.
 bool PassedOver(const std::string& name);

@@ -3,6 +3,8 @@
 // dropped directory being synchronised, and never touches the source.
 #include "sync/synchronise.h"
 
+#include <algorithm>
+
 #include "copy/copy_run.h"
 #include "copy/path_utils.h"
 #include "copy/places.h"
@@ -11,20 +13,6 @@
 #include "sync/deletion.h"
 
 namespace {
-
-// The name of the source directory's copy: toward a volume without long names the copy used
-// the directory's 8.3 alias. Empty when that alias cannot be had (the copy could not have made
-// the directory either).
-std::string CopyName(const std::string& sourceDir) {
-    if (!CopyRun.SourceHasLongNames || CopyRun.DestHasLongNames)
-        return LastComponent(sourceDir);
-    char shortPath[win::kPathBufferSize] = {};
-    const std::uint32_t length =
-        win::Files().GetShortPathName(sourceDir.c_str(), shortPath, sizeof shortPath);
-    if (length == 0 || length >= sizeof shortPath)
-        return {};
-    return LastComponent(shortPath);
-}
 
 // True when the source directory can be listed; one that cannot is unknown, and what its copy
 // holds is kept (the copy has reported it).
@@ -64,7 +52,7 @@ bool SourceLacks(const std::string& entryPath, const std::string& sourceDir) {
 }
 
 bool SyncDirectory(const std::string& sourceDir, const std::string& destinationParent) {
-    const std::string name = CopyName(sourceDir);
+    const std::string name = LandingName(sourceDir);
     if (name.empty())
         return true;
     const std::string destinationDir = JoinPath(destinationParent, name);
@@ -79,7 +67,7 @@ bool SyncDirectory(const std::string& sourceDir, const std::string& destinationP
     const win::ScopedFind find(
         win::Files().FindFirstFile(JoinPath(destinationDir, "*.*").c_str(), &entry));
     if (!find.Valid())
-        return true;  // the destination directory does not exist: nothing to do
+        return DestinationListingFailed(destinationDir);
     do {
         win::PumpMessages();
         if (CancelRequested)
@@ -98,6 +86,10 @@ bool SynchroniseServer(const std::string& serverName) {
         win::Ui().SendServerName(SyncDialog, serverName);
 
     for (const std::string& directory : CopyRun.DroppedDirectories) {
+        // A twin's destination is the copy of another dropped directory: left alone.
+        if (std::find(CopyRun.LandingTwins.begin(), CopyRun.LandingTwins.end(), directory) !=
+            CopyRun.LandingTwins.end())
+            continue;
         if (!SyncDirectory(directory, CopyRun.DestinationRoot))
             break;
     }

@@ -133,6 +133,15 @@ bool SettingsStoreUsable(std::uint32_t* code) {
     return *code == win::ERROR_SUCCESS || *code == win::ERROR_FILE_NOT_FOUND;
 }
 
+// The Errors page's rule: answering every question unattended needs a log to keep the messages
+// in, or they would go nowhere. Empty when the options are usable, else the page's message.
+std::string UnattendedWithoutLog() {
+    if (CopyOptions.UnattendedMode &&
+        (!CopyOptions.CreateLogfile || CopyOptions.LogFileName.empty()))
+        return LoadResString(IDS_LOG_NAME_REQUIRED);
+    return {};
+}
+
 // What the user's Cancel does in the dialog that is open: the synchronisation dialog when there
 // is one, else the progress dialog. With neither open the run stops at its next check.
 void CancelLikeTheUser(win::ScriptedWindowSystem& ui) {
@@ -216,6 +225,8 @@ int Run(const Arguments& args) {
     for (const std::string& setting : args.settings)
         if (!ApplyOptionSetting(setting, &error))
             return UsageError(error);
+    if (const std::string refused = UnattendedWithoutLog(); !refused.empty())
+        return UsageError(refused);
 
     // The client start-up and the server scan show their own messages.
     if (!StartNetWareClient() || !FillServerList())

@@ -16,6 +16,8 @@ unsigned StatusName(ServerStatus status) {
             return IDS_BATCH_STATUS_DONE;
         case ServerStatus::GivenUp:
             return IDS_BATCH_STATUS_GIVEN_UP;
+        case ServerStatus::PassedOver:
+            return IDS_BATCH_STATUS_PASSED_OVER;
         case ServerStatus::Stopped:
             return IDS_BATCH_STATUS_STOPPED;
         case ServerStatus::NotReached:

@@ -3,6 +3,7 @@
 // metadata; every other path goes to the local file system through the same calls.
 #include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -566,9 +567,27 @@ bool SimFiles::Move(const char* call, const char* from, const char* to, bool rep
     if (a.where == Where::Network && b.entry.exists && !b.loc.parts.empty() &&
         b.entry.st.inode == a.entry.st.inode && b.entry.st.device == a.entry.st.device)
         b.entry.name = b.loc.parts.back();
+    const bool replacing =
+        a.where == Where::Network && b.entry.exists &&
+        !(b.entry.st.inode == a.entry.st.inode && b.entry.st.device == a.entry.st.device);
     std::uint32_t err = a.where == Where::Local ? LocalMove(a.local, b.local, replace)
                                                 : core_.Rename(a.entry, b.entry, replace);
+    if (err == 0 && replacing)
+        TakeGivenName(b);
     return Settle(scope, Finish(err));
+}
+
+// A file that replaced another took the replaced one's name in the one step that swapped them;
+// it then takes the name it was given, where that differs only in case, by a rename of the
+// entry itself, so that the name is never empty and no second name in another case arises.
+// Should that rename fail, the delivered file keeps the old spelling: nothing is lost.
+void SimFiles::TakeGivenName(Target& b) {
+    if (b.loc.parts.empty() || b.entry.name == b.loc.parts.back() ||
+        ::strcasecmp(b.entry.name.c_str(), b.loc.parts.back().c_str()) != 0)
+        return;
+    Entry given = b.entry;
+    given.name = b.loc.parts.back();
+    core_.Rename(b.entry, given, false);
 }
 
 bool SimFiles::MoveFile(const char* from, const char* to) {

@@ -231,6 +231,7 @@ class SimFiles : public win::FileServices {
     bool LocalFind(const std::string& dir, const std::string& pattern, FindState* state);
     std::uint32_t LocalMove(const std::string& from, const std::string& to, bool replace);
     bool Move(const char* call, const char* from, const char* to, bool replace);
+    void TakeGivenName(Target& b);
 
     Core& core_;
     std::uint32_t lastError_ = 0;

@@ -92,6 +92,29 @@ TEST_F(FileCopyTest, ReadOnlyDestinationIsReplaced) {
     EXPECT_TRUE(TemporaryFiles("HQ/DATA/DST").empty());
 }
 
+// A file replaced by one whose name differs only in case takes the new file's name: the
+// delivered file bears the source's name, and no second entry of that name in another case
+// ever arises.
+TEST_F(FileCopyTest, AReplacedFileTakesTheSourcesName) {
+    Net();
+    Write("HQ/DATA/SRC/a.txt", "new content", 1700000000);
+    Write("HQ/DATA/DST/A.TXT", "old", 1600000000);
+    Install();
+    SetAttributes(kDst + R"(\A.TXT)", 0x00000001);
+
+    EXPECT_EQ(CopyOneFile(kSrc + R"(\a.txt)", kDst), 11u);
+
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Net().LocalPath("HQ/DATA/DST")))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(Net().ReadFile("HQ/DATA/DST/a.txt"), "new content");
+    auto stat = Stat(kDst + R"(\a.txt)");
+    EXPECT_EQ(stat["name"], "a.txt");
+    EXPECT_EQ(stat["attributes"], "0x00000020");
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(FileCopyTest, NamesFollowTheDestinationVolume) {
     Net();
     Write("HQ/DATA/SRC/Quarterly Report.txt", "q3");

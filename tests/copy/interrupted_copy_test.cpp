@@ -95,6 +95,31 @@ TEST_F(InterruptedCopyTest, ASourceReplacedWhileReadIsNotDelivered) {
     ExpectOldDestinationKept();
 }
 
+// Cancel while a file is copied, and the destination's attributes cannot be put back: that is
+// said, and the cancel still stands, whatever the answer to the report.
+TEST_F(InterruptedCopyTest, AReportDuringACancelLeavesTheCancelStanding) {
+    for (const bool unattended : {false, true}) {
+        SCOPED_TRACE(unattended ? "unattended" : "attended");
+        TearDown();
+        SetUp();
+        Prepare(
+            "\n[[fault]]\ncall = \"NWSetNSEntryDOSInfo\"\npath = '*DST\\A.TXT'\ncode = 0x89FF\n");
+        CopyOptions.UnattendedMode = unattended;
+        ui.answers = {win::IDYES};
+        DuringTheCopy([this] { ui.CancelDialog(ProgressDialog); });
+        EXPECT_EQ(CopyOneFile(kSource, kDstDir), 0u);
+        EXPECT_TRUE(CancelRequested);
+        EXPECT_EQ(Content(kTarget), "old");
+        EXPECT_EQ(CopyRun.ErrorMessages, 1u);
+        if (!unattended) {
+            ASSERT_EQ(ui.boxes.size(), 1u);
+            EXPECT_EQ(ui.boxes[0].text, "ERROR - Unable to set attributes for " + kTarget +
+                                            ".\r\nNWSetNSEntryDOSInfo error: 0x89FF\r\n\r\n"
+                                            "Continue copying files?");
+        }
+    }
+}
+
 // A metadata store that refuses writes: the call that needed it fails with a completion code,
 // and the copy's message says so; nothing ends with other attributes in silence.
 TEST_F(InterruptedCopyTest, AStoreThatRefusesAWriteIsSaid) {

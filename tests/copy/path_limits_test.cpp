@@ -49,4 +49,25 @@ TEST_F(PathLimitsTest, APathBeyondTheLimitIsSaidOnceForEachServer) {
     EXPECT_EQ(Net().ReadFile("BETA/DATA/DEST/" + directory + "/OK.TXT"), "ok");
 }
 
+// A file dropped by its 8.3 path, whose long path is beyond the limit: said and left out like
+// any path beyond it, never delivered under its alias.
+TEST_F(PathLimitsTest, ADropByAnAliasWhoseLongPathIsBeyondTheLimitIsLeftOut) {
+    Start();
+    const std::string directory = "Quarterly " + std::string(190, 'q');
+    const std::string file = "Summary " + std::string(60, 's') + ".txt";
+    Net().WriteFile("HQ/DATA/SRC/" + directory + "/" + file, "summary");
+    Select({"ALPHA"});
+    CopyOptions.UnattendedMode = 1;
+    const std::string log = UseLogFile();
+    RunCopy({"\\\\HQ\\DATA\\SRC\\QUARTE~1\\SUMMAR~1.TXT"});
+
+    const std::string message = "ERROR - The path \\\\HQ\\DATA\\SRC\\" + directory + "\\" + file +
+                                " is longer than 259 characters and has been skipped.";
+    EXPECT_NE(ReadLocal(log).find(message), std::string::npos) << ReadLocal(log);
+    EXPECT_TRUE(std::filesystem::is_empty(Net().LocalPath("ALPHA/DATA/DEST")));
+    ASSERT_EQ(CopyRun.SkippedNames.size(), 1u);
+    EXPECT_EQ(CopyRun.SkippedNames[0].reason, "longer than 259 characters");
+    EXPECT_TRUE(LastRunWentWrong());
+}
+
 }  // namespace

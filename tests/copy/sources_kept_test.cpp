@@ -63,12 +63,14 @@ TEST_F(SourcesKeptTest, ADestinationIsComparedAsTheEntryItNamesNeverAsText) {
         const char* target;
         std::string message;
     } cases[] = {
-        {"\\DATA\\SRC\\LONGDI~1", "ERROR - Target directory \\\\HQ\\DATA\\SRC\\LONGDI~1 lies "
-                                  "inside the source directory " + dropped +
-                                      ". Cannot copy a directory into itself."},
-        {"\\DATA\\src\\long directory\\SUB", "ERROR - Target directory \\\\HQ\\DATA\\src\\long "
-                                             "directory\\SUB lies inside the source directory " +
-                                                 dropped + ". Cannot copy a directory into itself."},
+        {"\\DATA\\SRC\\LONGDI~1",
+         "ERROR - Target directory \\\\HQ\\DATA\\SRC\\LONGDI~1 lies "
+         "inside the source directory " +
+             dropped + ". Cannot copy a directory into itself."},
+        {"\\DATA\\src\\long directory\\SUB",
+         "ERROR - Target directory \\\\HQ\\DATA\\src\\long "
+         "directory\\SUB lies inside the source directory " +
+             dropped + ". Cannot copy a directory into itself."},
         {"\\DATA\\SRC\\", "ERROR - Source and target directories are the same. Cannot copy " +
                               dropped + " to \\\\HQ\\DATA\\SRC."},
         {"\\data\\\\SRC", "ERROR - Source and target directories are the same. Cannot copy " +
@@ -149,6 +151,78 @@ TEST_F(SourcesKeptTest, DroppedTwinsAreSaidOnceAndLeftOut) {
               1);
 }
 
+// Two dropped directories of one name in any case land on one copy: synchronising each used
+// to delete what the other had just delivered. The first is copied and synchronised; each later
+// one is said once and left out, and nothing of it is written or deleted.
+TEST_F(SourcesKeptTest, DroppedItemsLandingOnOneNameAreTwins) {
+    struct Case {
+        const char* second;  // the later dropped item, under HQ/DATA
+        const char* said;
+    };
+    const Case cases[] = {
+        {"Y2026/REPORTS",
+         "ERROR - \\\\HQ\\DATA\\Y2026\\REPORTS has been left out: its copy would land on the "
+         "same name as the copy of \\\\HQ\\DATA\\Y2025\\REPORTS, and one would delete or "
+         "replace the other."},
+        {"Y2026/Reports",
+         "ERROR - \\\\HQ\\DATA\\Y2026\\Reports has been left out: its name differs only in "
+         "case from \\\\HQ\\DATA\\Y2025\\REPORTS, and a NetWare directory cannot hold both."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.second);
+        Start();
+        Net().WriteFile("HQ/DATA/Y2025/REPORTS/jan.txt", "2025 jan");
+        Net().WriteFile("HQ/DATA/Y2025/REPORTS/feb.txt", "2025 feb");
+        Net().WriteFile(std::string("HQ/DATA/") + c.second + "/mar.txt", "2026 mar");
+        Net().WriteFile("ALPHA/DATA/DEST/REPORTS/stale.txt", "from before");
+        Select({"ALPHA"});
+        CopyOptions.SyncDirs = 1;
+        CopyOptions.UnattendedMode = 1;
+        const std::string log = UseLogFile();
+        std::string second = std::string("\\\\HQ\\DATA\\") + c.second;
+        second[second.find('/')] = '\\';
+        RunCopy({"\\\\HQ\\DATA\\Y2025\\REPORTS", second});
+
+        EXPECT_EQ(Net().ReadFile("ALPHA/DATA/DEST/REPORTS/jan.txt"), "2025 jan");
+        EXPECT_EQ(Net().ReadFile("ALPHA/DATA/DEST/REPORTS/feb.txt"), "2025 feb");
+        EXPECT_FALSE(Net().Exists("ALPHA/DATA/DEST/REPORTS/mar.txt"));
+        EXPECT_FALSE(Net().Exists("ALPHA/DATA/DEST/REPORTS/stale.txt"));
+        const std::string text = ReadLocal(log);
+        EXPECT_NE(text.find(c.said), std::string::npos) << text;
+        EXPECT_EQ(ui.boxes.back().text,
+                  "Updated or created 2 files totalling 16 bytes\r\nDeleted 1 files and 0 "
+                  "directories totalling 11 bytes");
+        ASSERT_EQ(CopyRun.SkippedNames.size(), 1u);
+        EXPECT_TRUE(LastRunWentWrong());
+        TearDown();
+    }
+}
+
+// On a volume without long names two long-named dropped directories land on their 8.3 aliases,
+// which can be the same although the names differ: they are twins on that server only.
+TEST_F(SourcesKeptTest, DroppedItemsSharingAnAliasAreTwinsOnAVolumeWithoutLongNames) {
+    Start();
+    Net().WriteFile("HQ/DATA/A/Project Files/one.txt", "one");
+    Net().WriteFile("HQ/DATA/B/Project Plans/two.txt", "two");
+    Select({"ALPHA", "DOS"});
+    CopyOptions.SyncDirs = 1;
+    CopyOptions.UnattendedMode = 1;
+    const std::string log = UseLogFile();
+    RunCopy({"\\\\HQ\\DATA\\A\\Project Files", "\\\\HQ\\DATA\\B\\Project Plans"});
+
+    EXPECT_EQ(Net().ReadFile("ALPHA/DATA/DEST/Project Files/one.txt"), "one");
+    EXPECT_EQ(Net().ReadFile("ALPHA/DATA/DEST/Project Plans/two.txt"), "two");
+    EXPECT_EQ(Net().ReadFile("DOS/DATA/DEST/PROJEC~1/ONE.TXT"), "one");
+    EXPECT_FALSE(Net().Exists("DOS/DATA/DEST/PROJEC~1/TWO.TXT"));
+    EXPECT_EQ(CopyRun.RunFilesDeleted.ToU64(), 0u);
+    const std::string text = ReadLocal(log);
+    EXPECT_NE(text.find("ERROR - \\\\HQ\\DATA\\B\\Project Plans has been left out: its copy "
+                        "would land on the same name as the copy of \\\\HQ\\DATA\\A\\Project "
+                        "Files, and one would delete or replace the other."),
+              std::string::npos)
+        << text;
+}
+
 // A source directory that cannot be listed is unknown, not empty: it is said, its copy is not
 // made empty, and synchronisation keeps every file of the copy made before. The file system's
 // own refusal, as an unprivileged user meets it.
@@ -161,34 +235,37 @@ TEST(UnreadableSourceTest, IsSaidAndItsEarlierCopyIsKept) {
     net.WriteFile("ALPHA/DATA/DEST/PROJ/LOCKED/older.txt", "older");
     net.WriteFile("ALPHA/DATA/DEST/LOCKED2/kept.txt", "kept");
     std::string why;
-    const Unprivileged outcome = RunUnprivileged(net.Root(), [&net] {
-        ResetEngineState();
-        win::ScriptedWindowSystem ui;
-        win::SetUi(&ui);
-        net.Install();
-        ASSERT_EQ(::chmod(net.LocalPath("HQ/DATA/SRC/PROJ/LOCKED").c_str(), 0), 0);
-        ASSERT_EQ(::chmod(net.LocalPath("HQ/DATA/SRC/LOCKED2").c_str(), 0), 0);
-        ASSERT_TRUE(StartNetWareClient());
-        ASSERT_TRUE(FillServerList());
-        ASSERT_TRUE(ui.SelectServerByName("ALPHA"));
-        CopyOptions.CopySubDirs = 1;
-        CopyOptions.SyncDirs = 1;
-        CopyOptions.UnattendedMode = 1;
-        TargetPathHistory = {"\\DATA\\DEST"};
-        RunCopy({"\\\\HQ\\DATA\\SRC\\PROJ", "\\\\HQ\\DATA\\SRC\\LOCKED2"});
-        ::chmod(net.LocalPath("HQ/DATA/SRC/PROJ/LOCKED").c_str(), 0755);
-        ::chmod(net.LocalPath("HQ/DATA/SRC/LOCKED2").c_str(), 0755);
+    const Unprivileged outcome = RunUnprivileged(
+        net.Root(),
+        [&net] {
+            ResetEngineState();
+            win::ScriptedWindowSystem ui;
+            win::SetUi(&ui);
+            net.Install();
+            ASSERT_EQ(::chmod(net.LocalPath("HQ/DATA/SRC/PROJ/LOCKED").c_str(), 0), 0);
+            ASSERT_EQ(::chmod(net.LocalPath("HQ/DATA/SRC/LOCKED2").c_str(), 0), 0);
+            ASSERT_TRUE(StartNetWareClient());
+            ASSERT_TRUE(FillServerList());
+            ASSERT_TRUE(ui.SelectServerByName("ALPHA"));
+            CopyOptions.CopySubDirs = 1;
+            CopyOptions.SyncDirs = 1;
+            CopyOptions.UnattendedMode = 1;
+            TargetPathHistory = {"\\DATA\\DEST"};
+            RunCopy({"\\\\HQ\\DATA\\SRC\\PROJ", "\\\\HQ\\DATA\\SRC\\LOCKED2"});
+            ::chmod(net.LocalPath("HQ/DATA/SRC/PROJ/LOCKED").c_str(), 0755);
+            ::chmod(net.LocalPath("HQ/DATA/SRC/LOCKED2").c_str(), 0755);
 
-        EXPECT_EQ(net.ReadFile("ALPHA/DATA/DEST/PROJ/a.txt"), "new a");
-        EXPECT_EQ(net.ReadFile("ALPHA/DATA/DEST/PROJ/LOCKED/secret.txt"), "old secret");
-        EXPECT_EQ(net.ReadFile("ALPHA/DATA/DEST/PROJ/LOCKED/older.txt"), "older");
-        EXPECT_EQ(net.ReadFile("ALPHA/DATA/DEST/LOCKED2/kept.txt"), "kept");
-        EXPECT_EQ(ui.boxes.back().text,
-                  "Updated or created 1 files totalling 5 bytes\r\nDeleted 0 files and 0 "
-                  "directories totalling 0 bytes");
-        win::SetUi(nullptr);
-        net.Close();
-    }, &why);
+            EXPECT_EQ(net.ReadFile("ALPHA/DATA/DEST/PROJ/a.txt"), "new a");
+            EXPECT_EQ(net.ReadFile("ALPHA/DATA/DEST/PROJ/LOCKED/secret.txt"), "old secret");
+            EXPECT_EQ(net.ReadFile("ALPHA/DATA/DEST/PROJ/LOCKED/older.txt"), "older");
+            EXPECT_EQ(net.ReadFile("ALPHA/DATA/DEST/LOCKED2/kept.txt"), "kept");
+            EXPECT_EQ(ui.boxes.back().text,
+                      "Updated or created 1 files totalling 5 bytes\r\nDeleted 0 files and 0 "
+                      "directories totalling 0 bytes");
+            win::SetUi(nullptr);
+            net.Close();
+        },
+        &why);
     if (outcome == Unprivileged::Unavailable)
         GTEST_SKIP() << "needs an unprivileged user: " << why;
     EXPECT_EQ(outcome, Unprivileged::Passed);
@@ -201,29 +278,33 @@ TEST(UnreadableSourceTest, TheMessageNamesTheDirectoryAndTheCode) {
     net.WriteFile("HQ/DATA/SRC/PROJ/LOCKED/secret.txt", "s");
     net.MakeDir("ALPHA/DATA/DEST");
     std::string why;
-    const Unprivileged outcome = RunUnprivileged(net.Root(), [&net] {
-        ResetEngineState();
-        win::ScriptedWindowSystem ui;
-        win::SetUi(&ui);
-        net.Install();
-        ASSERT_EQ(::chmod(net.LocalPath("HQ/DATA/SRC/PROJ/LOCKED").c_str(), 0), 0);
-        ASSERT_TRUE(StartNetWareClient());
-        ASSERT_TRUE(FillServerList());
-        ASSERT_TRUE(ui.SelectServerByName("ALPHA"));
-        CopyOptions.CopySubDirs = 1;
-        TargetPathHistory = {"\\DATA\\DEST"};
-        ui.answers = {win::IDYES};
-        RunCopy({"\\\\HQ\\DATA\\SRC\\PROJ"});
-        ::chmod(net.LocalPath("HQ/DATA/SRC/PROJ/LOCKED").c_str(), 0755);
-        ASSERT_GE(ui.boxes.size(), 2u);
-        EXPECT_EQ(ui.boxes[0].text,
-                  "ERROR - The directory \\\\HQ\\DATA\\SRC\\PROJ\\LOCKED cannot be read. It has "
-                  "not been copied, and its copy is left as it is.\r\nFindFirstFile error: "
-                  "0x5\r\n\r\nContinue copying files?");
-        EXPECT_FALSE(net.Exists("ALPHA/DATA/DEST/PROJ/LOCKED"));
-        win::SetUi(nullptr);
-        net.Close();
-    }, &why);
+    const Unprivileged outcome = RunUnprivileged(
+        net.Root(),
+        [&net] {
+            ResetEngineState();
+            win::ScriptedWindowSystem ui;
+            win::SetUi(&ui);
+            net.Install();
+            ASSERT_EQ(::chmod(net.LocalPath("HQ/DATA/SRC/PROJ/LOCKED").c_str(), 0), 0);
+            ASSERT_TRUE(StartNetWareClient());
+            ASSERT_TRUE(FillServerList());
+            ASSERT_TRUE(ui.SelectServerByName("ALPHA"));
+            CopyOptions.CopySubDirs = 1;
+            TargetPathHistory = {"\\DATA\\DEST"};
+            ui.answers = {win::IDYES};
+            RunCopy({"\\\\HQ\\DATA\\SRC\\PROJ"});
+            ::chmod(net.LocalPath("HQ/DATA/SRC/PROJ/LOCKED").c_str(), 0755);
+            ASSERT_GE(ui.boxes.size(), 2u);
+            EXPECT_EQ(
+                ui.boxes[0].text,
+                "ERROR - The directory \\\\HQ\\DATA\\SRC\\PROJ\\LOCKED cannot be read. It has "
+                "not been copied, and its copy is left as it is.\r\nFindFirstFile error: "
+                "0x5\r\n\r\nContinue copying files?");
+            EXPECT_FALSE(net.Exists("ALPHA/DATA/DEST/PROJ/LOCKED"));
+            win::SetUi(nullptr);
+            net.Close();
+        },
+        &why);
     if (outcome == Unprivileged::Unavailable)
         GTEST_SKIP() << "needs an unprivileged user: " << why;
     EXPECT_EQ(outcome, Unprivileged::Passed);
@@ -232,9 +313,8 @@ TEST(UnreadableSourceTest, TheMessageNamesTheDirectoryAndTheCode) {
 // A server directory that is a symbolic link leads out of the network: it is never used, and
 // nothing is created or written where it points.
 TEST_F(SourcesKeptTest, AServerDirectoryThatIsALinkIsNeverEntered) {
-    const std::filesystem::path outside =
-        std::filesystem::path(::testing::TempDir()) /
-        ("farcast-outside-" + std::to_string(::getpid()));
+    const std::filesystem::path outside = std::filesystem::path(::testing::TempDir()) /
+                                          ("farcast-outside-" + std::to_string(::getpid()));
     std::filesystem::remove_all(outside);
     std::filesystem::create_directories(outside / "DATA" / "DEST");
     Start();
@@ -245,10 +325,11 @@ TEST_F(SourcesKeptTest, AServerDirectoryThatIsALinkIsNeverEntered) {
     Net().Install();
     Net().WriteFile("HQ/DATA/SRC/a.txt", "a");
     const std::vector<std::string> problems = Net().Net().Check();
-    EXPECT_NE(std::find(problems.begin(), problems.end(),
-                        Net().Net().Root() +
-                            "/ALPHA is a symbolic link or not a directory: its volumes are not used"),
-              problems.end());
+    EXPECT_NE(
+        std::find(problems.begin(), problems.end(),
+                  Net().Net().Root() +
+                      "/ALPHA is a symbolic link or not a directory: its volumes are not used"),
+        problems.end());
     ASSERT_TRUE(StartNetWareClient());
     ASSERT_TRUE(FillServerList());
     Select({"ALPHA", "BETA"});

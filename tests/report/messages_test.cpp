@@ -102,13 +102,15 @@ TEST_F(ErrorBoxTest, LongMessageIsCutAt1024Characters) {
 
 using ErrorAskContinueTest = ReportTest;
 
-TEST_F(ErrorAskContinueTest, YesClearsCancelAndTheQuestionIsLoggedToo) {
+// A report made while a cancel is pending (a clean-up after Cancel, a signal) leaves the cancel
+// standing, whatever the answer.
+TEST_F(ErrorAskContinueTest, YesKeepsAPendingCancelAndTheQuestionIsLoggedToo) {
     StartLoggedRun();
     CancelRequested = true;
     ui_.answers = {win::IDYES};
     EXPECT_EQ(ErrorAskContinue("ERROR - Unable to set EOF for file %s.", "\\\\S\\V\\F.TXT"),
               win::IDYES);
-    EXPECT_FALSE(CancelRequested);
+    EXPECT_TRUE(CancelRequested);
     ASSERT_EQ(ui_.boxes.size(), 1u);
     const std::string text = "ERROR - Unable to set EOF for file \\\\S\\V\\F.TXT." + kQuestion;
     EXPECT_EQ(ui_.boxes[0].text, text);
@@ -123,10 +125,10 @@ TEST_F(ErrorAskContinueTest, NoSetsCancel) {
     ui_.answers = {win::IDNO};
     EXPECT_EQ(ErrorAskContinue("ERROR - %s", "x"), win::IDNO);
     EXPECT_TRUE(CancelRequested);
-    // The next answer other than No clears it again.
+    // A later answer other than No never undoes it.
     ui_.answers = {win::IDYES};
     ErrorAskContinue("ERROR - %s", "y");
-    EXPECT_FALSE(CancelRequested);
+    EXPECT_TRUE(CancelRequested);
 }
 
 TEST_F(ErrorAskContinueTest, UnattendedLogsBareMessageAndGoesOn) {
@@ -136,7 +138,7 @@ TEST_F(ErrorAskContinueTest, UnattendedLogsBareMessageAndGoesOn) {
     ui_.answers = {win::IDNO};
     EXPECT_EQ(ErrorAskContinue("ERROR - Unable to set trustee rights for %s.", "\\\\S\\V\\D"),
               win::IDOK);
-    EXPECT_FALSE(CancelRequested);
+    EXPECT_TRUE(CancelRequested);
     EXPECT_TRUE(ui_.boxes.empty());
     CloseLogFile();
     ExpectLogRecords({"ERROR - Unable to set trustee rights for \\\\S\\V\\D."});

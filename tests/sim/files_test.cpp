@@ -163,12 +163,13 @@ TEST_F(FilesTest, MoveFileFailsOnAnExistingTargetMoveFileExReplacesInOneStep) {
     EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/a.txt"), "hello");
     ASSERT_TRUE(F().MoveFileEx(R"(\\HQ\DATA\PROJ\new.txt)", R"(\\HQ\DATA\PROJ\A.TXT)",
                                win::MOVEFILE_REPLACE_EXISTING));
-    // The file takes the old one's place and name; its own metadata comes along.
-    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/a.txt"), "new content");
-    EXPECT_FALSE(net_.Exists("HQ/DATA/PROJ/A.TXT"));
+    // The file takes the old one's place under the name it was given (the old one's differed
+    // only in case); its own metadata comes along.
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/A.TXT"), "new content");
+    EXPECT_FALSE(net_.Exists("HQ/DATA/PROJ/a.txt"));
     EXPECT_FALSE(net_.Exists("HQ/DATA/PROJ/new.txt"));
-    EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\PROJ\a.txt)").inheritedRightsMask, 0x0031);
-    ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\a.txt)", R"(\\HQ\DATA\APPS\moved.txt)"));
+    EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\PROJ\A.TXT)").inheritedRightsMask, 0x0031);
+    ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\A.TXT)", R"(\\HQ\DATA\APPS\moved.txt)"));
     EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\APPS\moved.txt)").inheritedRightsMask, 0x0031);
     EXPECT_FALSE(F().MoveFile(R"(\\HQ\DATA\PROJ\gone.txt)", R"(\\HQ\DATA\APPS\x.txt)"));
     EXPECT_EQ(F().GetLastError(), win::ERROR_FILE_NOT_FOUND);

@@ -16,3 +16,15 @@ enum class Unprivileged {
 // tree: a directory the body works in; as root it is given to the unprivileged user first.
 Unprivileged RunUnprivileged(const std::string& tree, const std::function<void()>& body,
                              std::string* why);
+
+// Runs the body unprivileged inside a test: the test is skipped (with the reason) where that
+// cannot be done, and fails when the body reported failures.
+#define EXPECT_UNPRIVILEGED(tree, body)                                        \
+    do {                                                                       \
+        std::string unprivilegedWhy;                                           \
+        const Unprivileged unprivilegedOutcome =                               \
+            RunUnprivileged((tree), (body), &unprivilegedWhy);                 \
+        if (unprivilegedOutcome == Unprivileged::Unavailable)                  \
+            GTEST_SKIP() << "needs an unprivileged user: " << unprivilegedWhy; \
+        EXPECT_EQ(unprivilegedOutcome, Unprivileged::Passed);                  \
+    } while (false)

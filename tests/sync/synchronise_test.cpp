@@ -2,11 +2,16 @@
 // and their answers, failures, totals, cancel, and that deleting never strays.
 #include "sync/synchronise.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "copy/path_utils.h"
+#include "copy/places.h"
 #include "report/log_file.h"
+#include "sync/deletion.h"
 #include "tests/copy/copy_fixture.h"
+#include "tests/support/unprivileged.h"
 #include "util/format_text.h"
 
 namespace {
@@ -372,6 +377,148 @@ TEST_F(SyncTest, LongNamedDirectoryOnADosVolumeIsFoundByItsAlias) {
 
     EXPECT_FALSE(Has(dir + "/EXTRA.TXT"));
     EXPECT_TRUE(Has(dir + "/" + LastComponent(shortFile)));
+}
+
+// What cannot be read is unknown, never absent: neither a destination directory nor a source
+// entry that cannot be looked at ever leads to a deletion. Each case gets a network of its own
+// (a fault, or permissions changed by an unprivileged process) and a fresh engine.
+class UnknownIsNotAbsentTest : public ::testing::Test {
+  protected:
+    // PROJ in SRC holds a.txt; its copy in DST holds a.txt, stale.txt and old/y.txt.
+    static std::unique_ptr<TestNetwork> MakeNetwork(const std::string& extraToml = "") {
+        auto net = std::make_unique<TestNetwork>(std::string(kCopyTestNetwork) + extraToml);
+        net->WriteFile("HQ/DATA/SRC/PROJ/a.txt", "a");
+        net->WriteFile("HQ/DATA/DST/PROJ/a.txt", "a");
+        net->WriteFile("HQ/DATA/DST/PROJ/stale.txt", "only on the destination");
+        net->WriteFile("HQ/DATA/DST/PROJ/old/y.txt", "y");
+        return net;
+    }
+    // A fresh engine synchronising PROJ's copy on HQ, unattended or not.
+    void Start(TestNetwork& net, bool unattended) {
+        ResetEngineState();
+        ui = std::make_unique<win::ScriptedWindowSystem>();
+        win::SetUi(ui.get());
+        net.Install();
+        CopyRun.SourceHasLongNames = CopyRun.DestHasLongNames = true;
+        CopyRun.DroppedDirectories = {kSource};
+        CopyRun.DestinationRoot = R"(\\HQ\DATA\DST)";
+        CopyOptions.SyncDirs = CopyOptions.CopySubDirs = 1;
+        CopyOptions.UnattendedMode = unattended;
+    }
+    void TearDown() override { win::SetUi(nullptr); }
+
+    std::unique_ptr<win::ScriptedWindowSystem> ui;
+};
+
+// A destination directory that cannot be listed: the copy itself, or an extra directory the
+// source lacks. Each is reported with the call and its code, counts as an error, and keeps
+// everything it holds.
+TEST_F(UnknownIsNotAbsentTest, ADestinationDirectoryThatCannotBeListedIsSaidAndKept) {
+    struct Case {
+        const char* locked;    // the directory made unreadable, under HQ/DATA/DST
+        const char* reported;  // its path as the message names it
+        bool unattended;
+    };
+    const Case cases[] = {
+        {"PROJ", R"(\\HQ\DATA\DST\PROJ)", false},
+        {"PROJ/old", R"(\\HQ\DATA\DST\PROJ\old)", false},
+        {"PROJ/old", R"(\\HQ\DATA\DST\PROJ\old)", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.locked) + (c.unattended ? " unattended" : ""));
+        const auto net = MakeNetwork();
+        const std::string locked = net->LocalPath(std::string("HQ/DATA/DST/") + c.locked);
+        EXPECT_UNPRIVILEGED(net->Root(), [&] {
+            ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+            Start(*net, c.unattended);
+
+            EXPECT_TRUE(SynchroniseServer("HQ"));
+            ::chmod(locked.c_str(), 0755);
+
+            const std::string said = std::string("ERROR - The directory ") + c.reported +
+                                     " cannot be read. Nothing in it has been deleted, and it "
+                                     "is left as it is.\r\nFindFirstFile error: 0x5";
+            if (c.unattended) {
+                EXPECT_TRUE(ui->boxes.empty());
+            } else {
+                ASSERT_EQ(ui->boxes.size(), 1u);
+                EXPECT_EQ(ui->boxes[0].text, said + "\r\n\r\nContinue copying files?");
+            }
+            EXPECT_EQ(CopyRun.ErrorMessages, 1u);
+            EXPECT_TRUE(net->Exists("HQ/DATA/DST/PROJ/old/y.txt"));
+            EXPECT_EQ(net->Exists("HQ/DATA/DST/PROJ/stale.txt"), std::string(c.locked) == "PROJ");
+            EXPECT_EQ(CopyRun.ServerDirectoriesDeleted.ToU64(), 0u);
+            net->Close();
+        });
+    }
+}
+
+// A source entry that cannot be looked up, and a source directory that cannot be listed while
+// its single entries still can: the copy keeps what the source may hold.
+TEST_F(UnknownIsNotAbsentTest, AnUnknownSourceKeepsItsCopy) {
+    struct Case {
+        const char* name;
+        const char* fault;
+        std::uint64_t deleted;  // old/y.txt goes where the listing can be had
+    };
+    const Case cases[] = {
+        {"lookup of one entry refused",
+         "\n[[fault]]\ncall = \"FindFirstFile\"\npath = '\\\\HQ\\DATA\\SRC\\PROJ\\stale.txt'\n"
+         "code = 5\n",
+         1},
+        {"listing refused, single lookups work",
+         "\n[[fault]]\ncall = \"FindFirstFile\"\npath = '\\\\HQ\\DATA\\SRC\\PROJ\\*.*'\n"
+         "code = 5\n",
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto net = MakeNetwork(c.fault);
+        Start(*net, true);
+        EXPECT_TRUE(SynchroniseServer("HQ"));
+        EXPECT_TRUE(net->Exists("HQ/DATA/DST/PROJ/stale.txt"));
+        EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), c.deleted);
+    }
+}
+
+// The same with real permissions: the source directory may be searched but not read, so its
+// entries can be looked up one by one while it cannot be listed.
+TEST_F(UnknownIsNotAbsentTest, ASourceThatCanBeSearchedButNotListedKeepsItsCopy) {
+    const auto net = MakeNetwork();
+    const std::string source = net->LocalPath("HQ/DATA/SRC/PROJ");
+    EXPECT_UNPRIVILEGED(net->Root(), [&] {
+        ASSERT_EQ(::chmod(source.c_str(), 0111), 0);
+        Start(*net, true);
+        EXPECT_TRUE(SynchroniseServer("HQ"));
+        ::chmod(source.c_str(), 0755);
+        EXPECT_TRUE(net->Exists("HQ/DATA/DST/PROJ/stale.txt"));
+        EXPECT_TRUE(net->Exists("HQ/DATA/DST/PROJ/old/y.txt"));
+        EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), 0u);
+        net->Close();
+    });
+}
+
+// The deletion's own guards, called directly: a dropped item, or a directory that is or holds
+// one, is never deleted, whoever asks.
+TEST_F(UnknownIsNotAbsentTest, TheDeletionNeverTakesASource) {
+    const auto net = MakeNetwork();
+    net->WriteFile("HQ/DATA/DST/HOLDER/INNER/x.txt", "inside a dropped directory");
+    net->WriteFile("HQ/DATA/DST/SRCDIR/y.txt", "a dropped directory");
+    Start(*net, true);
+    CopyRun.DroppedFiles = {R"(\\HQ\DATA\DST\PROJ\stale.txt)"};
+    CopyRun.DroppedDirectories = {R"(\\HQ\DATA\DST\HOLDER\INNER)", R"(\\HQ\DATA\DST\SRCDIR)"};
+    DroppedPlaces.Set(CopyRun.DroppedFiles, CopyRun.DroppedDirectories);
+
+    EXPECT_TRUE(DeleteDestinationFile(R"(\\HQ\DATA\DST\PROJ\STALE.TXT)", 23));
+    EXPECT_TRUE(DeleteDestinationTree(R"(\\HQ\DATA\DST\PROJ)"));    // holds a dropped file
+    EXPECT_TRUE(DeleteDestinationTree(R"(\\HQ\DATA\DST\holder)"));  // holds a dropped directory
+    EXPECT_TRUE(DeleteDestinationTree(R"(\\HQ\DATA\DST\SRCDIR)"));  // is one
+
+    EXPECT_TRUE(net->Exists("HQ/DATA/DST/PROJ/stale.txt"));
+    EXPECT_TRUE(net->Exists("HQ/DATA/DST/HOLDER/INNER/x.txt"));
+    EXPECT_TRUE(net->Exists("HQ/DATA/DST/SRCDIR/y.txt"));
+    EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), 0u);
+    EXPECT_EQ(CopyRun.ServerDirectoriesDeleted.ToU64(), 0u);
 }
 
 }  // namespace

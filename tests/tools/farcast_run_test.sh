@@ -145,4 +145,26 @@ check "login dialog answered from --login" line '[answer] OK SUPERVISOR'
 check "long name lands under its alias on a DOS volume" test -n \
     "$(find "$work/net/LEGACY_FS/DOSDATA" -maxdepth 1 -name 'QUARTE~*.TXT')"
 
+# ---- the exit status counts what went wrong, and only that ----
+# Each row: what it shows; expected exit status; a line the output or stderr holds; arguments.
+# A warning is no error; a server the options pass over is no failure; unattended without a log
+# is refused before anything is counted; a log that cannot be written (/dev/full: no space, for
+# real) makes the run end 3 although every file arrived.
+fresh_network
+readme='\\ACME_HQ\DATA\PROJECTS\README.TXT'
+while IFS=';' read -r what want expected args; do
+    eval "set -- $args"
+    run "$@" "$readme"
+    check "$what: exit $want" test "$status" -eq "$want"
+    check "$what: says so" grep -qxF -- "$expected" "$work/out" "$work/err"
+done <<'ROWS'
+an expired password is a warning;0;[server] LEGACY_FS | status=done | files=1 bytes=51 errors=0 deleted_files=0 deleted_dirs=0;--select LEGACY_FS --target '\SYS' --login GUEST:
+a bindery server under Netware4xServers is passed over;0;[server] LEGACY_FS | status=passed-over | files=0 bytes=0 errors=0 deleted_files=0 deleted_dirs=0;--select LEGACY_FS,ACME_SALES --target '\DATA' --set Netware4xServers=1
+unattended without a log is refused;2;A log file name is required if you want to log messages.;--select ACME_BRANCH --target '\DATA' --set UnattendedMode=1
+a log that cannot be written;3;[server] ACME_SALES | status=done | files=1 bytes=51 errors=0 deleted_files=0 deleted_dirs=0;--select ACME_SALES --target '\DATA\INCOMING' --set UnattendedMode=1 --set CreateLogfile=1 --set LogFileName=/dev/full --set Netware4xServers=1
+ROWS
+run --select ACME_BRANCH --target '\DATA' --set UnattendedMode=1 "$readme"
+check "unattended without a log shows and copies nothing" test ! -s "$work/out" -a \
+    ! -e "$work/net/ACME_BRANCH/DATA/README.TXT"
+
 finish
