@@ -436,18 +436,18 @@ enum SafetyStringId : unsigned {
     IDS_SYSERR_WRITE_FAULT = 7021,          // system text of ERROR_WRITE_FAULT
     IDS_SYSERR_LOCK_VIOLATION = 7022,       // system text of ERROR_LOCK_VIOLATION
     IDS_ERR_NO_ROOM = 7023,                 // "ERROR - %s has not been copied to %s: the ..."
-    IDS_ERR_RESTORE_SKIPPED = 7050,         // "ERROR - The attributes of %s have not been put ..."
-    IDS_ERR_TEMP_LEFT = 7051,               // "ERROR - The temporary file %s cannot be removed..."
-    IDS_SIM_CHECK_TEMP_LEFT = 7052,         // "%s: a temporary file left by a copy that ..."
-    IDS_SIM_CHECK_ALIAS_IS_NAME = 7053,     // "%s: the alias %s of %s is the name of another ..."
-    IDS_SIM_STORE_MISSING = 7054,           // "the metadata store %s is missing or empty, ..."
-    IDS_SIM_CHECK_JOURNAL_NOT_FILE = 7055,  // "%s is not a regular file: it is passed over"
-    IDS_NETSIM_HELP_REBUILD = 7056,         // the help line of rebuild-store
-    IDS_NETSIM_REBUILT = 7057,              // "%s rebuilt from the trees: %u entries"
-    IDS_NETSIM_REBUILD_UNKNOWN = 7058,      // what a rebuilt store cannot know
-    IDS_NETSIM_REBUILD_COMPRESSED = 7059,   // "%s: taken for a compressed file ..."
-    IDS_NETSIM_STORE_PRESENT = 7060,        // "%s holds a metadata store already ..."
-    IDS_SIM_STORE_HELD = 7061,              // "... held by process %ld ..."
+    IDS_ERR_RESTORE_SKIPPED = 7080,         // "ERROR - The attributes of %s have not been put ..."
+    IDS_ERR_TEMP_LEFT = 7081,               // "ERROR - The temporary file %s cannot be removed..."
+    IDS_SIM_CHECK_TEMP_LEFT = 7082,         // "%s: a temporary file left by a copy that ..."
+    IDS_SIM_CHECK_ALIAS_IS_NAME = 7083,     // "%s: the alias %s of %s is the name of another ..."
+    IDS_SIM_STORE_MISSING = 7084,           // "the metadata store %s is missing or empty, ..."
+    IDS_SIM_CHECK_JOURNAL_NOT_FILE = 7085,  // "%s is not a regular file: it is passed over"
+    IDS_NETSIM_HELP_REBUILD = 7086,         // the help line of rebuild-store
+    IDS_NETSIM_REBUILT = 7087,              // "%s rebuilt from the trees: %u entries"
+    IDS_NETSIM_REBUILD_UNKNOWN = 7088,      // what a rebuilt store cannot know
+    IDS_NETSIM_REBUILD_COMPRESSED = 7089,   // "%s: taken for a compressed file ..."
+    IDS_NETSIM_STORE_PRESENT = 7090,        // "%s holds a metadata store already ..."
+    IDS_SIM_STORE_HELD = 7091,              // "... held by process %ld ..."
 };
 
 // window, dialogs and folder browser details

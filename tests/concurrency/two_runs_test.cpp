@@ -68,6 +68,10 @@ pid_t StartRun(const std::string& root, const std::string& source, const std::st
                                      "SyncDirs=1",
                                      "--set",
                                      "UnattendedMode=1",
+                                     "--set",
+                                     "CreateLogfile=1",
+                                     "--set",
+                                     "LogFileName=" + output + ".log",
                                      source};
     std::vector<char*> argv;
     for (std::string& a : args)
