@@ -9,7 +9,7 @@
 #include <QWidget>
 
 class DialogUnits {
-public:
+  public:
     // The dialog font: "MS Sans Serif" 8 point, falling back to the system's sans serif.
     static QFont DialogFont() {
         QFont font(QStringLiteral("MS Sans Serif"));
@@ -21,7 +21,8 @@ public:
     explicit DialogUnits(const QFont& font = DialogFont()) {
         QFontMetrics fm(font);
         // Average width of the alphabet, as GetDialogBaseUnits measures it.
-        const QString sample = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        const QString sample =
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
         baseX_ = (fm.horizontalAdvance(sample) / 26 + 1) / 2;
         baseY_ = fm.height();
         if (baseX_ <= 0)
@@ -40,7 +41,7 @@ public:
     int BaseX() const { return baseX_; }
     int BaseY() const { return baseY_; }
 
-private:
+  private:
     int baseX_ = 6;
     int baseY_ = 13;
 };

@@ -8,10 +8,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QShortcut>
 
 #include "app/about_box.h"
 #include "app/resource_text.h"
+#include "app/window_placement.h"
 #include "copy/run_driver.h"
 #include "netware/netware_client.h"
 #include "platform/window_system.h"
@@ -25,7 +27,12 @@ constexpr unsigned kWarningBox = win::MB_OK | win::MB_ICONEXCLAMATION | win::MB_
 }  // namespace
 
 MainWindow::MainWindow(const WindowPlacement& placement)
-    : QMainWindow(nullptr), placement_(placement), dropHandler_(&RunCopy) {
+    : QMainWindow(nullptr), stored_(placement), dropHandler_(&RunCopy) {
+    // A stored placement made for other screens, or another scale, is brought onto the
+    // screens of the moment; the stored one stays until the user moves the window.
+    const QRect fitted =
+        FitOntoScreens(QRect(placement.left, placement.top, placement.width, placement.height));
+    placement_ = WindowPlacement{fitted.x(), fitted.y(), fitted.width(), fitted.height()};
     setWindowTitle(ResText(IDS_CAPTION_FARCAST));
     setObjectName(QStringLiteral("main_window"));
     setAcceptDrops(true);
@@ -33,7 +40,14 @@ MainWindow::MainWindow(const WindowPlacement& placement)
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("id_%1").arg(kServerListId));
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The scroll bar is always shown, and disabled while there is nothing to scroll.
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QScrollBar* scrollBar = list_->verticalScrollBar();
+    scrollBar->setEnabled(false);
+    connect(scrollBar, &QScrollBar::rangeChanged, scrollBar,
+            [scrollBar](int minimum, int maximum) { scrollBar->setEnabled(maximum > minimum); });
+    // A right click on it opens the window's right-click menu, not a scrolling menu of its own.
+    scrollBar->setContextMenuPolicy(Qt::NoContextMenu);
     list_->setUniformItemSizes(true);
     // The list itself takes no drops: they go to the window, which starts the run.
     list_->setAcceptDrops(false);
@@ -120,6 +134,10 @@ bool MainWindow::event(QEvent* event) {
 
 WindowPlacement MainWindow::CurrentPlacement() const {
     const QRect frame = frameGeometry();
+    // Where the window still stands as it was opened, what the user last set is kept, also
+    // when it was brought onto the screen to open.
+    if (frame == QRect(placement_.left, placement_.top, placement_.width, placement_.height))
+        return stored_;
     WindowPlacement placement;
     placement.left = frame.x();
     placement.top = frame.y();

@@ -39,7 +39,8 @@ class MainWindow : public QMainWindow {
     // A command of the menus, the right-click menu or the accelerators.
     void Command(int id);
 
-    // The outer frame's rectangle, as the placement is stored.
+    // The outer frame's rectangle, as the placement is stored; the stored placement while the
+    // window stands where it opened.
     WindowPlacement CurrentPlacement() const;
 
     // What a drop hands over: the dropped names, local paths under the network root turned
@@ -76,7 +77,8 @@ class MainWindow : public QMainWindow {
 
     QListWidget* list_ = nullptr;
     QMenu* popup_ = nullptr;
-    WindowPlacement placement_;
+    WindowPlacement stored_;     // as the settings hold it
+    WindowPlacement placement_;  // where the window opens: stored_, fitted onto the screens
     DropHandler dropHandler_;
     bool runActive_ = false;
     bool quitPending_ = false;

@@ -411,18 +411,29 @@ void OptionsSheetView::Clicked(int id) {
     Refresh();
 }
 
+void OptionsSheetView::ShowTab(int page) {
+    switching_ = true;
+    tabs_->setCurrentIndex(page);
+    switching_ = false;
+}
+
 void OptionsSheetView::PageChanged(int page) {
     if (switching_ || page == currentPage_)
         return;
-    // Leaving a page may be refused (a log file name is missing): the old page stays.
+    // Leaving a page may be refused (a log file name is missing), with a box: the page stays
+    // shown while the page is asked, so that the box stands over the page it is about.
+    ShowTab(currentPage_);
     if (!model_.KillActive(currentPage_)) {
-        switching_ = true;
-        tabs_->setCurrentIndex(currentPage_);
-        switching_ = false;
         Refresh();
-        FocusControl(model_.FocusControl());
+        const int control = model_.FocusControl();
+        FocusControl(control);
+        // Ctrl+Tab gives the tab bar the focus once the change has been made, when no window
+        // has it (as while the box closes): the control takes it back after that.
+        QMetaObject::invokeMethod(
+            this, [this, control] { FocusControl(control); }, Qt::QueuedConnection);
         return;
     }
+    ShowTab(page);
     currentPage_ = page;
     if (!model_.PageCreated(page)) {
         model_.ShowPage(page);
@@ -432,16 +443,23 @@ void OptionsSheetView::PageChanged(int page) {
 }
 
 void OptionsSheetView::Ok() {
-    if (model_.Apply(currentPage_)) {
-        done(QDialog::Accepted);
-        return;
+    // The page shown is asked first whether it may be left; after it only the Copying page
+    // can still refuse (its destination), so that page is shown before it is asked: a box
+    // always stands over the page it is about, and that page stays shown.
+    if (model_.KillActive(currentPage_)) {
+        if (model_.PageCreated(kCopyingPage) && currentPage_ != kCopyingPage) {
+            ShowTab(kCopyingPage);
+            currentPage_ = kCopyingPage;
+        }
+        if (model_.Apply(currentPage_)) {
+            done(QDialog::Accepted);
+            return;
+        }
     }
     // A page refused: it is shown, with the control to correct focused.
     const int page = model_.RefusingPage();
     if (page >= 0 && page < kOptionsPageCount && page != currentPage_) {
-        switching_ = true;
-        tabs_->setCurrentIndex(page);
-        switching_ = false;
+        ShowTab(page);
         currentPage_ = page;
     }
     Refresh();

@@ -76,6 +76,8 @@ class OptionsSheetView : public QDialog {
   private:
     void BuildPage(int page);
     void PageChanged(int page);
+    // Shows the page's tab without asking any page.
+    void ShowTab(int page);
     void Refresh();
     void Clicked(int id);
     // The buffer-size radio buttons are one group: one tab stop, and the arrow keys move the

@@ -2,9 +2,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -70,6 +72,34 @@ int AnswerCode(int button) {
     }
 }
 
+// A box whose question has no escape answer (Yes/No): Escape and the window's close button do
+// nothing, so that it cannot be closed without choosing.
+class AnswerBox : public QMessageBox {
+  public:
+    AnswerBox(Icon icon, const QString& title, const QString& text, StandardButtons buttons,
+              bool escapable)
+        : QMessageBox(icon, title, text, buttons), escapable_(escapable) {}
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!escapable_ && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!escapable_) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+  private:
+    bool escapable_;
+};
+
 // Message texts break lines with "\r\n"; Qt wants "\n".
 QString BoxText(const std::string& text) {
     QString result = FromEngine(text);
@@ -87,6 +117,30 @@ void SetOwnerWindow(QWidget* window, QWidget* owner) {
         window->windowHandle()->setTransientParent(owner->windowHandle());
 }
 
+// The main window takes no input while the options sheet, the login dialog or a run dialog is
+// open over it; a window manager that activates it anyway (after a box closed, or for a click
+// on it) finds the activation passed on to that window, as a disabled owner passes it on to its
+// enabled pop-up.
+class QtWindowSystem::ActivationForwarder : public QObject {
+  public:
+    explicit ActivationForwarder(const QtWindowSystem* ui) : ui_(ui) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate) {
+            auto* main = static_cast<QWidget*>(watched);
+            QWidget* over = ui_->AskedOver(win::kMainWindow);
+            if (over && over != main && over->isVisible())
+                QMetaObject::invokeMethod(
+                    over, [over] { over->activateWindow(); }, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    const QtWindowSystem* ui_;
+};
+
 QtWindowSystem::QtWindowSystem() = default;
 
 QtWindowSystem::~QtWindowSystem() {
@@ -97,8 +151,14 @@ QtWindowSystem::~QtWindowSystem() {
 }
 
 void QtWindowSystem::SetMainWindow(QWidget* mainWindow, QListWidget* serverList) {
+    if (mainWindow_ && forwarder_)
+        mainWindow_->removeEventFilter(forwarder_.get());
     mainWindow_ = mainWindow;
     serverList_ = serverList;
+    if (!forwarder_)
+        forwarder_ = std::make_unique<ActivationForwarder>(this);
+    if (mainWindow)
+        mainWindow->installEventFilter(forwarder_.get());
 }
 
 QWidget* QtWindowSystem::Widget(win::WindowId id) const {
@@ -128,25 +188,60 @@ int QtWindowSystem::MessageBox(win::WindowId owner, const std::string& text,
                                const std::string& caption, unsigned style) {
     // The run's dialogs show the state the box is about, while it waits for the answer.
     ShowLatestValues();
+    // The box belongs to the window it is asked over, which has the focus back when the box
+    // closes.
+    const FocusReturn back(AskedOver(owner));
     if (answerer_)
-        return answerer_(Box{owner, text, caption, style});
+        return answerer_(Box{owner, back.Window(), text, caption, style});
 
     const BoxButtons buttons = ButtonsFor(style);
-    QMessageBox box(BoxIcon(style), FromEngine(caption), BoxText(text), buttons.buttons);
+    const bool escapable = buttons.escapeButton != QMessageBox::NoButton;
+    AnswerBox box(BoxIcon(style), FromEngine(caption), BoxText(text), buttons.buttons, escapable);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(buttons.defaultButton);
-    if (buttons.escapeButton != QMessageBox::NoButton)
+    if (escapable)
         box.setEscapeButton(buttons.escapeButton);
     box.setWindowModality(Qt::ApplicationModal);
-    // The owner is not made the box's parent: a disabled owner (the main window during a run)
-    // would disable the box with it.
-    SetOwnerWindow(&box, Widget(owner));
+    // That window is not made the box's parent: a disabled one would disable the box with it.
+    SetOwnerWindow(&box, back.Window());
     if (style & win::MB_SETFOREGROUND) {
         box.show();
         box.raise();
         box.activateWindow();
     }
     return AnswerCode(box.exec());
+}
+
+QWidget* QtWindowSystem::AskedOver(win::WindowId owner) const {
+    QWidget* named = Widget(owner);
+    if (named && owner != win::kMainWindow)
+        return named;
+    // The main window stands for the program: what the user is working in is the modal dialog
+    // open (the options sheet, the login dialog), else the run's dialog on top, the one that
+    // takes input (the synchronisation dialog disables the copy dialog beneath it).
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it) {
+        RunDialog* dialog = it->second.dialog.get();
+        if (dialog->isVisible() && dialog->isEnabled())
+            return dialog;
+    }
+    return named;
+}
+
+FocusReturn::FocusReturn(QWidget* window) : window_(window) {
+    if (window)
+        focus_ = window->focusWidget();
+}
+
+FocusReturn::~FocusReturn() {
+    // The window manager would hand the focus to whichever window it likes (often the disabled
+    // main window); the window asked over takes it back, with its control that had it.
+    if (!window_ || !window_->isVisible())
+        return;
+    window_->activateWindow();
+    if (focus_ && focus_->window() == window_.data() && focus_->isEnabled())
+        focus_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 win::WindowId QtWindowSystem::CreateProgressDialog(win::DialogKind kind, win::WindowId owner) {
@@ -309,8 +404,13 @@ int QtWindowSystem::ShowLoginDialog(win::WindowId owner) {
     // The dialog registers itself under id while it is open, so that its boxes find it.
     LoginDialogView dialog(id);
     otherWindows_[id] = &dialog;
-    dialog.setWindowModality(Qt::ApplicationModal);
-    SetOwnerWindow(&dialog, Widget(owner));
+    // Modal to the window it is asked over and the windows beneath that (the main window, a
+    // run dialog), not to the whole program: the help viewer that F1 opens from it stays
+    // readable and can be closed.
+    const FocusReturn back(AskedOver(owner));
+    SetOwnerWindow(&dialog, back.Window());
+    const bool owned = dialog.windowHandle() && dialog.windowHandle()->transientParent();
+    dialog.setWindowModality(owned ? Qt::WindowModal : Qt::ApplicationModal);
     dialog.Start();
     const int result = dialog.exec() == QDialog::Accepted ? win::IDOK : win::IDCANCEL;
     otherWindows_.erase(id);

@@ -42,6 +42,7 @@ class QtWindowSystem : public win::WindowSystem {
     // but handed to it, and its answer is returned (tests).
     struct Box {
         win::WindowId owner;
+        QWidget* over;  // the window it is asked over, which it belongs to
         std::string text;
         std::string caption;
         unsigned style;
@@ -77,6 +78,7 @@ class QtWindowSystem : public win::WindowSystem {
                  std::uintptr_t data) override;
 
   private:
+    class ActivationForwarder;
     struct OpenDialog {
         std::unique_ptr<RunDialog> dialog;
         win::WindowId owner = win::kNoWindow;
@@ -89,6 +91,10 @@ class QtWindowSystem : public win::WindowSystem {
 
     // Every open run dialog shows the latest values it was given.
     void ShowLatestValues();
+
+    // The window a box or the login dialog is asked over: the window named as owner, where
+    // that is the main window the modal dialog open or the run dialog that takes input.
+    QWidget* AskedOver(win::WindowId owner) const;
 
     // The open progress dialog of that kind, or kNoWindow.
     win::WindowId OpenDialogOfKind(win::DialogKind kind) const;
@@ -103,6 +109,22 @@ class QtWindowSystem : public win::WindowSystem {
     int waitCursors_ = 0;
     std::chrono::steady_clock::time_point nextPump_{};
     BoxAnswerer answerer_;
+    std::unique_ptr<ActivationForwarder> forwarder_;
+};
+
+// Gives the focus back, when it ends, to the window a box or dialog was asked over and to the
+// control in it that had the focus.
+class FocusReturn {
+  public:
+    explicit FocusReturn(QWidget* window);
+    ~FocusReturn();
+    FocusReturn(const FocusReturn&) = delete;
+    FocusReturn& operator=(const FocusReturn&) = delete;
+    QWidget* Window() const { return window_.data(); }
+
+  private:
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
 };
 
 // Keeps window above owner as its transient window, when both have native windows.

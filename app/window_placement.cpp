@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 
@@ -68,6 +69,73 @@ QPoint CentredOnPointAt(const QRect& screen, QSize window, QPoint cursor) {
     if (y > screen.y() + screen.height() - window.height())
         y = screen.y() + screen.height() - window.height();
     return QPoint(x, y);
+}
+
+namespace {
+
+qint64 SharedArea(const QRect& a, const QRect& b) {
+    const QRect shared = a.intersected(b);
+    return shared.isEmpty() ? 0 : qint64(shared.width()) * shared.height();
+}
+
+// How far point lies outside rect, squared (0 inside).
+qint64 DistanceSquared(const QRect& rect, QPoint point) {
+    const qint64 dx = point.x() < rect.left()    ? rect.left() - point.x()
+                      : point.x() > rect.right() ? point.x() - rect.right()
+                                                 : 0;
+    const qint64 dy = point.y() < rect.top()      ? rect.top() - point.y()
+                      : point.y() > rect.bottom() ? point.y() - rect.bottom()
+                                                  : 0;
+    return dx * dx + dy * dy;
+}
+
+// The screen that holds most of frame, else the one nearest to its centre.
+QRect HomeScreen(const QRect& frame, const QList<QRect>& screens) {
+    QRect home = screens.front();
+    qint64 mostShared = SharedArea(frame, home);
+    for (const QRect& screen : screens) {
+        if (const qint64 area = SharedArea(frame, screen); area > mostShared) {
+            home = screen;
+            mostShared = area;
+        }
+    }
+    if (mostShared > 0)
+        return home;
+    for (const QRect& screen : screens) {
+        if (DistanceSquared(screen, frame.center()) < DistanceSquared(home, frame.center()))
+            home = screen;
+    }
+    return home;
+}
+
+}  // namespace
+
+QRect FitOntoScreens(const QRect& frame, const QList<QRect>& screens) {
+    for (const QRect& screen : screens) {
+        if (screen.contains(frame))
+            return frame;
+    }
+    if (screens.isEmpty())
+        return frame;
+    const QRect home = HomeScreen(frame, screens);
+    QRect fitted(frame.topLeft(), QSize(std::clamp(frame.width(), 1, home.width()),
+                                        std::clamp(frame.height(), 1, home.height())));
+    if (fitted.right() > home.right())
+        fitted.moveRight(home.right());
+    if (fitted.left() < home.left())
+        fitted.moveLeft(home.left());
+    if (fitted.bottom() > home.bottom())
+        fitted.moveBottom(home.bottom());
+    if (fitted.top() < home.top())
+        fitted.moveTop(home.top());
+    return fitted;
+}
+
+QRect FitOntoScreens(const QRect& frame) {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    return FitOntoScreens(frame, areas);
 }
 
 void CentreOnScreen(QWidget* window, int dx, int dy) {

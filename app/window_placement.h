@@ -5,6 +5,7 @@
 // is kept above), and a dialog without an owner on the screen that holds the mouse cursor:
 // with several screens the positions count from that screen's own corner.
 
+#include <QList>
 #include <QRect>
 #include <QWidget>
 
@@ -27,6 +28,14 @@ QRect PlacementScreenGeometry(const QWidget* window);
 // The same placement as a pure computation, for the window and the screen of the moment.
 QPoint CentredOnScreenAt(const QRect& screen, QSize window, int dx, int dy);
 QPoint CentredOnPointAt(const QRect& screen, QSize window, QPoint cursor);
+
+// A window's outer rectangle as it may open among these screens (their available areas): as
+// it is when it lies wholly on one of them; otherwise moved, and where it is larger than that
+// screen also shrunk, onto the screen that holds most of it (the nearest one when it lies
+// outside every screen). Unchanged when there are no screens.
+QRect FitOntoScreens(const QRect& frame, const QList<QRect>& screens);
+// The same among the screens of the moment.
+QRect FitOntoScreens(const QRect& frame);
 
 // Gives the keyboard focus to the dialog's control with this identifier (objectName
 // "id_<number>"); an edit field has its text selected, as the dialog manager does. False when

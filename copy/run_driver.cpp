@@ -3,6 +3,7 @@
 #include "copy/run_driver.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
 #include <string_view>
 
@@ -35,6 +36,7 @@ bool g_lastRunReachedSummary = false;
 // Index into CopyRun.ServerResults of the server being processed, or -1.
 int g_currentServer = -1;
 RunObserver* g_observer = nullptr;
+std::function<void()> g_serverTurns;
 
 // The run driver's own boxes: stop icon, OK, brought to the foreground; never logged.
 void ShowRunMessage(unsigned textId) {
@@ -186,30 +188,12 @@ void ReleaseServerIfLoggedInByRun() {
 }
 
 void CopyToServers() {
-    for (std::uint32_t i = 1; i <= CopyRun.SelectedServerCount && !CancelRequested; ++i) {
-        CopyRun.SyncAllowed = true;
-        const std::string name = win::Ui().ServerListText(CopyRun.SelectedServers[i - 1]);
-        g_currentServer = static_cast<int>(i - 1);
-        const std::uint64_t errorsBefore = CopyRun.ErrorMessages;
-        TargetServer = TargetServerRecord{};
-        TargetServer.name = name;
-        if (ProgressDialog != win::kNoWindow && win::Ui().IsWindow(ProgressDialog))
-            win::Ui().SendServerName(ProgressDialog, name);
-        ResetServerTotals();
-        SetDialogBar(ProgressDialog, kServerBar, 0);
-        win::PumpMessages();
-        bool goOn = PerServerPass(name, i, CopyRun.SelectedServerCount);
-        if (goOn) {
-            win::PumpMessages();
-            if (CopyOptions.SyncDirs && CopyRun.SyncAllowed && !CopyRun.DroppedDirectories.empty())
-                goOn = SynchroniseServer(name);
-        }
-        // A run that stops on this server leaves its connection as it is.
-        if (goOn)
-            ReleaseServerIfLoggedInByRun();
-        FinishServerResult(CopyRun.ServerResults[i - 1], goOn, errorsBefore);
-        g_currentServer = -1;
-        if (!goOn)
+    if (g_serverTurns) {
+        g_serverTurns();
+        return;
+    }
+    for (std::uint32_t i = 0; i < CopyRun.SelectedServerCount && !CancelRequested; ++i) {
+        if (!RunServerTurn(i))
             break;
     }
 }
@@ -251,6 +235,36 @@ void RunCopyLeavingOut(const std::vector<std::string>& drop,
         EndRunEarly(logOpened);
     }
     g_runInProgress = false;
+}
+
+bool RunServerTurn(std::uint32_t index) {
+    CopyRun.SyncAllowed = true;
+    const std::string name = win::Ui().ServerListText(CopyRun.SelectedServers[index]);
+    g_currentServer = static_cast<int>(index);
+    const std::uint64_t errorsBefore = CopyRun.ErrorMessages;
+    TargetServer = TargetServerRecord{};
+    TargetServer.name = name;
+    if (ProgressDialog != win::kNoWindow && win::Ui().IsWindow(ProgressDialog))
+        win::Ui().SendServerName(ProgressDialog, name);
+    ResetServerTotals();
+    SetDialogBar(ProgressDialog, kServerBar, 0);
+    win::PumpMessages();
+    bool goOn = PerServerPass(name, index + 1, CopyRun.SelectedServerCount);
+    if (goOn) {
+        win::PumpMessages();
+        if (CopyOptions.SyncDirs && CopyRun.SyncAllowed && !CopyRun.DroppedDirectories.empty())
+            goOn = SynchroniseServer(name);
+    }
+    // A run that stops on this server leaves its connection as it is.
+    if (goOn)
+        ReleaseServerIfLoggedInByRun();
+    FinishServerResult(CopyRun.ServerResults[index], goOn, errorsBefore);
+    g_currentServer = -1;
+    return goOn;
+}
+
+void SetServerTurns(std::function<void()> turns) {
+    g_serverTurns = std::move(turns);
 }
 
 bool RunInProgress() {

@@ -3,6 +3,7 @@
 // check to the summary.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,16 @@ bool LastRunReachedSummary();
 // message was reported, a server was given up, stopped or not reached, or a name was left out.
 // Warnings alone do not count. Every such condition is decided here, in one place.
 bool LastRunWentWrong();
+
+// One selected server's turn (index into the selection, from 0): its pass, its
+// synchronisation and the release of the login the run made there, with its ServerResult
+// filled in. False when the run stops on it.
+bool RunServerTurn(std::uint32_t index);
+// Who takes the selected servers' turns. Unset (the default), the run takes them one after
+// another with RunServerTurn, stopping at the first that stops the run; a program may run
+// them otherwise (farcast-run's passes at the same time), as long as it leaves ServerResults,
+// the run totals and ErrorMessages as the turns would.
+void SetServerTurns(std::function<void()> turns);
 
 std::uint32_t GetSelectedServers();
 bool CollectSources();

@@ -152,6 +152,14 @@ void WriteVerboseRecord(unsigned formatString, const std::string& path) {
     record.Flush();
 }
 
+void AppendLogRecords(const std::string& records) {
+    if (!LogFileOpen() || records.empty())
+        return;
+    RecordWriter writer;
+    writer.Append(records.c_str(), records.size());
+    writer.Flush();
+}
+
 namespace {
 
 // "Updated or created N files totalling N bytes", and with synchronisation a second line

@@ -20,6 +20,10 @@ void WriteLogRecord(const std::string& text);
 // A verbose record from a format with a timestamp and a path (strings 428, 442, 443).
 void WriteVerboseRecord(unsigned formatString, const std::string& path);
 
+// Records written by a part of the run that works in another process, appended whole, while
+// the log is open; a write that fails is said as any record's.
+void AppendLogRecords(const std::string& records);
+
 // True when a record of the current run's log could not be written (said once, in a box that
 // shows also in unattended mode); cleared when a log is opened.
 bool LogWriteFailed();

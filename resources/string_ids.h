@@ -472,10 +472,11 @@ enum LandingStringId : unsigned {
 
 // farcast-run results, dry run, versions
 enum BatchStringId : unsigned {
-    IDS_BATCH_RUN_VERSION = 7400,     // "farcast-run %s"
-    IDS_BATCH_NETSIM_VERSION = 7401,  // "farcast-netsim %s"
-    IDS_BATCH_ERROR_PREFIX = 7402,    // "ERROR - ": the text of an error message begins so
-    IDS_BATCH_RUN_HELP_FIRST = 7410,  // farcast-run --help, one line per entry up to ..._LAST
+    IDS_BATCH_RUN_VERSION = 7400,       // "farcast-run %s"
+    IDS_BATCH_NETSIM_VERSION = 7401,    // "farcast-netsim %s"
+    IDS_BATCH_ERROR_PREFIX = 7402,      // "ERROR - ": the text of an error message begins so
+    IDS_BATCH_RUN_HELP_FIRST = 7410,    // farcast-run --help, one line per entry up to ..._LAST
+    IDS_BATCH_RUN_HELP_DRY_RUN = 7418,  // the --dry-run line, which --parallel's follows
     IDS_BATCH_RUN_HELP_LAST = 7422,
     IDS_BATCH_NETSIM_HELP_VERSION = 7423,
     IDS_BATCH_RUN_NO_NETWORK = 7430,     // "farcast-run: no network in %s. ... demo %s"
@@ -520,4 +521,17 @@ enum InputStringId : unsigned {
     IDS_INPUT_DRIVE_TWICE = 7620,         // "drive %s: is mapped twice"
     IDS_INPUT_BAD_DRIVE_PATH = 7621,      // "drive %s: maps to %s, whose directories are not ..."
     IDS_INPUT_KEY_TOO_DEEP = 7630,        // "a key or table name has more than 64 dotted parts"
+    IDS_SIM_BAD_LATENCY = 7640,           // "%s must be a number of milliseconds from 0 to 10000"
+};
+
+// farcast-run --parallel: passes in processes of their own
+enum ParallelStringId : unsigned {
+    IDS_PARALLEL_HELP = 7880,        // "  --parallel N ..." (a line of farcast-run --help)
+    IDS_PARALLEL_BAD_WIDTH = 7881,   // "farcast-run: --parallel takes a number from 1 to ..."
+    IDS_PARALLEL_NO_PROMPTS = 7882,  // "farcast-run: --parallel %u cannot ask %s ..."
+    IDS_PARALLEL_NO_ANSWERS = 7883,  // "farcast-run: --parallel %u takes no --answer ..."
+    IDS_PASS_DIED = 7890,            // "ERROR - The pass for server %s ended before ...: %s."
+    IDS_PASS_KILLED = 7891,          // "killed by signal %d (%s)"
+    IDS_PASS_EXITED = 7892,          // "it exited with status %d"
+    IDS_PASS_NOT_STARTED = 7893,     // "it could not be started (%s)"
 };

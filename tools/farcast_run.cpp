@@ -5,7 +5,7 @@
 //
 //   farcast-run --select NAME[,NAME...] [--target \VOL\PATH] [--set ValueName=Value]...
 //               [--answer yes|no|cancel|ok]... [--login USER:PASSWORD]... [--network DIR]
-//               [--dry-run] PATH...
+//               [--dry-run] [--parallel N] PATH...
 //
 // After the summary it prints one [server] line per selected server and one [skipped] line
 // per name left out. SIGINT, SIGTERM and SIGHUP act as the copy dialog's Cancel. Exit
@@ -15,6 +15,7 @@
 #include <strings.h>
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "copy/copy_run.h"
@@ -39,6 +41,7 @@
 #include "settings/settings_store.h"
 #include "tools/drop_paths.h"
 #include "tools/open_network.h"
+#include "tools/parallel_passes.h"
 #include "tools/run_results.h"
 #include "util/format_text.h"
 #include "util/stop_signals.h"
@@ -54,14 +57,18 @@ struct Arguments {
     std::vector<std::string> logins;
     std::optional<std::string> network;
     std::vector<std::string> paths;
+    std::string parallel = "1";
     bool dryRun = false;
     bool help = false;
     bool version = false;
 };
 
 void PrintHelp() {
-    for (unsigned id = IDS_BATCH_RUN_HELP_FIRST; id <= IDS_BATCH_RUN_HELP_LAST; ++id)
+    for (unsigned id = IDS_BATCH_RUN_HELP_FIRST; id <= IDS_BATCH_RUN_HELP_LAST; ++id) {
         std::cout << LoadResString(id) << '\n';
+        if (id == IDS_BATCH_RUN_HELP_DRY_RUN)
+            std::cout << LoadResString(IDS_PARALLEL_HELP) << '\n';
+    }
 }
 
 // A usage error: the reason, then how the program is called.
@@ -98,6 +105,7 @@ bool ParseArguments(int argc, char** argv, Arguments* args, std::string* error) 
     app.add_option("--answer", args->answers)->allow_extra_args(false);
     app.add_option("--login", args->logins)->allow_extra_args(false);
     app.add_option("--network", args->network);
+    app.add_option("--parallel", args->parallel);
     app.add_option("paths", args->paths);
     try {
         app.parse(argc, argv);
@@ -179,7 +187,37 @@ struct InstalledServices {
     }
 };
 
+// --parallel N: 1 to kMaxParallel.
+constexpr unsigned kMaxParallel = 64;
+
+bool ParseParallel(const std::string& text, unsigned* width) {
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxParallel)
+        return false;
+    *width = value;
+    return true;
+}
+
+// Passes that run at the same time cannot put questions to anyone in a meaningful order:
+// a run with more than one at a time must not need answers. 0, or the exit status.
+int RefuseQuestions(const Arguments& args, unsigned width) {
+    if (width <= 1)
+        return 0;
+    if (!args.answers.empty())
+        return UsageError(FormatText(LoadResString(IDS_PARALLEL_NO_ANSWERS), width));
+    for (const auto& [on, name] :
+         {std::pair{CopyOptions.PromptOnOverwrite != 0, "PromptOnOverwrite"},
+          std::pair{CopyOptions.PromptOnDeletion != 0, "PromptOnDeletion"}})
+        if (on)
+            return UsageError(FormatText(LoadResString(IDS_PARALLEL_NO_PROMPTS), width, name));
+    return 0;
+}
+
 int Run(const Arguments& args) {
+    unsigned width = 1;
+    if (!ParseParallel(args.parallel, &width))
+        return UsageError(FormatText(LoadResString(IDS_PARALLEL_BAD_WIDTH), args.parallel.c_str()));
     win::ScriptedWindowSystem ui;
     ui.keepHistory = false;
     ui.echo = &std::cout;
@@ -227,6 +265,8 @@ int Run(const Arguments& args) {
             return UsageError(error);
     if (const std::string refused = UnattendedWithoutLog(); !refused.empty())
         return UsageError(refused);
+    if (const int refused = RefuseQuestions(args, width))
+        return refused;
 
     // The client start-up and the server scan show their own messages.
     if (!StartNetWareClient() || !FillServerList())
@@ -246,8 +286,21 @@ int Run(const Arguments& args) {
         if (stoppedBySignal)
             CancelLikeTheUser(ui);
     };
+    if (width > 1) {
+        ParallelPassesSetup passes;
+        passes.width = width;
+        passes.network = network.get();
+        passes.ui = &ui;
+        passes.stopFd = stopSignals.ReadFd();
+        passes.stopRequested = [&] {
+            return stoppedBySignal = stoppedBySignal || stopSignals.Take();
+        };
+        passes.cancelLikeTheUser = [&ui] { CancelLikeTheUser(ui); };
+        SetServerTurns([passes] { RunParallelPasses(passes); });
+    }
     const DropList drop = MakeDropList(args.paths, network->Root());
     RunCopyLeavingOut(drop.paths, drop.leftOut);
+    SetServerTurns(nullptr);
     ui.onPump = nullptr;
 
     PrintServerLines(std::cout);

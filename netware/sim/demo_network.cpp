@@ -53,6 +53,7 @@ version = "4.11"                   # major.minor (default "4.11")
 directory_services = true          # runs Directory Services (default false)
 connection = "logged_in"           # at start: "none", "attached" or "logged_in" (default "none")
 listed = true                      # in the primary's bindery scan (default true)
+latency_ms = 0                     # round-trip time of every call to the server, in ms (default 0)
 
   [[server.volume]]
   name = "SYS"
@@ -86,6 +87,7 @@ version = "4.11"
 directory_services = true
 connection = "none"
 listed = true
+latency_ms = 2                     # a remote server: each call waits for its answer
 
   [[server.volume]]
   name = "SYS"
@@ -112,6 +114,7 @@ version = "4.10"
 directory_services = true
 connection = "attached"            # attached at start, not logged in
 listed = true
+latency_ms = 3
 
   [[server.volume]]
   name = "DATA"
@@ -126,6 +129,7 @@ version = "3.12"                   # NetWare 3: bindery only, never compresses
 directory_services = false
 connection = "none"
 listed = true
+latency_ms = 5
 
   [[server.volume]]
   name = "SYS"
@@ -157,6 +161,7 @@ version = "3.11"
 directory_services = false
 connection = "none"
 listed = true
+latency_ms = 5
 
   [[server.volume]]
   name = "SYS"

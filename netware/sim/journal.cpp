@@ -137,13 +137,27 @@ bool ReadWhole(int fd, std::string* text) {
 }  // namespace
 
 Journal::~Journal() {
+    Close();
+}
+
+void Journal::Close() {
     Release();
-    if (fd_ < 0)
-        return;
-    // Removed before the lock goes with the descriptor: nobody can take it for a dead one's.
-    if (!keep_)
-        ::unlink((dir_ + "/" + own_).c_str());
-    ::close(fd_);
+    if (fd_ >= 0) {
+        // Removed before the lock goes with the descriptor: nobody takes it for a dead one's.
+        if (!keep_)
+            ::unlink((dir_ + "/" + own_).c_str());
+        ::close(fd_);
+    }
+    fd_ = -1;
+}
+
+void Journal::StartOwnFile() {
+    // The parent's descriptor (and with it the lock on the parent's file) stays the parent's.
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    Release();
+    own_ = OwnName();
 }
 
 bool Journal::Open(const std::string& dir, std::string* error) {
@@ -235,8 +249,8 @@ std::vector<Journal::Record> Journal::ReadDead(std::vector<std::string>* files, 
     std::vector<std::string> names;
     while (dirent* de = ::readdir(d)) {
         const std::string name = de->d_name;
-        if (name != own_ &&
-            (EndsWith(name, ".journal") || EndsWith(name, std::string(".journal") + kUnnamed)))
+        // A file still being made (.part) holds no record yet and is its maker's to name.
+        if (name != own_ && EndsWith(name, ".journal"))
             names.push_back(name);
     }
     ::closedir(d);

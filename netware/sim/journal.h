@@ -57,6 +57,11 @@ class Journal {
 
     // dir: ROOT/.netsim/journal (made when missing).
     bool Open(const std::string& dir, std::string* error);
+    // In a process forked from the one that opened the journal: the file open is the parent's,
+    // and stays the parent's; this process's records go to a file of its own.
+    void StartOwnFile();
+    // What a normal end does: this process's file goes, nothing of it being pending.
+    void Close();
     // Appends a record to this process's file (made on first use). 0, or the Windows error
     // code when it cannot be written: the caller then does not go on with what it was about
     // to do.

@@ -71,12 +71,26 @@ std::uint32_t WindowsCodeOf(int sqliteCode) {
 }  // namespace
 
 MetadataStore::~MetadataStore() {
-    for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
-                            moveChildren_, identity_, alias_, trustees_, setTrustee_, begin_,
-                            beginWrite_, commit_, rollback_, dirRows_, dataVersionStatement_})
-        sqlite3_finalize(s);
+    Close();
+}
+
+void MetadataStore::Close() {
+    for (sqlite3_stmt** s :
+         {&find_, &insert_, &update_, &removeKey_, &removeId_, &removeTrustees_, &move_,
+          &moveChildren_, &identity_, &alias_, &trustees_, &setTrustee_, &begin_, &beginWrite_,
+          &commit_, &rollback_, &dirRows_, &dataVersionStatement_}) {
+        sqlite3_finalize(*s);
+        *s = nullptr;
+    }
     if (db_)
         sqlite3_close(db_);
+    db_ = nullptr;
+    // What was cached is checked afresh by the next connection.
+    cache_.Clear();
+    seen_ = LogState{};
+    racy_ = true;
+    validated_ = false;
+    dataVersion_ = -1;
 }
 
 sqlite3_stmt* MetadataStore::Prepare(const char* sql) {

@@ -50,6 +50,8 @@ class MetadataStore {
     MetadataStore& operator=(const MetadataStore&) = delete;
 
     bool Open(const std::string& file, std::string* error);
+    // Lets go of the connection (a process about to fork); Open makes a new one.
+    void Close();
 
     // A write that fails (disk full, an I/O error, a store locked past its timeout) fails the
     // call it belongs to: the store remembers the first failure of the current pair, rolls the

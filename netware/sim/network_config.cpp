@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -162,6 +163,19 @@ class Reader {
         *out = n->as_integer()->get();
         return true;
     }
+    // A decimal number of milliseconds (integer or not) from 0 to kMaxLatencyMs.
+    void Milliseconds(const toml::table& t, const char* key, double* out) {
+        const toml::node* n = t.get(key);
+        if (!n)
+            return;
+        const std::optional<double> value = n->value_exact<double>();
+        const std::optional<std::int64_t> whole = n->value_exact<std::int64_t>();
+        const double ms = whole ? static_cast<double>(*whole) : value.value_or(-1);
+        if ((!value && !whole) || !(ms >= 0 && ms <= kMaxLatencyMs))
+            Fail(n, FormatText(LoadResString(IDS_SIM_BAD_LATENCY), key));
+        else
+            *out = ms;
+    }
     bool Number32(const toml::node* n, const char* key, std::uint32_t* out) {
         if (!n->is_integer()) {
             Fail(n, FormatText(LoadResString(IDS_SIM_NOT_INTEGER), key));
@@ -296,8 +310,8 @@ void ReadUser(Reader& r, const toml::table& t, ServerConfig* server) {
 }
 
 void ReadServer(Reader& r, const toml::table& t, NetworkConfig* config) {
-    r.OnlyKeys(t,
-               {"name", "version", "directory_services", "connection", "listed", "volume", "user"});
+    r.OnlyKeys(t, {"name", "version", "directory_services", "connection", "listed", "latency_ms",
+                   "volume", "user"});
     ServerConfig s;
     r.Name(t, "name", &s.name, true, ValidServerOrVolumeName, IDS_INPUT_BAD_SERVER_NAME);
     for (const ServerConfig& other : config->servers) {
@@ -326,6 +340,7 @@ void ReadServer(Reader& r, const toml::table& t, NetworkConfig* config) {
                    FormatText(LoadResString(IDS_SIM_BAD_CONNECTION), text.c_str()));
     }
     r.Bool(t, "listed", &s.listed);
+    r.Milliseconds(t, "latency_ms", &s.latencyMs);
     for (const toml::table* v : r.Tables(t, "volume"))
         ReadVolume(r, *v, &s);
     for (const toml::table* u : r.Tables(t, "user"))

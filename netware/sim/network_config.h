@@ -12,6 +12,8 @@ namespace sim {
 // 16-bit count and blocks as 32-bit counts, so every accepted value reaches them whole.
 constexpr std::uint32_t kMaxBlockSize = 65535 * 512;
 constexpr std::uint64_t kMaxTotalBlocks = 0xFFFFFFFF;
+// The longest round trip network.toml gives a server, in milliseconds.
+constexpr double kMaxLatencyMs = 10000;
 
 struct VolumeConfig {
     std::string name;
@@ -36,6 +38,7 @@ struct ServerConfig {
     bool directoryServices = false;
     StartConnection connection = StartConnection::None;
     bool listed = true;
+    double latencyMs = 0;  // every call concerning the server waits this long (0 to kMaxLatencyMs)
     std::vector<VolumeConfig> volumes;
     std::vector<UserConfig> users;
 };

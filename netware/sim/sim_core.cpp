@@ -339,7 +339,7 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
         if (!key.name.empty())
             path += "\\" + key.name;
         std::uint32_t code = 0;
-        return Faulted("MetadataStore", FindServer(key.server), path, &code) ? code : 0;
+        return Faulted(kStoreWriteCall, FindServer(key.server), path, &code) ? code : 0;
     });
     Recover();
     return true;
@@ -1187,6 +1187,7 @@ std::ptrdiff_t Core::MatchingFault(const char* call, const Server* server,
 
 bool Core::Faulted(const char* call, const Server* server, const std::string& path,
                    std::uint32_t* code) {
+    RoundTrip(call, server);
     const std::ptrdiff_t i = MatchingFault(call, server, path);
     if (i < 0)
         return false;

@@ -250,10 +250,14 @@ class Core {
     // Faults: the code of the first [[fault]] that matches (and counts the match).
     bool Faulted(const char* call, const Server* server, const std::string& path,
                  std::uint32_t* code);
-    // Whether Faulted would refuse the call, without counting it.
+    // Whether Faulted would refuse the call, without counting it (and without its round trip).
     bool WouldFault(const char* call, const Server* server, const std::string& path) const {
         return MatchingFault(call, server, path) >= 0;
     }
+    // The name under which [[fault]] refuses the metadata store's writes.
+    static constexpr const char* kStoreWriteCall = "MetadataStore";
+    // Waits the server's latency_ms, as a call's round trip to it would take.
+    void RoundTrip(const char* call, const Server* server) const;
 
     // Open files and enumerations (one handle table for both file services and NetWare).
     struct OpenRequest {

@@ -746,6 +746,7 @@ bool SimFiles::CopyFileChunk(win::HANDLE source, win::HANDLE target, void* buffe
     std::uint32_t done = 0;
     if (to && !core_.WouldFault("WriteFile", to->server, to->faultPath) &&
         core_.CopyInKernel(*from, *to, toCopy, &done)) {
+        core_.RoundTrip("WriteFile", to->server);  // the write's answer, from its own server
         *read = *written = done;
         *failed = ChunkStep::None;
         return Succeed();

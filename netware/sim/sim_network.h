@@ -84,6 +84,16 @@ class SimNetwork {
     virtual bool GetEntryMeta(const std::string& path, EntryMeta* meta, std::string* error) = 0;
     // The network root as opened (absolute, links resolved).
     virtual std::string Root() const = 0;
+
+    // Working on the network from forked processes. The metadata store's connection and the
+    // journal's file belong to one process each. A process about to fork lets go of its
+    // connection (LetGoOfStore) and takes a new one once its children no longer need it to
+    // stay closed (TakeStore). A child, before its first call, takes a connection of its own
+    // and starts a journal file of its own (TakeStore with child true), and before it exits
+    // without running destructors does what a normal end does (EndProcess).
+    virtual void LetGoOfStore() = 0;
+    virtual bool TakeStore(bool child, std::string* error) = 0;
+    virtual void EndProcess() = 0;
 };
 
 // File services for local paths only, for a program or test that has no network open.

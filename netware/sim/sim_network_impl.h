@@ -258,6 +258,9 @@ class NetworkImpl : public SimNetwork {
     std::vector<std::string> Check() override;
     bool GetEntryMeta(const std::string& path, EntryMeta* meta, std::string* error) override;
     std::string Root() const override { return core_.Root(); }
+    void LetGoOfStore() override { core_.Store().Close(); }
+    bool TakeStore(bool child, std::string* error) override;
+    void EndProcess() override;
 
   private:
     bool Locate(const std::string& path, Entry* entry, std::string* error);

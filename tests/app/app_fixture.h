@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -73,3 +75,31 @@ class AppTest : public testing::Test {
     std::vector<QtWindowSystem::Box> boxes_;
     int answer_ = win::IDOK;
 };
+
+// Runs check on the modal window that the next call opens, once it is up.
+template <typename Check>
+void WhenModalOpens(Check check) {
+    QTimer::singleShot(0, [check] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        check(modal);
+    });
+}
+
+// Whether the keyboard's focus comes to widget (the window system activates windows in its own
+// time): waits for it a few seconds at most.
+inline bool FocusComesTo(const QWidget* widget) {
+    return QTest::qWaitFor([widget] { return QApplication::focusWidget() == widget; });
+}
+
+// Types a key or text where the keyboard's focus is, as a user does.
+inline void TypeAtFocus(Qt::Key key) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, key);
+}
+inline void TypeAtFocus(const QString& text) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClicks(focus, text);
+}

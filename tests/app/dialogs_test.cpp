@@ -16,7 +16,9 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QWindow>
 
+#include "app/help_viewer.h"
 #include "app/login_dialog.h"
 #include "app/main_window.h"
 #include "app/progress_dialog.h"
@@ -126,6 +128,63 @@ TEST_F(DialogTest, DialogsHaveTheirControlsAndCancelHasTheFocus) {
     ui_.SetProgressPos(copying, 205, 37);
     EXPECT_EQ(view->Bar(205), 37);
     ui_.DestroyDialog(copying);
+}
+
+// A box asked during a run belongs to the run's dialog on top and gives it the focus back
+// when it closes, whatever window the window manager had focused meanwhile.
+class BoxFocusTest : public DialogTest {
+  protected:
+    // Answers OK like a user, after which the window manager focuses the main window.
+    void AnswerThenFocusTheMainWindow() {
+        ui_.SetBoxAnswerer([this](const QtWindowSystem::Box& box) {
+            boxes_.push_back(box);
+            main_->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(main_.get()));
+            return win::IDOK;
+        });
+    }
+    void AskAndExpectTheFocusBackIn(RunDialog* dialog) {
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+        AnswerThenFocusTheMainWindow();
+        ui_.MessageBox(win::kMainWindow, "ERROR - Unable to copy", "Farcast", 0x10010);
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].over, dialog);
+        EXPECT_TRUE(FocusComesTo(DialogControl(dialog, win::IDCANCEL)));
+    }
+};
+
+TEST_F(BoxFocusTest, EscapeAfterABoxCancelsTheCopy) {
+    const win::WindowId copy = Open(win::DialogKind::CopyFiles);
+    AskAndExpectTheFocusBackIn(ui_.Dialog(copy));
+    TypeAtFocus(Qt::Key_Escape);
+    EXPECT_TRUE(CancelRequested);
+    EXPECT_FALSE(ui_.IsWindow(copy));
+}
+
+TEST_F(BoxFocusTest, ABoxDuringSynchronisationBelongsToTheSyncDialog) {
+    const win::WindowId copy = Open(win::DialogKind::CopyFiles);
+    const win::WindowId sync = Open(win::DialogKind::SyncDir);
+    AskAndExpectTheFocusBackIn(ui_.Dialog(sync));
+    ui_.DestroyDialog(sync);
+    ui_.DestroyDialog(copy);
+}
+
+TEST_F(BoxFocusTest, TheLoginDialogDuringARunGivesTheFocusBackToTheCopyDialog) {
+    const win::WindowId copy = Open(win::DialogKind::CopyFiles);
+    RunDialog* dialog = ui_.Dialog(copy);
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    QWindow* loginOwner = nullptr;
+    WhenModalOpens([&](QWidget* login) {
+        loginOwner = login->windowHandle()->transientParent();
+        main_->activateWindow();
+        QTest::keyClick(login, Qt::Key_Escape);
+    });
+    EXPECT_EQ(ui_.ShowLoginDialog(win::kMainWindow), win::IDCANCEL);
+    EXPECT_EQ(loginOwner, dialog->windowHandle());
+    EXPECT_TRUE(FocusComesTo(DialogControl(dialog, win::IDCANCEL)));
+    ui_.DestroyDialog(copy);
 }
 
 TEST_F(DialogTest, ServerNameSetsTheCopyCaptionWithinItsBuffer) {
@@ -241,16 +300,6 @@ TEST_F(DialogTest, MeasuresTextWithTheControlsFont) {
     ui_.DestroyDialog(id);
 }
 
-// Runs check on the modal window that the next call opens, once it is up.
-template <typename Check>
-void WhenModalOpens(Check check) {
-    QTimer::singleShot(0, [check] {
-        QWidget* modal = QApplication::activeModalWidget();
-        ASSERT_NE(modal, nullptr);
-        check(modal);
-    });
-}
-
 class MessageBoxTest : public DialogTest {
   protected:
     void SetUp() override {
@@ -293,6 +342,19 @@ TEST_F(MessageBoxTest, StyleGivesIconButtonsAndAnswerCodes) {
     });
     EXPECT_EQ(ui_.MessageBox(win::kMainWindow, "Stop", "Farcast", 0x10010), win::IDOK);
     EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST_F(MessageBoxTest, AYesNoBoxIsClosedOnlyByAnAnswer) {
+    bool stillOpen = false;
+    WhenModalOpens([&](QWidget* modal) {
+        QTest::keyClick(modal, Qt::Key_Escape);
+        modal->close();  // the window's close button
+        QApplication::processEvents();
+        stillOpen = modal->isVisible();
+        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(ui_.MessageBox(win::kMainWindow, "Delete it?", "Farcast", 0x10014), win::IDYES);
+    EXPECT_TRUE(stillOpen);
 }
 
 TEST_F(MessageBoxTest, ABoxOwnedByTheDisabledMainWindowCanBeAnswered) {
@@ -343,6 +405,37 @@ TEST(DialogPlacement, CentresOnTheCursorInsideTheScreen) {
     EXPECT_EQ(CentredOnPointAt(second, box, QPoint(1010, 705)), QPoint(1000, 700));
     EXPECT_EQ(CentredOnPointAt(second, box, QPoint(1790, 1290)), QPoint(1600, 1200));
     EXPECT_EQ(CentredOnPointAt(second, box, QPoint(1400, 1000)), QPoint(1300, 950));
+}
+
+TEST(DialogPlacement, AWindowThatDoesNotFitIsBroughtOntoTheScreenHoldingMostOfIt) {
+    const QRect left(0, 0, 1280, 1024), right(1280, 0, 800, 600);
+    const QList<QRect> both{left, right};
+    const struct {
+        QRect frame;
+        QRect fitted;
+    } cases[] = {
+        // On a screen: as it is, also touching its edges.
+        {{50, 50, 155, 400}, {50, 50, 155, 400}},
+        {{1280 + 645, 200, 155, 400}, {1280 + 645, 200, 155, 400}},
+        // Taller than the screen (a placement stored at another scale): shrunk, top edge kept
+        // on the screen.
+        {{50, 50, 155, 1050}, {50, 0, 155, 1024}},
+        // Partly below the bottom edge: moved up, size kept.
+        {{50, 900, 155, 400}, {50, 624, 155, 400}},
+        // Across both screens: onto the one holding most of it.
+        {{1200, 100, 300, 300}, {1280, 100, 300, 300}},
+        {{1100, 100, 300, 300}, {980, 100, 300, 300}},
+        // Too tall for the smaller screen that holds most of it.
+        {{1300, 100, 300, 700}, {1300, 0, 300, 600}},
+        // Off every screen (a screen that is gone): onto the nearest.
+        {{3000, 100, 155, 400}, {2080 - 155, 100, 155, 400}},
+        {{-500, -500, 155, 400}, {0, 0, 155, 400}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitOntoScreens(c.frame, both), c.fitted)
+            << c.frame.x() << "," << c.frame.y() << " " << c.frame.width() << "x"
+            << c.frame.height();
+    EXPECT_EQ(FitOntoScreens(QRect(9000, 0, 10, 10), {}), QRect(9000, 0, 10, 10));
 }
 
 // Two screens side by side (tests/app/main.cpp sets them up): every dialog lands on the
@@ -475,6 +568,61 @@ TEST_F(LoginDialogTest, CancelForgetsTheNameButKeepsThePassword) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(LoginName, "");
     EXPECT_EQ(LoginPassword, "SECRET");
+}
+
+TEST_F(LoginDialogTest, ARefusalGivesTheFocusBackToTheUserNameField) {
+    bool overTheDialog = false;
+    WhenModalOpens([&](QWidget* login) {
+        auto* user = login->findChild<QLineEdit*>("id_218");
+        ui_.SetBoxAnswerer([&](const QtWindowSystem::Box& box) {
+            overTheDialog = box.over == login;
+            main_->activateWindow();  // the window manager's choice once the box is gone
+            QApplication::processEvents();
+            return win::IDOK;
+        });
+        if (FocusComesTo(user)) {
+            user->clear();
+            TypeAtFocus(Qt::Key_Return);  // OK, refused: the name is empty
+            // Typing goes on in the user name field.
+            EXPECT_TRUE(FocusComesTo(user));
+            TypeAtFocus("jsmith");
+            EXPECT_EQ(user->text(), "JSMITH");
+            TypeAtFocus(Qt::Key_Return);
+        }
+        if (login->isVisible())
+            login->close();
+    });
+    EXPECT_EQ(ui_.ShowLoginDialog(win::kMainWindow), win::IDOK);
+    EXPECT_TRUE(overTheDialog);
+    EXPECT_EQ(LoginName, "JSMITH");
+}
+
+// F1 in the modal login dialog opens a help viewer that can be used beside it: it takes the
+// mouse, so that it can be scrolled and closed.
+TEST_F(LoginDialogTest, HelpFromTheDialogCanBeReadAndClosed) {
+    bool opened = false, closed = false;
+    WhenModalOpens([&](QWidget* login) {
+        QTest::keyClick(login->findChild<QLineEdit*>("id_218"), Qt::Key_F1);
+        HelpViewer* viewer = HelpViewerWindow();
+        opened = viewer && QTest::qWaitForWindowExposed(viewer);
+        QPushButton* close = nullptr;
+        if (opened) {
+            for (QPushButton* button : viewer->findChildren<QPushButton*>())
+                if (button->text() == "&Close")
+                    close = button;
+        }
+        if (close) {
+            // Through the window, as the window system delivers a click: a modal dialog that
+            // blocks the viewer swallows it.
+            QTest::mouseClick(viewer->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                              close->mapTo(viewer, close->rect().center()));
+            closed = !viewer->isVisible();
+        }
+        login->close();
+    });
+    ui_.ShowLoginDialog(win::kMainWindow);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(closed);
 }
 
 TEST_F(LoginDialogTest, FieldHelpOpensTheFieldsTopic) {

@@ -225,6 +225,46 @@ TEST_F(MainWindowTest, RightClickMenuOnlyForMouseClicksInsideTheClientArea) {
     window_->PopupMenu()->hide();
 }
 
+TEST_F(MainWindowTest, TheScrollBarIsDisabledUntilThereIsSomethingToScroll) {
+    ShowActive();
+    QScrollBar* bar = window_->ServerList()->verticalScrollBar();
+    ui_.ServerListAdd("HQ");
+    QApplication::processEvents();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FALSE(bar->isEnabled());
+    for (int i = 0; i < 200; ++i)
+        ui_.ServerListAdd("S" + std::to_string(i));
+    QApplication::processEvents();
+    EXPECT_TRUE(bar->isEnabled());
+    ui_.ServerListReset();
+    QApplication::processEvents();
+    EXPECT_FALSE(bar->isEnabled());
+}
+
+TEST_F(MainWindowTest, RightClickOnTheScrollBarOpensTheRightClickMenu) {
+    ShowActive();
+    for (int i = 0; i < 200; ++i)
+        ui_.ServerListAdd("S" + std::to_string(i));
+    QApplication::processEvents();
+    QScrollBar* bar = window_->ServerList()->verticalScrollBar();
+    // A menu of the scroll bar's own would wait for its answer: it is noted and closed.
+    QPointer<QWidget> otherMenu;
+    QTimer::singleShot(0, [&] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup && popup != window_->PopupMenu()) {
+            otherMenu = popup;
+            popup->close();
+        }
+    });
+    const QPoint onBar(bar->width() / 2, bar->height() / 2);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, onBar, bar->mapToGlobal(onBar));
+    QApplication::sendEvent(bar, &click);
+    QApplication::processEvents();
+    EXPECT_TRUE(otherMenu.isNull());
+    EXPECT_TRUE(window_->PopupMenu()->isVisible());
+    window_->PopupMenu()->hide();
+}
+
 TEST_F(MainWindowTest, DroppedPathsUnderTheNetworkRootBecomeNetWarePaths) {
     TestNetwork net(kNetwork);
     net.WriteFile("HQ/DATA/proj/a.txt", "a");

@@ -16,7 +16,9 @@
 
 #include <cstdlib>
 
+#include "app/main_window.h"
 #include "app/options_sheet_view.h"
+#include "app_fixture.h"
 #include "copy/copy_run.h"
 #include "scripted/scripted_window_system.h"
 #include "settings/copy_options.h"
@@ -229,6 +231,86 @@ TEST_F(OptionsSheetTest, EmptyDestinationRefusesOkAndShowsTheCopyingPage) {
     EXPECT_EQ(ui_.CountBoxes("You must specify a destination path for file copies."), 1);
     EXPECT_EQ(ui_.beeps.size(), 1u);
     sheet.reject();
+}
+
+// The sheet in the program's window system, its boxes answered like a user who then finds the
+// main window focused (as a window manager may leave it when the box closes).
+class SheetBoxTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        main_ = std::make_unique<MainWindow>(WindowPlacement{});
+        ui_.SetMainWindow(main_.get(), main_->ServerList());
+        main_->show();
+        CopyOptions = CopyOptionsRecord{};
+        TargetPathHistory = {"\\DATA\\APPS"};
+        sheet_ = std::make_unique<OptionsSheetView>(main_.get());
+        ui_.SetBoxAnswerer([this](const QtWindowSystem::Box& box) {
+            boxes_.push_back(box);
+            pageUnderTheBox_ = sheet_->Tabs()->currentIndex();
+            main_->activateWindow();  // the window manager's choice once the box is gone
+            return win::IDOK;
+        });
+        sheet_->show();  // modal to the main window
+        ASSERT_TRUE(QTest::qWaitForWindowActive(sheet_.get()));
+    }
+    void TearDown() override {
+        sheet_.reset();
+        main_.reset();
+        AppTest::TearDown();
+    }
+    std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<OptionsSheetView> sheet_;
+    int pageUnderTheBox_ = -1;
+};
+
+TEST_F(SheetBoxTest, AfterTheLogNameBoxTypingReachesTheLogFileName) {
+    sheet_->Tabs()->setCurrentIndex(kErrorsPage);
+    qobject_cast<QAbstractButton*>(sheet_->Control(206))->click();
+    sheet_->Tabs()->setCurrentIndex(kOverwritesPage);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "A log file name is required if you want to log messages.");
+    EXPECT_EQ(boxes_[0].over, sheet_.get());
+    EXPECT_TRUE(FocusComesTo(sheet_->Control(222)));
+    TypeAtFocus("run.log");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(sheet_->Control(222))->text(), "run.log");
+}
+
+// A page that refuses (a missing log file name or destination) is the page shown while its box
+// is up, and stays shown.
+TEST_F(SheetBoxTest, TheRefusingPageIsShownUnderItsBox) {
+    const struct {
+        const char* text;
+        int from;
+        bool ok;  // OK pressed, else another tab clicked
+        int refusing;
+    } cases[] = {
+        {"A log file name is required if you want to log messages.", kErrorsPage, false,
+         kErrorsPage},
+        {"A log file name is required if you want to log messages.", kErrorsPage, true,
+         kErrorsPage},
+        {"You must specify a destination path for file copies.", kAdvancedPage, true, kCopyingPage},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        boxes_.clear();
+        pageUnderTheBox_ = -1;
+        TargetPathHistory.clear();
+        CopyOptions.CreateLogfile = 1;
+        CopyOptions.LogFileName = c.refusing == kErrorsPage ? "" : "run.log";
+        sheet_ = std::make_unique<OptionsSheetView>(main_.get());
+        sheet_->show();
+        sheet_->Tabs()->setCurrentIndex(c.from);
+        if (c.ok)
+            sheet_->OkButton()->click();
+        else
+            sheet_->Tabs()->setCurrentIndex(kAttributesPage);
+        ASSERT_EQ(boxes_.size(), 1u);
+        EXPECT_EQ(boxes_[0].text, c.text);
+        EXPECT_EQ(pageUnderTheBox_, c.refusing);
+        EXPECT_EQ(sheet_->Tabs()->currentIndex(), c.refusing);
+        EXPECT_TRUE(sheet_->isVisible());
+    }
 }
 
 TEST_F(OptionsSheetTest, CancelSetsCancelRequestedAndKeepsTheOptions) {

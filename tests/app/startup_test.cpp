@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QListWidget>
+#include <QScreen>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,6 +99,30 @@ TEST_F(StartupTest, OpensTheMainWindowAtTheStoredPlacement) {
     ASSERT_TRUE(Start()) << LastBox();
     const QRect frame = session_->window->frameGeometry();
     EXPECT_EQ(frame, QRect(70, 80, 260, 420));
+}
+
+// A placement stored for a larger screen (or another scale) opens on the screen; what the user
+// set stays stored until the window is moved.
+TEST_F(StartupTest, APlacementThatDoesNotFitOpensOnTheScreenAndStaysStored) {
+    TestNetwork net(kServers);
+    setenv("FARCAST_NETWORK", net.Root().c_str(), 1);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const WindowPlacement tall{screen.x() + 50, screen.y() + 50, 155, screen.height() + 250};
+    SaveWindowPlacement(tall, false);
+    win::ResetRegistry();
+    ASSERT_TRUE(Start()) << LastBox();
+    EXPECT_EQ(session_->window->frameGeometry(),
+              QRect(screen.x() + 50, screen.y(), 155, screen.height()));
+    Stop();
+    EXPECT_EQ(StoredDword("Top"), tall.top);
+    EXPECT_EQ(StoredDword("Height"), tall.height);
+
+    ASSERT_TRUE(Start()) << LastBox();
+    session_->window->move(screen.x() + 60, screen.y() + 10);
+    Stop();
+    EXPECT_EQ(StoredDword("Left"), screen.x() + 60);
+    EXPECT_EQ(StoredDword("Top"), screen.y() + 10);
+    EXPECT_EQ(StoredDword("Height"), screen.height());
 }
 
 TEST_F(StartupTest, NoPrimaryConnectionEndsStartUpWithTheClientsMessage) {
