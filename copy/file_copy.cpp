@@ -7,6 +7,7 @@
 #include <cctype>
 #include <new>
 
+#include "copy/case_twins.h"
 #include "copy/copy_run.h"
 #include "copy/dir_creation.h"
 #include "copy/overwrite.h"
@@ -103,6 +104,9 @@ class FileCopy {
     // Closes everything, deletes the temporary file and gives the destination back the
     // attribute word it had before the copy reset it. Safe to call more than once.
     void Abandon();
+    void RemoveTemporaryFile();
+    void NoteWhatTheResetLeft();
+    bool DestinationAsLeft();
 
     const std::string& sourceFile_;
     const std::string& destinationDir_;
@@ -115,6 +119,10 @@ class FileCopy {
     bool destinationExists_ = false;
     bool compressed_ = false;
     bool restoreAttributes_ = false;
+    // The destination as the reset left it: its identity and attribute word.
+    win::FileStatInformation left_{};
+    std::uint32_t leftWord_ = 0;
+    bool leftKnown_ = false;
     bool temporaryExists_ = false;
     NWCONN_HANDLE temporaryConn_ = 0;
     NetWareFile temporary_;
@@ -134,11 +142,17 @@ void FileCopy::Abandon() {
     destinationHandle_.Close();
     temporaryHandle_.Close();
     if (temporaryExists_) {
-        win::Files().DeleteFile(temporaryFile_.c_str());
         temporaryExists_ = false;
+        RemoveTemporaryFile();
     }
     if (restoreAttributes_) {
         restoreAttributes_ = false;
+        // The word goes back only onto the file it was read from, as the copy left it: a file
+        // another program delivered or changed meanwhile keeps what it has now.
+        if (!DestinationAsLeft()) {
+            ErrorAskContinue(LoadResString(IDS_ERR_RESTORE_SKIPPED), destinationFile_.c_str());
+            return;
+        }
         NWEntryDOSInfo info{};
         info.attributes = destinationInfo_.attributes;
         // A destination whose attributes stay reset would have lost its read-only protection
@@ -149,6 +163,31 @@ void FileCopy::Abandon() {
             ErrorAskContinue(LoadResString(IDS_ERR_SET_ATTRIBUTES), destinationFile_.c_str(),
                              LastNetWareError);
     }
+}
+
+// The temporary file may have been given the source's attributes, read-only among them, which
+// would refuse its deletion: they are cleared first. One that still cannot be removed is said;
+// the simulator keeps it recorded until it is gone.
+void FileCopy::RemoveTemporaryFile() {
+    const char* path = temporaryFile_.c_str();
+    win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_NORMAL);
+    if (win::Files().DeleteFile(path))
+        return;
+    const std::string reason = SystemErrorText(win::Files().GetLastError());
+    ErrorAskContinue(LoadResString(IDS_ERR_TEMP_LEFT), path, reason.c_str());
+}
+
+// The destination is still the file whose attributes this copy reset, with the word the reset
+// left: nobody replaced it or set its attributes since.
+bool FileCopy::DestinationAsLeft() {
+    win::FileStatInformation now{};
+    EntryInfo info{};
+    return leftKnown_ && win::Files().GetFileInformationByName(destinationFile_.c_str(), &now) &&
+           now.fileId == left_.fileId && now.volumeSerial == left_.volumeSerial &&
+           NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
+                                      destination_.nameSpace, destination_.nameSpace, kSearchAll,
+                                      kInfoForCopy, &info) == 0 &&
+           info.attributes == leftWord_;
 }
 
 bool FileCopy::ReadSourceDetails() {
@@ -229,6 +268,13 @@ bool FileCopy::ReadDestinationDetails() {
                          LastNetWareError);
         return false;
     }
+    // On a long-name volume a name in 8.3 form may reach another entry by its alias: that
+    // entry is not the destination, and the name itself is still free.
+    if (CopyRun.DestHasLongNames &&
+        !SameNameIgnoringCase(destinationInfo_.entryName, LastComponent(destinationFile_))) {
+        destinationExists_ = false;
+        destinationInfo_ = EntryInfo();
+    }
     return true;
 }
 
@@ -256,10 +302,25 @@ bool FileCopy::OpenSource() {
 bool FileCopy::ResetAndOpenDestination() {
     if (!destinationExists_)
         return true;
-    restoreAttributes_ = true;
     const char* path = destinationFile_.c_str();
-    if (!win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_READONLY) ||
-        !win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_NORMAL)) {
+    // The word to put back is read again right before the reset: another program may have
+    // delivered a file of its own under the name since the destination was first looked at.
+    win::FileStatInformation before{};
+    EntryInfo now{};
+    if (win::Files().GetFileInformationByName(path, &before) &&
+        NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
+                                   destination_.nameSpace, destination_.nameSpace, kSearchAll,
+                                   kInfoForCopy, &now) == 0)
+        destinationInfo_.attributes = now.attributes;
+    restoreAttributes_ = true;
+    const bool reset = win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_READONLY) &&
+                       win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_NORMAL);
+    NoteWhatTheResetLeft();
+    // A reset that reached a file other than the one whose word was read cannot be undone
+    // with that word: no restore then (DestinationAsLeft refuses it, and says so).
+    if (left_.fileId != before.fileId || left_.volumeSerial != before.volumeSerial)
+        leftKnown_ = false;
+    if (!reset) {
         Abandon();
         ErrorAskContinue(LoadResString(IDS_ERR_OPEN_CREATE_DEST), path);
         return false;
@@ -281,6 +342,17 @@ bool FileCopy::ResetAndOpenDestination() {
     }
     destinationHandle_.Reset(handle);
     return true;
+}
+
+// What the reset left, so that a restore can tell the file is still the one it reset.
+void FileCopy::NoteWhatTheResetLeft() {
+    EntryInfo info{};
+    leftKnown_ =
+        win::Files().GetFileInformationByName(destinationFile_.c_str(), &left_) &&
+        NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
+                                   destination_.nameSpace, destination_.nameSpace, kSearchAll,
+                                   kInfoForCopy, &info) == 0;
+    leftWord_ = info.attributes;
 }
 
 bool FileCopy::CreateTemporaryFile() {

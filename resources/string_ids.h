@@ -418,24 +418,36 @@ enum AppStringId : unsigned {
 
 // data safety: places, names, listings, interrupted copies, failed writes
 enum SafetyStringId : unsigned {
-    IDS_SIM_CANNOT_READ = 7000,           // "%s cannot be read: %s"
-    IDS_SIM_CHECK_LINKED_VOLUME = 7001,   // "%s is a symbolic link or not a directory: ..."
-    IDS_SIM_DEMO_NOT_EMPTY = 7002,        // "%s is not empty: the demo network needs ..."
-    IDS_SIM_DEMO_NOT_A_DIRECTORY = 7003,  // "%s is not a directory (or is a symbolic link)..."
-    IDS_ERR_COPY_MEETS_SOURCE = 7010,     // "ERROR - The copy of %s in %s would land on ..."
-    IDS_ERR_CASE_TWIN = 7011,             // "ERROR - %s has been left out: its name differs ..."
-    IDS_ERR_CANNOT_READ_DROPPED = 7012,   // "ERROR - %s cannot be read and has been left out..."
-    IDS_ERR_CANNOT_READ_DIR = 7013,       // "ERROR - The directory %s cannot be read. ..."
-    IDS_ERR_NOT_A_VOLUME_PATH = 7014,     // "ERROR - The destination %s is not a volume path..."
-    IDS_FMT_CALL_ERROR = 7015,            // "\r\n%s error: 0x%X (%s)": call, code, system text
-    IDS_ERR_SOURCE_CHANGED = 7016,        // "ERROR - %s changed while it was being copied ..."
-    IDS_ERR_FINISH_TEMP = 7017,           // "ERROR - Unable to finish writing the temporary ..."
-    IDS_ERR_LOG_WRITE = 7018,             // "ERROR - The log file %s cannot be written: ..."
-    IDS_SKIP_CASE_TWIN = 7019,            // "its name differs only in case from %s"
-    IDS_SKIP_PATH_TOO_LONG = 7020,        // "longer than 259 characters"
-    IDS_SYSERR_WRITE_FAULT = 7021,        // system text of ERROR_WRITE_FAULT
-    IDS_SYSERR_LOCK_VIOLATION = 7022,     // system text of ERROR_LOCK_VIOLATION
-    IDS_ERR_NO_ROOM = 7023,               // "ERROR - %s has not been copied to %s: the ..."
+    IDS_SIM_CANNOT_READ = 7000,             // "%s cannot be read: %s"
+    IDS_SIM_CHECK_LINKED_VOLUME = 7001,     // "%s is a symbolic link or not a directory: ..."
+    IDS_SIM_DEMO_NOT_EMPTY = 7002,          // "%s is not empty: the demo network needs ..."
+    IDS_SIM_DEMO_NOT_A_DIRECTORY = 7003,    // "%s is not a directory (or is a symbolic link)..."
+    IDS_ERR_COPY_MEETS_SOURCE = 7010,       // "ERROR - The copy of %s in %s would land on ..."
+    IDS_ERR_CASE_TWIN = 7011,               // "ERROR - %s has been left out: its name differs ..."
+    IDS_ERR_CANNOT_READ_DROPPED = 7012,     // "ERROR - %s cannot be read and has been left out..."
+    IDS_ERR_CANNOT_READ_DIR = 7013,         // "ERROR - The directory %s cannot be read. ..."
+    IDS_ERR_NOT_A_VOLUME_PATH = 7014,       // "ERROR - The destination %s is not a volume path..."
+    IDS_FMT_CALL_ERROR = 7015,              // "\r\n%s error: 0x%X (%s)": call, code, system text
+    IDS_ERR_SOURCE_CHANGED = 7016,          // "ERROR - %s changed while it was being copied ..."
+    IDS_ERR_FINISH_TEMP = 7017,             // "ERROR - Unable to finish writing the temporary ..."
+    IDS_ERR_LOG_WRITE = 7018,               // "ERROR - The log file %s cannot be written: ..."
+    IDS_SKIP_CASE_TWIN = 7019,              // "its name differs only in case from %s"
+    IDS_SKIP_PATH_TOO_LONG = 7020,          // "longer than 259 characters"
+    IDS_SYSERR_WRITE_FAULT = 7021,          // system text of ERROR_WRITE_FAULT
+    IDS_SYSERR_LOCK_VIOLATION = 7022,       // system text of ERROR_LOCK_VIOLATION
+    IDS_ERR_NO_ROOM = 7023,                 // "ERROR - %s has not been copied to %s: the ..."
+    IDS_ERR_RESTORE_SKIPPED = 7080,         // "ERROR - The attributes of %s have not been put ..."
+    IDS_ERR_TEMP_LEFT = 7081,               // "ERROR - The temporary file %s cannot be removed..."
+    IDS_SIM_CHECK_TEMP_LEFT = 7082,         // "%s: a temporary file left by a copy that ..."
+    IDS_SIM_CHECK_ALIAS_IS_NAME = 7083,     // "%s: the alias %s of %s is the name of another ..."
+    IDS_SIM_STORE_MISSING = 7084,           // "the metadata store %s is missing or empty, ..."
+    IDS_SIM_CHECK_JOURNAL_NOT_FILE = 7085,  // "%s is not a regular file: it is passed over"
+    IDS_NETSIM_HELP_REBUILD = 7086,         // the help line of rebuild-store
+    IDS_NETSIM_REBUILT = 7087,              // "%s rebuilt from the trees: %u entries"
+    IDS_NETSIM_REBUILD_UNKNOWN = 7088,      // what a rebuilt store cannot know
+    IDS_NETSIM_REBUILD_COMPRESSED = 7089,   // "%s: taken for a compressed file ..."
+    IDS_NETSIM_STORE_PRESENT = 7090,        // "%s holds a metadata store already ..."
+    IDS_SIM_STORE_HELD = 7091,              // "... held by process %ld ..."
 };
 
 // window, dialogs and folder browser details

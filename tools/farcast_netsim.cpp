@@ -1,6 +1,6 @@
 // farcast-netsim: administration of a simulated NetWare network (demo, check, stat, attr, irm,
-// trustee, compress). Exit status 0 done, 1 problems found or the command failed (no network
-// where it looks included), 2 usage.
+// trustee, compress, rebuild-store). Exit status 0 done, 1 problems found or the command failed (no
+// network where it looks included), 2 usage.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -31,8 +31,8 @@ void PrintHelp() {
     for (unsigned id : std::initializer_list<unsigned>{
              IDS_NETSIM_HELP_DEMO, IDS_NETSIM_HELP_CHECK, IDS_NETSIM_HELP_STAT,
              IDS_NETSIM_HELP_ATTR, IDS_NETSIM_HELP_IRM, IDS_NETSIM_HELP_TRUSTEE,
-             IDS_NETSIM_HELP_COMPRESS, IDS_NETSIM_HELP_NETWORK, IDS_BATCH_NETSIM_HELP_VERSION,
-             IDS_NETSIM_HELP_HELP})
+             IDS_NETSIM_HELP_COMPRESS, IDS_NETSIM_HELP_REBUILD, IDS_NETSIM_HELP_NETWORK,
+             IDS_BATCH_NETSIM_HELP_VERSION, IDS_NETSIM_HELP_HELP})
         std::printf("%s\n", Text(id).c_str());
     std::printf("\n%s\n%s\n", Text(IDS_NETSIM_HELP_PATHS).c_str(),
                 Text(IDS_NETSIM_HELP_EXIT).c_str());
@@ -70,7 +70,7 @@ struct Request {
 
 // Number of arguments each command takes.
 int ArgumentCount(const std::string& command) {
-    if (command == "check")
+    if (command == "check" || command == "rebuild-store")
         return 0;
     if (command == "demo" || command == "stat" || command == "compress")
         return 1;
@@ -106,6 +106,14 @@ int Run(const Request& r) {
 
     std::string root = r.network.empty() ? sim::SimNetwork::DefaultRoot() : r.network;
     std::string error;
+    if (r.command == "rebuild-store") {
+        std::vector<std::string> lines;
+        if (!sim::RebuildStore(root, &lines, &error))
+            return Failed(error);
+        for (const std::string& line : lines)
+            std::printf("%s\n", line.c_str());
+        return kOk;
+    }
     std::unique_ptr<sim::SimNetwork> net =
         OpenNetworkAt(root, IDS_BATCH_NETSIM_NO_NETWORK, IDS_NETSIM_ERROR, &error);
     if (!net) {

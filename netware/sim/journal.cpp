@@ -3,14 +3,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <ctime>
 
 namespace sim {
 
@@ -91,63 +92,71 @@ bool ParseRecord(const std::string& line, Journal::Record* r) {
     }
 }
 
-// pid-start-n.journal: the process, and which of its opened networks (a process may open one
-// network more than once).
+// pid-random.journal: the process id for people reading the folder, and a random part, so that
+// processes of other PID namespaces sharing the network never pick the same name.
 std::string OwnName() {
-    static unsigned opened = 0;
-    return std::to_string(::getpid()) + "-" + std::to_string(ProcessStartTime(::getpid())) + "-" +
-           std::to_string(++opened) + ".journal";
+    std::uint64_t random = 0;
+    if (::getrandom(&random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+        random =
+            static_cast<std::uint64_t>(::time(nullptr)) ^ reinterpret_cast<std::uintptr_t>(&random);
+    char text[32];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(random));
+    return std::to_string(::getpid()) + "-" + text + ".journal";
 }
 
-// The process a journal file belongs to runs still.
-bool OwnerRuns(const std::string& name) {
-    const std::size_t dash = name.find('-');
-    const std::size_t dot = name.rfind(".journal");
-    if (dash == std::string::npos || dot == std::string::npos || dot < dash)
-        return false;
-    const std::size_t second = name.find('-', dash + 1);
-    std::int64_t pid = 0, start = 0;
-    if (second == std::string::npos || second > dot || !Number(name.substr(0, dash), &pid) ||
-        !Number(name.substr(dash + 1, second - dash - 1), &start))
-        return false;
-    return pid > 0 &&
-           ProcessStartTime(static_cast<pid_t>(pid)) == static_cast<std::uint64_t>(start);
+constexpr const char* kUnnamed = ".part";  // a journal being made, not yet locked and named
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Locks the whole file for this open file description: false (errno EAGAIN or EACCES) while
+// another description holds a conflicting lock, as a live journal's owner does.
+bool LockWhole(int fd, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+bool ReadWhole(int fd, std::string* text) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        text->append(buffer, static_cast<std::size_t>(n));
+    }
 }
 
 }  // namespace
-
-std::uint64_t ProcessStartTime(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    // The command name is in parentheses and may hold anything: fields count from its end.
-    const std::size_t close = text.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    std::istringstream rest(text.substr(close + 2));
-    std::string field;
-    for (int i = 3; i <= 22 && rest >> field; ++i) {
-        if (i == 22)
-            return std::strtoull(field.c_str(), nullptr, 10);
-    }
-    return 0;
-}
 
 Journal::~Journal() {
     Close();
 }
 
 void Journal::Close() {
+    Release();
     if (fd_ >= 0) {
+        // Removed before the lock goes with the descriptor: nobody takes it for a dead one's.
+        if (!keep_)
+            ::unlink((dir_ + "/" + own_).c_str());
         ::close(fd_);
-        ::unlink((dir_ + "/" + own_).c_str());
     }
     fd_ = -1;
 }
 
 void Journal::StartOwnFile() {
+    // The parent's descriptor (and with it the lock on the parent's file) stays the parent's.
     if (fd_ >= 0)
         ::close(fd_);
     fd_ = -1;
+    Release();
     own_ = OwnName();
 }
 
@@ -161,7 +170,24 @@ bool Journal::Open(const std::string& dir, std::string* error) {
     return true;
 }
 
-std::uint32_t Journal::Write(const Record& r) {
+bool Journal::Create() {
+    const std::string unnamed = dir_ + "/" + own_ + kUnnamed;
+    const int fd = ::open(unnamed.c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return false;
+    if (!LockWhole(fd, F_WRLCK) || ::rename(unnamed.c_str(), (dir_ + "/" + own_).c_str()) != 0) {
+        const int err = errno;
+        ::unlink(unnamed.c_str());
+        ::close(fd);
+        errno = err;
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+std::string Journal::Line(const Record& r) {
     std::string line(1, r.kind);
     AddKey(&line, r.key);
     if (r.kind == kTempCreated || r.kind == kRenaming || r.kind == kReset)
@@ -173,11 +199,13 @@ std::uint32_t Journal::Write(const Record& r) {
     if (r.kind == kReset)
         line += '\t' + std::to_string(r.attributes);
     line += '\n';
-    if (fd_ < 0) {
-        fd_ = ::open((dir_ + "/" + own_).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (fd_ < 0)
-            return WinError(errno);
-    }
+    return line;
+}
+
+std::uint32_t Journal::Write(const Record& r) {
+    const std::string line = Line(r);
+    if (fd_ < 0 && !Create())
+        return WinError(errno);
     // One write of a whole line: what the process's end cuts short is a line without its end,
     // which is never read as a record.
     const ssize_t n = ::write(fd_, line.data(), line.size());
@@ -199,41 +227,80 @@ bool Journal::Changed() {
 }
 
 std::vector<Journal::Record> Journal::LeftBehind(std::vector<std::string>* files) {
-    std::vector<Record> records;
-    files->clear();
+    Release();
     struct stat sb {};
     if (::stat(dir_.c_str(), &sb) == 0)
         seenChange_ = sb.st_mtim.tv_sec * 1000000000LL + sb.st_mtim.tv_nsec;
+    return ReadDead(files, true);
+}
+
+std::vector<Journal::Record> Journal::Peek() {
+    std::vector<std::string> files;
+    return ReadDead(&files, false);
+}
+
+std::vector<Journal::Record> Journal::ReadDead(std::vector<std::string>* files, bool hold) {
+    std::vector<Record> records;
+    files->clear();
+    notFiles_.clear();
     DIR* d = ::opendir(dir_.c_str());
     if (!d)
         return records;
+    std::vector<std::string> names;
     while (dirent* de = ::readdir(d)) {
         const std::string name = de->d_name;
-        if (name == own_ || name.size() < 9 || name.rfind(".journal") != name.size() - 8 ||
-            OwnerRuns(name))
-            continue;
-        files->push_back(name);
+        // A file still being made (.part) holds no record yet and is its maker's to name.
+        if (name != own_ && EndsWith(name, ".journal"))
+            names.push_back(name);
     }
     ::closedir(d);
-    std::sort(files->begin(), files->end());
-    for (const std::string& name : *files) {
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
         const std::string path = dir_ + "/" + name;
-        struct stat fileStat {};
-        const std::int64_t written =
-            ::stat(path.c_str(), &fileStat) == 0
-                ? fileStat.st_mtim.tv_sec * 1000000000LL + fileStat.st_mtim.tv_nsec
-                : 0;
-        std::ifstream in(path, std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // Only a regular file is opened, never through a link and never waiting: a FIFO swapped
+        // in after the look opens at once (O_NONBLOCK) and is then refused as not a file.
+        struct stat look {};
+        if (::lstat(path.c_str(), &look) != 0)
+            continue;
+        if (!S_ISREG(look.st_mode)) {
+            notFiles_.push_back(path);
+            continue;
+        }
+        int fd = ::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const bool writable = fd >= 0;
+        if (fd < 0)
+            fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened {};
+        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            notFiles_.push_back(path);
+            ::close(fd);
+            continue;
+        }
+        // The owner holds a write lock while it runs, so a lock of ours is refused then. A
+        // journal this process may only read is looked at under a read lock.
+        std::string text;
+        if (!LockWhole(fd, writable ? F_WRLCK : F_RDLCK) || !ReadWhole(fd, &text)) {
+            ::close(fd);
+            continue;
+        }
+        const std::int64_t written = opened.st_mtim.tv_sec * 1000000000LL + opened.st_mtim.tv_nsec;
         std::size_t start = 0;
         for (std::size_t end = text.find('\n'); end != std::string::npos;
              start = end + 1, end = text.find('\n', start)) {
             Record r;
             if (ParseRecord(text.substr(start, end - start), &r)) {
                 r.written = written;
+                r.file = name;
                 records.push_back(r);
             }
         }
+        files->push_back(name);
+        if (hold)
+            held_.emplace_back(name, fd);
+        else
+            ::close(fd);
     }
     return records;
 }
@@ -241,6 +308,26 @@ std::vector<Journal::Record> Journal::LeftBehind(std::vector<std::string>* files
 void Journal::Forget(const std::vector<std::string>& files) {
     for (const std::string& name : files)
         ::unlink((dir_ + "/" + name).c_str());
+    Release();
+}
+
+void Journal::KeepOnly(const std::string& file, const std::vector<Record>& records) {
+    for (const auto& [name, fd] : held_) {
+        if (name != file)
+            continue;
+        std::string text;
+        for (const Record& r : records)
+            text += Line(r);
+        // Written whole or not changed: a journal cut short would lose what it still records.
+        if (::pwrite(fd, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()))
+            (void)!::ftruncate(fd, static_cast<off_t>(text.size()));
+    }
+}
+
+void Journal::Release() {
+    for (const auto& [name, fd] : held_)
+        ::close(fd);
+    held_.clear();
 }
 
 }  // namespace sim

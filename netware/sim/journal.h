@@ -8,15 +8,24 @@
 //    not yet in the store is finished, and a replaced file left behind is removed,
 //  - an attribute word cleared for a replacement or a deletion, with the word it had, so that
 //    it is put back when the replacement never happened.
-// A process that ends normally removes its file: nothing of it is pending. The next process
-// that opens the network (or creates a temporary file) reads the files of processes that no
-// longer run and finishes or undoes what they left, touching only the entries recorded, and
-// only while they are still the files recorded.
+// A process that ends normally removes its file, unless a temporary file of its own could not
+// be removed: the file then stays for the next process to finish. The next process that opens
+// the network (or creates a temporary file) reads the files of processes that no longer run and
+// finishes or undoes what they left, touching only the entries recorded, and only while they
+// are still the files recorded.
+//
+// A journal is live exactly while its owner holds an open file description lock on it (taken
+// before the file gets its name, released by the kernel when the owner ends however it ends):
+// no process id or start time is trusted, so a process in another PID namespace, or a journal
+// renamed by hand, is told right. The process that puts a journal right holds its lock
+// meanwhile, so two never do it at once. Anything in the folder that is not a regular file is
+// passed over unopened, and check reports it.
 
 #include <sys/types.h>
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "netware/sim/metadata_store.h"
@@ -33,6 +42,7 @@ class Journal {
         FileIdentity targetIdentity;
         std::uint32_t attributes = 0;
         std::int64_t written = 0;  // when its file was last written (ns), for LeftBehind's
+        std::string file;          // the journal it was read from
     };
     static constexpr char kTempCreating = 'c';  // key: about to be created
     static constexpr char kTempCreated = 'T';   // key, identity
@@ -57,23 +67,39 @@ class Journal {
     // to do.
     std::uint32_t Write(const Record& record);
 
-    // The records of every process that no longer runs, each file's in its order; their files
-    // are listed in *files, for Forget once what they left has been put right.
+    // The records of every process that no longer runs, each file's in its order (each with
+    // the name of its file); their files are listed in *files and held (locked) until Forget
+    // removes those put right and releases the others.
     std::vector<Record> LeftBehind(std::vector<std::string>* files);
     void Forget(const std::vector<std::string>& files);
+    // The records of journals whose owners no longer run, read without holding them (check).
+    std::vector<Record> Peek();
+    // Names in the folder that are not regular files, as the last look found them.
+    const std::vector<std::string>& NotFiles() const { return notFiles_; }
+    const std::string& Dir() const { return dir_; }
+    // This process's file stays when it ends: something it records is not put right yet.
+    void Keep() { keep_ = true; }
+    // A held journal that cannot be forgotten yet keeps only these records.
+    void KeepOnly(const std::string& file, const std::vector<Record>& records);
     // True when the journal directory changed since the last LeftBehind (another process
     // started, or ended).
     bool Changed();
 
   private:
+    static std::string Line(const Record& r);
+    // Makes this process's file, locked before it has its name; false with errno set.
+    bool Create();
+    // Reads the journals of processes that no longer run; hold: keep them locked (in held_).
+    std::vector<Record> ReadDead(std::vector<std::string>* files, bool hold);
+    void Release();
+
     std::string dir_;
     std::string own_;  // this process's file
     int fd_ = -1;
+    bool keep_ = false;
     std::int64_t seenChange_ = -1;
+    std::vector<std::pair<std::string, int>> held_;  // journals being put right, locked
+    std::vector<std::string> notFiles_;
 };
-
-// The start time of a process (from /proc), 0 when it does not run; with the pid it names a
-// process once, whatever later process reuses the number.
-std::uint64_t ProcessStartTime(pid_t pid);
 
 }  // namespace sim

@@ -1,8 +1,15 @@
 #include "netware/sim/metadata_store.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <ctime>
+
+#include "resources/string_ids.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
 
 namespace sim {
 
@@ -99,7 +106,39 @@ bool MetadataStore::Run(sqlite3_stmt* s) {
     return rc == SQLITE_DONE;
 }
 
+namespace {
+
+// The process that holds the store's write lock: SQLite keeps it as a POSIX lock on byte 120
+// of the shared-memory file beside the store. 0 when nobody does, or it cannot be told (a
+// process of another PID namespace).
+long WriteLockHolder(const std::string& sharedMemory) {
+    const int fd = ::open(sharedMemory.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 120;
+    lock.l_len = 1;
+    const bool held = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    return held ? static_cast<long>(lock.l_pid) : 0;
+}
+
+}  // namespace
+
 void MetadataStore::Fail(int sqliteCode) {
+    // Gave up waiting for the write lock: the process that keeps it is named, once, so that a
+    // run stopped with Ctrl-Z inside a change can be found and let go on.
+    if ((sqliteCode & 0xFF) == SQLITE_BUSY && !holderNamed_) {
+        if (const long holder = WriteLockHolder(file_ + "-shm")) {
+            holderNamed_ = true;
+            std::fprintf(
+                stderr, "%s\n",
+                FormatText(LoadResString(IDS_SIM_STORE_HELD), file_.c_str(), holder, holder)
+                    .c_str());
+        }
+    }
     FailWith(WindowsCodeOf(sqliteCode));
 }
 
@@ -179,6 +218,7 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         "FROM entry WHERE server=?1 AND volume=?2 AND dir=?3");
     dataVersionStatement_ = Prepare("PRAGMA data_version");
     logPath_ = file + "-wal";
+    file_ = file;
     for (sqlite3_stmt* s : {find_, insert_, update_, removeKey_, removeId_, removeTrustees_, move_,
                             moveChildren_, identity_, alias_, trustees_, setTrustee_, begin_,
                             beginWrite_, commit_, rollback_, dirRows_, dataVersionStatement_}) {

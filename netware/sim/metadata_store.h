@@ -169,6 +169,8 @@ class MetadataStore {
 
     sqlite3* db_ = nullptr;
     std::string logPath_;
+    std::string file_;
+    bool holderNamed_ = false;
     static constexpr std::size_t kMaxCachedDirectories = 512;
     static constexpr std::size_t kMaxCachedRows = 16384;
     DirectoryCache<CachedDirectory> cache_{kMaxCachedDirectories, kMaxCachedRows};  // by DirText

@@ -116,6 +116,8 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
     *created = false;
     if (!e.parentExists)
         return win::ERROR_PATH_NOT_FOUND;
+    if (r.mustBeNew)
+        NameNotAlias(e);
     if (e.isRoot || (e.exists && e.st.isDir))
         return win::ERROR_ACCESS_DENIED;
     MetaRow row;
@@ -169,6 +171,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
         e.st = StatOpen(fd);
         e.exists = true;
         NoteAdded(*e.volume, e.parentRel, name);
+        MoveAliasOn(*e.volume, e.parentRel, name);
         // The new file has the defaults until something is stored for it. A leftover row of
         // an earlier file of the name does not match its identity and is dropped when met.
         row = DefaultMeta(*e.volume, false);
@@ -466,6 +469,7 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
 std::uint32_t Core::MakeDirectory(Entry& e) {
     if (!e.parentExists)
         return win::ERROR_PATH_NOT_FOUND;
+    NameNotAlias(e);
     if (e.exists)
         return win::ERROR_ALREADY_EXISTS;
     std::string name;
@@ -480,6 +484,7 @@ std::uint32_t Core::MakeDirectory(Entry& e) {
     e.st = StatPath(e.local);
     e.exists = true;
     NoteAdded(*e.volume, e.parentRel, name);
+    MoveAliasOn(*e.volume, e.parentRel, name);
     return 0;  // a new directory has the defaults, which need no row
 }
 
@@ -511,6 +516,20 @@ bool Exchange(const std::string& a, const std::string& b) {
     return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
 }
 
+// The file at path is the one of that identity.
+bool Holds(const std::string& path, const FileIdentity& id) {
+    const DiskStat st = StatPath(path);
+    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
+}
+
+// Swaps two names back after a swap, only while each still holds what the swap put there:
+// a file another program put at either name meanwhile is never moved.
+void SwapBack(const std::string& from, const std::string& target, const FileIdentity& moved,
+              const FileIdentity& replaced) {
+    if (Holds(target, moved) && Holds(from, replaced))
+        Exchange(from, target);
+}
+
 }  // namespace
 
 std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
@@ -528,6 +547,10 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         return win::ERROR_SHARING_VIOLATION;
     Volume& v = *from.volume;
     std::string toDir = to.parentRel.empty() ? v.local : v.local + "/" + to.parentRel;
+    // A rename onto a name that is only another entry's alias makes that name: it never
+    // replaces the entry whose alias it is.
+    if (to.exists && (to.st.inode != from.st.inode || to.st.device != from.st.device))
+        NameNotAlias(to);
     bool sameEntry = to.exists && to.st.inode == from.st.inode && to.st.device == from.st.device;
     std::string target;
     std::uint64_t replacedSize = 0;
@@ -573,8 +596,16 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     // file can be put back; it is removed once the change is kept.
     bool swapped = false;
     int rc = 0;
+    const FileIdentity replacedIdentity{to.st.inode, to.st.birth};
     if (replacing) {
         swapped = Exchange(from.local, targetLocal);
+        // Another program may have put a file of its own at the name since it was looked at:
+        // that one is not replaced unseen. It goes back, and the rename is refused.
+        if (swapped && !Holds(from.local, replacedIdentity)) {
+            if (Holds(targetLocal, fromIdentity))
+                Exchange(from.local, targetLocal);
+            return win::ERROR_SHARING_VIOLATION;
+        }
         if (!swapped)
             rc = ::rename(from.local.c_str(), targetLocal.c_str());
     } else {
@@ -591,17 +622,19 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         store_.Move(fromKey, toKey, fromIdentity, from.st.isDir);
     else
         store_.Remove(toKey);
+    if (!replacing)
+        MoveAliasOn(v, to.parentRel, target);
     store_.CommitPending();
     if (const std::uint32_t failure = store_.Failure()) {
         // The store did not take it: the disk goes back to how it was.
         if (swapped)
-            Exchange(from.local, targetLocal);
+            SwapBack(from.local, targetLocal, fromIdentity, replacedIdentity);
         else if (!replacing)
             ::renameat2(AT_FDCWD, targetLocal.c_str(), AT_FDCWD, from.local.c_str(),
                         RENAME_NOREPLACE);
         return failure;
     }
-    if (swapped)
+    if (swapped && Holds(from.local, replacedIdentity))
         ::unlink(from.local.c_str());  // the replaced file, now under the old name
     if (replacing) {
         AdjustUsage(&v, replacedSize, 0);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -143,12 +144,119 @@ DiskStat RealDirectory(const std::string& local, std::string* problem) {
 
 }  // namespace
 
+namespace {
+
+std::string KeyText(const EntryKey& key) {
+    return key.server + '\t' + key.volume + '\t' + key.dir + '\t' + key.name;
+}
+
+EntryKey ParseKeyText(const std::string& text) {
+    EntryKey key;
+    std::string* parts[] = {&key.server, &key.volume, &key.dir, &key.name};
+    std::size_t start = 0;
+    for (std::string* part : parts) {
+        const std::size_t tab = text.find('\t', start);
+        *part = text.substr(start, tab - start);
+        start = tab == std::string::npos ? text.size() : tab + 1;
+    }
+    return key;
+}
+
+bool Is(const DiskStat& st, const FileIdentity& id) {
+    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
+}
+
+}  // namespace
+
 Core::~Core() {
+    // A temporary file of this process still there (its removal failed) stays recorded, so
+    // that the next process removes it; nothing else of this process is pending any more.
+    bool left = false;
+    for (const auto& [key, identity] : ownTemporaries_) {
+        std::string local;
+        left = left || (LocalOf(key, &local) && Is(StatPath(local), identity));
+    }
+    if (left) {
+        while (!pendingResets_.empty())
+            SettleAttributes(ParseKeyText(pendingResets_.begin()->first));
+        journal_.Keep();
+    }
     if (!root_.empty())
         ReleaseRoot(root_);
 }
 
-bool Core::Load(const std::string& root, std::string* error, bool finishStoppedWork) {
+void Core::NoteTemporary(const EntryKey& key, const FileIdentity& identity) {
+    // Those gone (delivered or removed) are dropped now and then, so that the list stays short.
+    if (ownTemporaries_.size() >= kMaxOwnTemporaries) {
+        std::erase_if(ownTemporaries_, [this](const auto& t) {
+            std::string local;
+            return !LocalOf(t.first, &local) || !Is(StatPath(local), t.second);
+        });
+    }
+    ownTemporaries_.emplace_back(key, identity);
+}
+
+std::vector<std::string> Core::LeftTemporaries() {
+    std::vector<std::string> out;
+    for (const Journal::Record& r : journal_.Peek()) {
+        std::string local;
+        Volume* v = r.kind == Journal::kTempCreated ? LocalOf(r.key, &local) : nullptr;
+        if (v && Is(StatPath(local), r.identity)) {
+            std::string path = "\\\\" + r.key.server + "\\" + r.key.volume;
+            for (const std::string& part : SplitPath(r.key.dir + "/" + r.key.name, true))
+                path += "\\" + part;
+            out.push_back(path);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// Beside the store, and kept when the store goes: this network has had a store, so a missing
+// or empty one is a lost one, never a new network's first.
+const char* kStoreMade = "/store-made";
+const char* kStoreFile = "/metadata.db";
+
+}  // namespace
+
+bool Core::StoreThere(const std::string& storeDir, bool rebuilding, std::string* error) {
+    const std::string file = storeDir + kStoreFile;
+    const DiskStat st = StatPath(file);
+    const bool holdsData = st.ok && (!st.isFile || st.size > 0);
+    if (rebuilding) {
+        if (holdsData) {
+            *error = FormatText(LoadResString(IDS_NETSIM_STORE_PRESENT), file.c_str());
+            return false;
+        }
+        for (const char* suffix : {"", "-wal", "-shm"})
+            ::unlink((file + suffix).c_str());
+        return true;
+    }
+    if (!holdsData && StatPath(storeDir + kStoreMade).ok) {
+        *error = FormatText(LoadResString(IDS_SIM_STORE_MISSING), file.c_str());
+        return false;
+    }
+    return true;
+}
+
+void Core::MarkStoreMade(const std::string& storeDir) {
+    const std::string marker = storeDir + kStoreMade;
+    if (StatPath(marker).ok)
+        return;
+    const int fd =
+        ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    const char text[] =
+        "This network has a metadata store (metadata.db). Should it be lost, the network is not "
+        "opened until it is put back or rebuilt with farcast-netsim rebuild-store.\n";
+    (void)!::write(fd, text, sizeof text - 1);
+    ::close(fd);
+}
+
+bool Core::Load(const std::string& root, std::string* error, bool finishStoppedWork,
+                bool rebuildingStore) {
     recovering_ = finishStoppedWork;
     char real[PATH_MAX];
     DiskStat rootStat = StatPath(root);
@@ -213,6 +321,8 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
     }
     std::string storeDir = root_ + "/.netsim";
     ::mkdir(storeDir.c_str(), 0755);
+    if (!StoreThere(storeDir, rebuildingStore, error))
+        return false;
     std::string storeError;
     if (!store_.Open(storeDir + "/metadata.db", &storeError) ||
         !journal_.Open(storeDir + "/journal", &storeError)) {
@@ -220,6 +330,7 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
                             (storeDir + "/metadata.db").c_str(), storeError.c_str());
         return false;
     }
+    MarkStoreMade(storeDir);
     // [[fault]] call = "MetadataStore" makes the store refuse a write of a matching entry.
     store_.SetWriteGate([this](const EntryKey& key) -> std::uint32_t {
         std::string path = "\\\\" + key.server + "\\" + key.volume;
@@ -473,6 +584,8 @@ Entry Core::ResolveChild(Volume& v, const std::string& dirRel, const std::string
     if (code == 0) {
         e.exists = true;
         e.name = real;
+        if (!SameName(real, name))
+            e.byAlias = name;
     } else {
         e.name = name;
         e.st = DiskStat();
@@ -642,6 +755,33 @@ bool Core::NewEntryName(const Volume& v, const std::string& given, std::string* 
     return true;
 }
 
+void Core::NameNotAlias(Entry& e) const {
+    if (!e.exists || e.byAlias.empty())
+        return;
+    e.exists = false;
+    e.name = e.byAlias;
+    e.byAlias.clear();
+    e.st = DiskStat();
+    e.local = e.volume->local + "/" + e.Rel();
+}
+
+void Core::MoveAliasOn(Volume& v, const std::string& dirRel, const std::string& name) {
+    if (!v.cfg.longNames || !IsDosName(name))
+        return;
+    const EntryKey dirKey{v.server->cfg.name, v.cfg.name, dirRel, ""};
+    std::string holder;
+    if (!store_.FindAlias(dirKey, Upper(name), &holder) || holder == name)
+        return;
+    const std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    const DiskStat s = StatPath(localDir + "/" + holder);
+    const EntryKey key{dirKey.server, dirKey.volume, dirRel, holder};
+    MetaRow row;
+    if (!s.ok || s.special || !store_.Find(key, {s.inode, s.birth}, &row))
+        return;
+    row.alias.clear();
+    store_.Update(row, key);
+}
+
 std::uint32_t Core::CompleteAliases(Volume& v, const std::string& dirRel) {
     std::uint32_t error = 0;
     std::vector<Listed> listed = List(v, dirRel, &error);
@@ -763,8 +903,6 @@ bool Core::AliasFree(Volume& v, const std::string& dirRel, const std::string& al
 std::string Core::Alias(const Entry& e, MetaRow* row, const DiskStat* dirStat) {
     if (e.isRoot)
         return "";
-    if (!row->alias.empty())
-        return row->alias;
     Volume& v = *e.volume;
     std::string alias;
     std::string localDir = e.parentRel.empty() ? v.local : v.local + "/" + e.parentRel;
@@ -781,6 +919,10 @@ std::string Core::Alias(const Entry& e, MetaRow* row, const DiskStat* dirStat) {
         }
         return false;
     };
+    // A kept alias stays the entry's own unless another entry has since been given it as its
+    // name (made by hand, or on a network written before names moved aliases on).
+    if (!row->alias.empty() && !takenByName(row->alias))
+        return row->alias;
     if (IsDosName(e.name)) {
         std::string upper = Upper(e.name);
         bool exactUpper = upper == e.name;
@@ -834,14 +976,6 @@ void Core::SetAttributeWord(const Entry& e, MetaRow* row, std::uint32_t word) {
     SaveMeta(e, *row);
 }
 
-namespace {
-
-std::string KeyText(const EntryKey& key) {
-    return key.server + '\t' + key.volume + '\t' + key.dir + '\t' + key.name;
-}
-
-}  // namespace
-
 std::uint32_t Core::NoteAttributeChange(const Entry& e, std::uint32_t before, std::uint32_t after) {
     const EntryKey key = KeyOf(e);
     auto pending = pendingResets_.find(KeyText(key));
@@ -881,14 +1015,6 @@ Volume* Core::LocalOf(const EntryKey& key, std::string* local) {
     return v;
 }
 
-namespace {
-
-bool Is(const DiskStat& st, const FileIdentity& id) {
-    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
-}
-
-}  // namespace
-
 void Core::FinishRename(const Journal::Record& r) {
     std::string from, to;
     Volume* v = LocalOf(r.key, &from);
@@ -909,24 +1035,25 @@ void Core::FinishRename(const Journal::Record& r) {
     }
 }
 
-void Core::RemoveLeftTemporary(const Journal::Record& r, bool identityKnown) {
+bool Core::RemoveLeftTemporary(const Journal::Record& r, bool identityKnown) {
     std::string local;
     Volume* v = LocalOf(r.key, &local);
     if (!v)
-        return;
+        return false;  // its volume cannot be used now: kept for a later look
     const DiskStat st = StatPath(local);
     if (!st.isFile)
-        return;
+        return st.ok || st.err == ENOENT || st.err == ENOTDIR;
     if (identityKnown
             ? !Is(st, r.identity)
             // Stopped between making the file and recording it: only a file made
             // then, still empty, is that one.
             : (st.size != 0 || st.birth < r.written || st.birth > r.written + 5000000000LL))
-        return;
-    if (::unlink(local.c_str()) == 0) {
-        store_.RemoveQuietly(r.key);
-        v->usageKnown = false;  // counted afresh when next asked
-    }
+        return true;
+    if (::unlink(local.c_str()) != 0)
+        return false;
+    store_.RemoveQuietly(r.key);
+    v->usageKnown = false;  // counted afresh when next asked
+    return true;
 }
 
 void Core::RestoreAttributes(const Journal::Record& r) {
@@ -975,13 +1102,28 @@ void Core::Recover() {
     // Renames first: a temporary file that reached its place is no longer a leftover.
     for (const Journal::Record& r : renames)
         FinishRename(r);
-    for (const auto& [key, r] : temps)
-        RemoveLeftTemporary(r, r.kind == Journal::kTempCreated);
+    std::map<std::string, std::vector<Journal::Record>> unfinished;  // file -> temporaries left
+    for (const auto& [key, r] : temps) {
+        if (!RemoveLeftTemporary(r, r.kind == Journal::kTempCreated))
+            unfinished[r.file].push_back(r);
+    }
     for (const auto& [key, r] : resets)
         RestoreAttributes(r);
-    // What could not be put right now stays journaled for the next open.
-    if (store_.CommitChecked() == 0)
-        journal_.Forget(files);
+    // What could not be put right now stays journaled for the next open: a temporary file that
+    // cannot be removed yet, or everything when the store did not take the changes.
+    if (store_.CommitChecked() != 0) {
+        journal_.Forget({});
+        return;
+    }
+    std::vector<std::string> done;
+    for (const std::string& file : files) {
+        auto left = unfinished.find(file);
+        if (left == unfinished.end())
+            done.push_back(file);
+        else
+            journal_.KeepOnly(file, left->second);
+    }
+    journal_.Forget(done);
 }
 
 std::uint64_t Core::Blocks(const Volume& v, std::uint64_t bytes) const {

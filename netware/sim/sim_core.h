@@ -98,6 +98,9 @@ struct Entry {
     // A Windows error code when the lookup could not be decided: a directory on the way, or
     // the entry itself, cannot be read. The entry is then neither found nor missing.
     std::uint32_t error = 0;
+    // The name as given when it reached the entry only as the entry's alias (empty when the
+    // entry bears the name): a name being created there is free, not that entry.
+    std::string byAlias;
     std::string Rel() const { return parentRel.empty() ? name : parentRel + "/" + name; }
 };
 
@@ -149,7 +152,10 @@ class Core {
     ~Core();
     Core(const Core&) = delete;
     Core& operator=(const Core&) = delete;
-    bool Load(const std::string& root, std::string* error, bool finishStoppedWork = true);
+    // rebuildingStore: the store is missing and about to be rebuilt (an existing one is
+    // refused); otherwise a store missing or empty on a network that has had one is refused.
+    bool Load(const std::string& root, std::string* error, bool finishStoppedWork = true,
+              bool rebuildingStore = false);
 
     const std::string& Root() const { return root_; }
     NetworkConfig& Config() { return config_; }
@@ -193,6 +199,12 @@ class Core {
     // Checks and adapts a name for a new entry: false when it cannot be a name on that
     // volume. DOS-only volumes take upper-case 8.3 names: a lower-case one is upper-cased.
     bool NewEntryName(const Volume& v, const std::string& given, std::string* onDisk) const;
+    // An entry that a name being created reached only by its alias stands for that name,
+    // missing: a name is never taken for another entry's alias when it is made.
+    void NameNotAlias(Entry& e) const;
+    // A name just made in dirRel that another entry held as its alias: that entry's alias
+    // moves on (it gets a new one when next asked), so that no alias equals another's name.
+    void MoveAliasOn(Volume& v, const std::string& dirRel, const std::string& name);
 
     // Entries of a directory in a stable order, NetWare entries only. *error (when given) is
     // 0, or the Windows error code of a directory that cannot be listed whole (then the list
@@ -302,6 +314,12 @@ class Core {
     // Finishes or undoes what stopped processes left (their journals); at open, and before a
     // new temporary file, when another process's journal has come or gone.
     void Recover();
+    // A temporary file this process made: should it still be there when the process ends, its
+    // record stays for the next one.
+    void NoteTemporary(const EntryKey& key, const FileIdentity& identity);
+    // Temporary files that stopped or failed copies left (as network paths), without touching
+    // them.
+    std::vector<std::string> LeftTemporaries();
 
     // Compressed files (zstd): the uncompressed data of a stored stream.
     static bool Decompress(const std::string& stream, std::string* data);
@@ -337,10 +355,13 @@ class Core {
     bool AliasFree(Volume& v, const std::string& dirRel, const std::string& alias,
                    const std::string& owner);
     win::HANDLE NewHandle() { return nextHandle_++; }
+    static bool StoreThere(const std::string& storeDir, bool rebuilding, std::string* error);
+    static void MarkStoreMade(const std::string& storeDir);
 
     // Recovery of one stopped process's records.
     void FinishRename(const Journal::Record& r);
-    void RemoveLeftTemporary(const Journal::Record& r, bool identityKnown);
+    // True when the temporary file is gone (or the file there is not it).
+    bool RemoveLeftTemporary(const Journal::Record& r, bool identityKnown);
     void RestoreAttributes(const Journal::Record& r);
     // The volume and local path of a row's key; null when its volume is not usable.
     Volume* LocalOf(const EntryKey& key, std::string* local);
@@ -350,7 +371,9 @@ class Core {
     std::vector<std::unique_ptr<Server>> servers_;
     MetadataStore store_;
     Journal journal_;
-    std::map<std::string, std::uint32_t> pendingResets_;    // key text -> the word before
+    std::map<std::string, std::uint32_t> pendingResets_;  // key text -> the word before
+    std::vector<std::pair<EntryKey, FileIdentity>> ownTemporaries_;
+    static constexpr std::size_t kMaxOwnTemporaries = 256;
     std::unordered_map<std::string, unsigned> aliasHints_;  // directory, base, ext -> next
     static constexpr std::size_t kMaxAliasHints = 16384;
     bool recovering_ = true;  // what stopped processes left is put right

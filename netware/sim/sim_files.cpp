@@ -508,6 +508,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
                     Fail(journalError);
                     return 0;
                 }
+                core_.NoteTemporary(record.key, record.identity);
             }
         }
         if (err == win::ERROR_FILE_EXISTS)

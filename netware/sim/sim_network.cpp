@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <set>
 
 #include "netware/sim/sim_names.h"
 #include "netware/sim/sim_network_impl.h"
@@ -309,6 +310,9 @@ void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
     }
     closedir(d);
     std::sort(names.begin(), names.end());
+    std::set<std::string> upperNames;
+    for (const std::string& name : names)
+        upperNames.insert(Upper(name));
     std::map<std::string, std::string> seen;  // upper-case name -> first name
     std::vector<std::string> subdirs;
     for (const std::string& name : names) {
@@ -336,13 +340,18 @@ void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
         if (!v.cfg.longNames && !IsUpperDosName(name))
             out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_NOT_DOS_NAME), netDir.c_str(),
                                       name.c_str()));
+        MetaRow row;
+        EntryKey key{v.server->cfg.name, v.cfg.name, dirRel, name};
+        const bool hasRow = core_.Store().Find(key, {st.inode, st.birth}, &row);
+        // Written before a name made over an alias moved that alias on.
+        if (hasRow && !row.alias.empty() && row.alias != Upper(name) && upperNames.count(row.alias))
+            out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_ALIAS_IS_NAME), netDir.c_str(),
+                                      row.alias.c_str(), name.c_str()));
         if (st.isDir) {
             subdirs.push_back(dirRel.empty() ? name : dirRel + "/" + name);
             continue;
         }
-        MetaRow row;
-        EntryKey key{v.server->cfg.name, v.cfg.name, dirRel, name};
-        if (core_.Store().Find(key, {st.inode, st.birth}, &row) && row.compressed) {
+        if (hasRow && row.compressed) {
             int fd = ::open((localDir + "/" + name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
             std::string stream(st.size, '\0'), data;
             bool ok = fd >= 0 && ::pread(fd, stream.data(), stream.size(), 0) ==
@@ -371,6 +380,10 @@ std::vector<std::string> NetworkImpl::Check() {
                 CheckDirectory(v, "", &problems);
         }
     }
+    for (const std::string& path : core_.LeftTemporaries())
+        problems.push_back(FormatText(LoadResString(IDS_SIM_CHECK_TEMP_LEFT), path.c_str()));
+    for (const std::string& path : core_.Log().NotFiles())
+        problems.push_back(FormatText(LoadResString(IDS_SIM_CHECK_JOURNAL_NOT_FILE), path.c_str()));
     return problems;
 }
 

@@ -102,4 +102,8 @@ win::FileServices& LocalFileServices();
 // Creates the demo network in dir (which must not hold a network yet).
 bool CreateDemoNetwork(const std::string& dir, std::string* error);
 
+// Makes a new metadata store for the network at root from its trees, when the old one is lost
+// (an existing store is refused). *lines tells what was found and what could not be known.
+bool RebuildStore(const std::string& root, std::vector<std::string>* lines, std::string* error);
+
 }  // namespace sim

@@ -93,6 +93,12 @@ class CopyTest : public ::testing::Test {
             net_ = std::make_unique<TestNetwork>(std::string(kCopyTestNetwork) + extraToml);
         return *net_;
     }
+    // Removes the network, so that the next Net() makes a fresh one.
+    void ResetNet() {
+        SetNetWare(nullptr);
+        win::SetFiles(nullptr);
+        net_.reset();
+    }
     void Write(const std::string& relative, const std::string& content, std::int64_t mtime = -1) {
         Net().WriteFile(relative, content, mtime);
     }

@@ -10,8 +10,11 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <vector>
 
 #include "copy/file_copy.h"
+#include "netware/sim/sim_network.h"
 #include "tests/copy/copy_fixture.h"
 
 namespace {
@@ -255,6 +258,86 @@ TEST_F(InterruptedCopyTest, AFullDiskUnderTheMetadataStoreIsSaid) {
 // A process killed in the middle of a replacement: its destination keeps its bytes, but its
 // attributes are reset and its temporary file lies there, until the next process opens the
 // network and puts them right.
+// A copy that gives up puts the destination's word back only onto the file it read it from,
+// as it left it: a file delivered by another program, or a word set by an administrator
+// meanwhile, is left alone, and that is said.
+TEST_F(InterruptedCopyTest, ARestoreNeverLandsOnAFileChangedMeanwhile) {
+    const std::string skipped = AskText(IDS_ERR_RESTORE_SKIPPED, kTarget.c_str()).substr(0, 60);
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::string content;
+        std::string attributes;
+    };
+    const std::vector<Case> cases = {
+        {"another program delivers a file",
+         [this] {
+             const std::string next = Net().LocalPath("HQ/DATA/DST/other");
+             std::ofstream(next) << "theirs";
+             std::filesystem::rename(next, Net().LocalPath("HQ/DATA/DST/A.TXT"));
+         },
+         "theirs", "0x00000020"},
+        {"an administrator sets the word", [this] { SetAttributes(kTarget, 0x00000002); }, "old",
+         "0x00000002"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Prepare();
+        ui.boxes.clear();
+        DuringTheCopy([this, &c] {
+            c.change();
+            std::ofstream(SourceLocal(), std::ios::app) << "more";  // and the copy gives up
+        });
+        EXPECT_EQ(CopyOneFile(kSource, kDstDir), 0u);
+        ASSERT_EQ(ui.boxes.size(), 2u);
+        EXPECT_EQ(ui.boxes[0].text.substr(0, 60), skipped);
+        EXPECT_EQ(ui.boxes[1].text, kChanged);
+        EXPECT_EQ(Content(kTarget), c.content);
+        EXPECT_EQ(Stat(kTarget)["attributes"], c.attributes);
+        EXPECT_TRUE(TemporaryFiles("HQ/DATA/DST").empty());
+        ResetNet();
+    }
+}
+
+// The temporary file has the source's read-only attribute when the rename fails: it is
+// removed all the same. One that cannot be removed is said, stays recorded and is reported,
+// and the next program that opens the network removes it.
+TEST_F(InterruptedCopyTest, AnAbandonedTemporaryFileIsRemovedOrSaid) {
+    Prepare("\n[[fault]]\ncall = \"MoveFileEx\"\ncode = 5\n");
+    SetAttributes(kSource, 0x00000021);
+    EXPECT_EQ(CopyOneFile(kSource, kDstDir), 0u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text.rfind("ERROR - " + kSource + " was successfully copied", 0), 0u);
+    EXPECT_TRUE(TemporaryFiles("HQ/DATA/DST").empty());
+    ExpectOldDestinationKept();
+    ResetNet();
+
+    Prepare(
+        "\n[[fault]]\ncall = \"MoveFileEx\"\ncode = 5\n"
+        "[[fault]]\ncall = \"DeleteFile\"\npath = '*FCT*'\ncode = 5\n");
+    SetAttributes(kSource, 0x00000021);
+    ui.boxes.clear();
+    EXPECT_EQ(CopyOneFile(kSource, kDstDir), 0u);
+    const std::vector<std::string> left = TemporaryFiles("HQ/DATA/DST");
+    ASSERT_EQ(left.size(), 1u);
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].text,
+              AskText(IDS_ERR_TEMP_LEFT, (kDstDir + "\\" + left[0]).c_str(), "Access is denied."));
+    Net().Close();  // the program ends: its record of the file stays
+    {
+        std::string error;
+        auto look = sim::SimNetwork::Open(Net().Root(), &error, false);
+        ASSERT_TRUE(look) << error;
+        const std::vector<std::string> problems = look->Check();
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0], FormatText(LoadResString(IDS_SIM_CHECK_TEMP_LEFT),
+                                          (kDstDir + "\\" + left[0]).c_str()));
+    }
+    Net().Install();  // the next program
+    EXPECT_TRUE(TemporaryFiles("HQ/DATA/DST").empty());
+    ExpectOldDestinationKept();
+}
+
 TEST_F(InterruptedCopyTest, WhatAKilledCopyLeftIsPutRightByTheNextOpen) {
     Net();
     Write("HQ/DATA/SRC/A.TXT", std::string(64 * 1024, 'n'), 1700000000);

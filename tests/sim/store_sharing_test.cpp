@@ -1,9 +1,17 @@
 // The metadata store is shared with other processes (the admin tool): every call leaves it
 // committed and unlocked, and a change another process makes between calls is seen by the next
 // call. Rows follow files through the renames that copies make.
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
+
+#include "resources/string_ids.h"
 #include "tests/sim/sim_fixture.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
 
 namespace {
 
@@ -99,8 +107,9 @@ TEST_F(StoreSharingTest, ChangesOfAnotherProcessBetweenCallsAreSeen) {
     ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=32 WHERE name='a.txt'"));
     EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
     // A row another process makes, and one it removes.
-    ASSERT_TRUE(other.Exec("UPDATE entry SET name='LongFileName.txt', attributes=3 WHERE "
-                           "name='a.txt'"));
+    ASSERT_TRUE(
+        other.Exec("UPDATE entry SET name='LongFileName.txt', attributes=3 WHERE "
+                   "name='a.txt'"));
     EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_NE(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\LongFileName.txt)"),
               win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN)
@@ -137,6 +146,37 @@ TEST_F(StoreSharingTest, ANewFileTakesNothingFromTheFileItReplaces) {
     ASSERT_TRUE(F().SetFileAttributes(R"(\\HQ\DATA\PROJ\KEPT.TMP)", win::FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\KEPT.TMP)", R"(\\HQ\DATA\PROJ\KEPT.DAT)"));
     EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\KEPT.DAT)"), win::FILE_ATTRIBUTE_SYSTEM);
+}
+
+// A process stopped (Ctrl-Z) while it holds the store's write lock: a program that gives up
+// waiting for it names that process, and fails the call rather than waiting for ever.
+TEST_F(StoreSharingTest, AProgramThatGivesUpWaitingNamesTheHolder) {
+    const std::string store =
+        std::filesystem::canonical(net_.Root()).string() + "/.netsim/metadata.db";
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    std::fflush(nullptr);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        OtherProcess other(net_.Root());
+        const bool locked = other.Exec("BEGIN IMMEDIATE");
+        (void)!::write(ready[1], locked ? "y" : "n", 1);
+        ::raise(SIGSTOP);
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
+    testing::internal::CaptureStderr();
+    std::string error;
+    const bool set = net_.Net().SetAttributes(R"(\\HQ\DATA\PROJ\a.txt)", 0x21, &error);
+    const std::string said = testing::internal::GetCapturedStderr();
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_FALSE(set);
+    EXPECT_EQ(said, FormatText(LoadResString(IDS_SIM_STORE_HELD), store.c_str(),
+                               static_cast<long>(holder), static_cast<long>(holder)) +
+                        "\n");
 }
 
 }  // namespace
