@@ -29,7 +29,7 @@ run --help
 check "--help exits 0" test "$status" -eq 0
 check "--help lists --dry-run" grep -q -- '--dry-run' "$work/out"
 check "--help lists --parallel" grep -q -- "--parallel N  .*runs up to N servers' passes at once" "$work/out"
-check "the usage names --parallel" grep -q -- '\[--dry-run\] \[--parallel N\] PATH' "$work/out"
+check "the usage names --parallel" grep -q -- '\[--dry-run\] \[--parallel N\] \[-q|-v\] PATH' "$work/out"
 check "--help gives the exit statuses" grep -q '^Exit status: 0 done, 3 done but' "$work/out"
 run --select ACME_SALES --bogus x
 check "an unknown option is a usage error" test "$status" -eq 2
