@@ -361,6 +361,14 @@ int Run(const Arguments& args) {
             return stoppedBySignal = stoppedBySignal || stopSignals.Take();
         };
         passes.cancelLikeTheUser = [&ui] { CancelLikeTheUser(ui); };
+        if (terminal.ShowsProgress()) {
+            passes.passProgress = [&terminal](std::uint64_t before) {
+                return terminal.PassProgress(before);
+            };
+            passes.showProgress = [&terminal](const ProgressSnapshot& run) {
+                terminal.ShowRun(run);
+            };
+        }
         SetServerTurns([passes] { RunParallelPasses(passes); });
     }
     const DropList drop = MakeDropList(args.paths, network->Root());

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -30,6 +31,11 @@ namespace {
 
 constexpr int kPassCouldNotStart = 2;  // a pass's exit status when it could not open the store
 constexpr int kWakeMs = 250;           // the longest the run waits without looking at signals
+constexpr auto kProgressEvery = std::chrono::milliseconds(200);  // a pass's progress frames
+
+std::uint64_t Count(const ByteCount& count) {
+    return count.IsError() ? 0 : count.ToU64();
+}
 
 // A pass's log records go to the run, which appends them in server list order; the log file's
 // handle, inherited from the run, is never written by a pass.
@@ -112,11 +118,18 @@ struct Pass {
     ::signal(SIGPIPE, SIG_IGN);
     ::sigprocmask(SIG_SETMASK, &runMask, nullptr);
     bool stopped = false;
+    const std::uint64_t processedBefore = Count(CopyRun.RunBytesProcessed);
+    auto nextProgress = std::chrono::steady_clock::time_point{};
     setup.ui->onPump = [&] {
         if (signals.Take())
             stopped = true;
         if (stopped)
             setup.cancelLikeTheUser();
+        const auto now = std::chrono::steady_clock::now();
+        if (setup.passProgress && now >= nextProgress) {
+            report.SendProgress(setup.passProgress(processedBefore));
+            nextProgress = now + kProgressEvery;
+        }
     };
 
     std::string error;
@@ -215,6 +228,21 @@ void WaitForPasses(const ParallelPassesSetup& setup, std::vector<Pass>& passes) 
             ReadReport(*owners[i]);
 }
 
+// The whole run's progress: every pass's part of the source times the servers.
+ProgressSnapshot RunProgressOf(const std::vector<Pass>& passes) {
+    ProgressSnapshot run;
+    const std::uint64_t files = Count(CopyRun.SourceFiles);
+    const std::uint64_t bytes = Count(CopyRun.SourceBytes);
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        const Pass& pass = passes[i];
+        const PassStage stage = pass.ended     ? PassStage::Ended
+                                : pass.started ? PassStage::Running
+                                               : PassStage::Waiting;
+        run += PassPart(stage, pass.report.progress, CopyRun.ServerResults[i].name, files, bytes);
+    }
+    return run;
+}
+
 void StopRunningPasses(const std::vector<Pass>& passes) {
     for (const Pass& pass : passes)
         if (pass.started && !pass.ended)
@@ -298,6 +326,8 @@ void RunParallelPasses(const ParallelPassesSetup& setup) {
         }
         for (; shown < count && passes[shown].ended; ++shown)
             ShowPass(passes[shown], CopyRun.ServerResults[shown]);
+        if (setup.showProgress && shown < count)
+            setup.showProgress(RunProgressOf(passes));
     }
 
     std::string error;

@@ -19,12 +19,14 @@
 //   is lost in between), and the run passes its own on to every pass;
 // - a run killed without a chance to stop its passes (kill -9) stops them all the same: each
 //   gets SIGTERM when the run is gone, and cancels;
+// - the progress line is the run's alone: a pass sends where it stands, the run draws the sum;
 // - each pass's process is named after its server (ps, /proc/PID/comm), at most 15 bytes.
 
 #include <functional>
 
 #include "netware/sim/sim_network.h"
 #include "scripted/scripted_window_system.h"
+#include "tools/progress_line.h"
 
 struct ParallelPassesSetup {
     unsigned width = 1;  // passes at the same time
@@ -33,6 +35,11 @@ struct ParallelPassesSetup {
     int stopFd = -1;                          // readable when a stop signal came to the run
     std::function<bool()> stopRequested;      // true when one came (asked after stopFd woke)
     std::function<void()> cancelLikeTheUser;  // a pass's answer to a stop signal
+    // Only when the run shows a progress line: where a pass stands (in its process, from the
+    // bytes processed when it began), and the whole run's line, given the sum of the passes
+    // whenever the run wakes (it draws it when due).
+    std::function<ProgressSnapshot(std::uint64_t processedBefore)> passProgress;
+    std::function<void(const ProgressSnapshot&)> showProgress;
 };
 
 // Takes the run's server turns as described above; made to be given to SetServerTurns.

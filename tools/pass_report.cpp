@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <sstream>
 
@@ -23,6 +24,24 @@ bool GetNumber(std::istringstream& in, ByteCount* count) {
 }
 
 }  // namespace
+
+ProgressSnapshot PassPart(PassStage stage, const std::optional<ProgressSnapshot>& latest,
+                          const std::string& server, std::uint64_t files, std::uint64_t bytes) {
+    ProgressSnapshot part;
+    part.filesTotal = files;
+    part.bytesTotal = bytes;
+    if (stage == PassStage::Ended) {
+        part.filesDone = files;
+        part.bytesDone = bytes;
+    } else if (stage == PassStage::Running) {
+        if (latest) {
+            part.filesDone = std::min(latest->filesDone, files);
+            part.bytesDone = std::min(latest->bytesDone, bytes);
+        }
+        part.servers.push_back(server);
+    }
+    return part;
+}
 
 bool PassReportWriter::Send(PassFrame kind, const std::string& bytes) {
     std::string frame(kHeader, '\0');
@@ -56,6 +75,15 @@ bool PassReportWriter::SendTotals(const PassTotals& t) {
         PutNumber(out, *count);
     out << t.errorMessages << ' ' << (t.goOn ? 1 : 0);
     return Send(PassFrame::Totals, out.str());
+}
+
+bool PassReportWriter::SendProgress(const ProgressSnapshot& p) {
+    std::ostringstream out;
+    out << (p.counting ? 1 : 0) << ' ' << p.filesDone << ' ' << p.filesTotal << ' ' << p.bytesDone
+        << ' ' << p.bytesTotal << ' ' << p.servers.size();
+    for (const std::string& server : p.servers)
+        out << ' ' << server.size() << ' ' << server;
+    return Send(PassFrame::Progress, out.str());
 }
 
 PassFrameBuffer::int_type PassFrameBuffer::overflow(int_type c) {
@@ -111,10 +139,36 @@ bool PassReportReader::Dispatch(PassFrame kind, const std::string& body) {
             log += body;
             return true;
         case PassFrame::Totals:
-            break;
-        default:
-            return false;
+            return TakeTotals(body);
+        case PassFrame::Progress:
+            return TakeProgress(body);
     }
+    return false;
+}
+
+bool PassReportReader::TakeProgress(const std::string& body) {
+    std::istringstream in(body);
+    ProgressSnapshot p;
+    int counting = 0;
+    std::size_t servers = 0;
+    if (!(in >> counting >> p.filesDone >> p.filesTotal >> p.bytesDone >> p.bytesTotal >> servers))
+        return false;
+    p.counting = counting != 0;
+    for (std::size_t i = 0; i < servers; ++i) {
+        std::size_t length = 0;
+        // A name is its length, one space, its bytes (names may hold spaces).
+        if (!(in >> length) || in.get() != ' ' || length > body.size())
+            return false;
+        std::string name(length, '\0');
+        if (!in.read(name.data(), static_cast<std::streamsize>(length)))
+            return false;
+        p.servers.push_back(std::move(name));
+    }
+    progress = std::move(p);
+    return true;
+}
+
+bool PassReportReader::TakeTotals(const std::string& body) {
     std::istringstream in(body);
     PassTotals t;
     int status = 0;

@@ -3,6 +3,9 @@
 // pipe: what it printed on standard output and standard error, the records it wrote to the
 // log, each as it comes, and at its end its totals. A pass that dies sends no totals.
 //
+// While it runs, a pass whose run shows a progress line also sends, a few times a second, where
+// it stands (its files and bytes of its share, its server); the run keeps the latest.
+//
 // On the pipe every piece is a frame: one byte saying what it is, four bytes of length (little
 // endian), the bytes. One process writes to a pipe, so frames are never mixed.
 
@@ -12,6 +15,7 @@
 #include <string>
 
 #include "copy/copy_run.h"
+#include "tools/progress_line.h"
 #include "util/byte_count.h"
 
 // A pass's totals: its server's result, what it added to the run's totals, and whether the run
@@ -28,7 +32,14 @@ struct PassTotals {
     bool goOn = true;
 };
 
-enum class PassFrame : char { Output = 'O', Errors = 'E', Log = 'L', Totals = 'T' };
+enum class PassFrame : char { Output = 'O', Errors = 'E', Log = 'L', Totals = 'T', Progress = 'P' };
+
+// Where a pass stands in the run; its part of the run's progress line, of its share of the
+// source (files and bytes): all of it once the pass ended (a pass given up is over too), what it
+// last sent while it runs (its server at least), nothing before it starts.
+enum class PassStage { Waiting, Running, Ended };
+ProgressSnapshot PassPart(PassStage stage, const std::optional<ProgressSnapshot>& latest,
+                          const std::string& server, std::uint64_t files, std::uint64_t bytes);
 
 // The writing end, in the pass's process. Writes block until the run has read enough.
 class PassReportWriter {
@@ -37,6 +48,7 @@ class PassReportWriter {
     // False when the pipe is gone (the run ended): the pass can no longer be heard.
     bool Send(PassFrame kind, const std::string& bytes);
     bool SendTotals(const PassTotals& totals);
+    bool SendProgress(const ProgressSnapshot& progress);
 
   private:
     int fd_;
@@ -69,8 +81,11 @@ class PassReportReader {
     std::string errors;
     std::string log;
     std::optional<PassTotals> totals;
+    std::optional<ProgressSnapshot> progress;  // the latest the pass sent
 
   private:
     bool Dispatch(PassFrame kind, const std::string& body);
+    bool TakeTotals(const std::string& body);
+    bool TakeProgress(const std::string& body);
     std::string inbox_;
 };

@@ -41,10 +41,28 @@ std::uint64_t ServerIndex(const std::string& name) {
 
 }  // namespace
 
+std::optional<RunProgress::CopyView> RunProgress::ViewCopy() const {
+    const win::RecordedDialog* copying = ui_.LastDialog(win::DialogKind::CopyFiles);
+    if (!copying)
+        return std::nullopt;
+    CopyView view;
+    // The engine counts a file's bytes as processed when it decides to copy it: what of the
+    // file being copied has not arrived yet is not done.
+    const std::uint64_t size = FieldNumber(copying->Field(kFileSizeField));
+    const std::uint64_t copied = FieldNumber(copying->Field(kCopiedField));
+    if (copying->open && copied < size)
+        view.notArrived = size - copied;
+    view.server = copying->Field(kServerField);
+    const auto writes = copying->fieldWrites.find(kFromField);
+    const auto before = copying->fieldWritesAtTitle.find(kFromField);
+    view.filesShown = (writes == copying->fieldWrites.end() ? 0 : writes->second) -
+                      (before == copying->fieldWritesAtTitle.end() ? 0 : before->second);
+    return view;
+}
+
 ProgressSnapshot RunProgress::Take() {
     ProgressSnapshot s;
     const win::RecordedDialog* counting = ui_.LastDialog(win::DialogKind::ReadDir);
-    const win::RecordedDialog* copying = ui_.LastDialog(win::DialogKind::CopyFiles);
     if (counting && counting->open) {
         s.counting = true;
         s.filesDone = Value(CopyRun.SourceFiles);
@@ -56,25 +74,31 @@ ProgressSnapshot RunProgress::Take() {
     s.filesTotal = sourceFiles * servers;
     s.bytesTotal = Value(CopyRun.SourceBytes) * servers;
     s.bytesDone = std::min(Value(CopyRun.RunBytesProcessed), s.bytesTotal);
-    if (!copying)
+    const std::optional<CopyView> copy = ViewCopy();
+    if (!copy)
         return s;
-    // The engine counts a file's bytes as processed when it decides to copy it: what of the
-    // file being copied has not arrived yet is not done.
-    const std::uint64_t size = FieldNumber(copying->Field(kFileSizeField));
-    const std::uint64_t copied = FieldNumber(copying->Field(kCopiedField));
-    if (copying->open && copied < size)
-        s.bytesDone -= std::min(s.bytesDone, size - copied);
-    const std::string server = copying->Field(kServerField);
-    const auto writes = copying->fieldWrites.find(kFromField);
-    const auto before = copying->fieldWritesAtTitle.find(kFromField);
-    const std::uint64_t filesShown =
-        (writes == copying->fieldWrites.end() ? 0 : writes->second) -
-        (before == copying->fieldWritesAtTitle.end() ? 0 : before->second);
-    if (!server.empty())
-        s.servers.push_back(server);
+    s.bytesDone -= std::min(s.bytesDone, copy->notArrived);
+    if (!copy->server.empty())
+        s.servers.push_back(copy->server);
     // The servers before this one count whole: a server given up gets nothing, yet its share
     // of the work is over.
-    const std::uint64_t earlier = std::min(ServerIndex(server), servers) * sourceFiles;
-    s.filesDone = std::min(earlier + std::min(filesShown, sourceFiles), s.filesTotal);
+    const std::uint64_t earlier = std::min(ServerIndex(copy->server), servers) * sourceFiles;
+    s.filesDone = std::min(earlier + std::min(copy->filesShown, sourceFiles), s.filesTotal);
+    return s;
+}
+
+ProgressSnapshot RunProgress::TakePass(std::uint64_t processedBefore) {
+    ProgressSnapshot s;
+    s.filesTotal = Value(CopyRun.SourceFiles);
+    s.bytesTotal = Value(CopyRun.SourceBytes);
+    const std::uint64_t processed = Value(CopyRun.RunBytesProcessed);
+    s.bytesDone = std::min(processed - std::min(processed, processedBefore), s.bytesTotal);
+    const std::optional<CopyView> copy = ViewCopy();
+    if (!copy)
+        return s;
+    s.bytesDone -= std::min(s.bytesDone, copy->notArrived);
+    if (!copy->server.empty())
+        s.servers.push_back(copy->server);
+    s.filesDone = std::min(copy->filesShown, s.filesTotal);
     return s;
 }

@@ -3,6 +3,7 @@
 // engine's totals and from what the engine writes into its counting and copy dialogs.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "scripted/scripted_window_system.h"
@@ -17,8 +18,20 @@ class RunProgress {
     // passed) and the bytes processed (less what of the file being copied has not arrived),
     // of the source's totals times the servers selected.
     ProgressSnapshot Take();
+    // The share of one pass run in a process of its own: its server's files taken up and the
+    // bytes processed since processedBefore, of one server's share of the source.
+    ProgressSnapshot TakePass(std::uint64_t processedBefore);
 
   private:
+    // What the copy dialog shows: its server, the files shown since it named it, and what of
+    // the file being copied has not arrived yet.
+    struct CopyView {
+        std::string server;
+        std::uint64_t filesShown = 0;
+        std::uint64_t notArrived = 0;
+    };
+    std::optional<CopyView> ViewCopy() const;
+
     win::ScriptedWindowSystem& ui_;
     std::string server_;            // the server the copy dialog names
     std::uint64_t serverBase_ = 0;  // files the copy dialog had shown when it named it

@@ -28,6 +28,14 @@ void TerminalSession::Pump() {
         progress_->Show(feed_.Take(), now);
 }
 
+void TerminalSession::ShowRun(const ProgressSnapshot& run) {
+    if (!progress_)
+        return;
+    const auto now = ProgressLine::Clock::now();
+    if (progress_->Due(now))
+        progress_->Show(run, now);
+}
+
 void TerminalSession::EndProgress() {
     if (progress_)
         progress_->Clear();

@@ -23,6 +23,14 @@ class TerminalSession {
     void WatchStopSignals(int fd) { questions_.WatchStopSignals(fd); }
     // At every pump: the progress line, when it is due.
     void Pump();
+    // Whether the progress line is shown at all.
+    bool ShowsProgress() const { return progress_.has_value(); }
+    // Where a pass run in a process of its own stands (see RunProgress::TakePass).
+    ProgressSnapshot PassProgress(std::uint64_t processedBefore) {
+        return feed_.TakePass(processedBefore);
+    }
+    // The line of a run whose passes run elsewhere: the sum they sent, when due.
+    void ShowRun(const ProgressSnapshot& run);
     // Erases the progress line for the lines that follow the run.
     void EndProgress();
 
