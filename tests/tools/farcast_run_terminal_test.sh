@@ -155,9 +155,11 @@ at_terminal '' "$bin/farcast-run" --select ACME_SALES,ACME_BRANCH --target '\DAT
     --set BufferSize=1 '\\ACME_HQ\DATA\PROJECTS'
 check "terminal: a progress line is drawn" grep -qaE $'\r(ACME_BRANCH|ACME_SALES)  [0-9,]+/[0-9,]+ files  .*left\e\\[K' "$work/screen"
 check "terminal: it is erased before the summary" grep -qaF $'\r\e[K[box] Farcast | style=0x10040' "$work/screen"
-# Passes side by side: the run draws the sum of both, naming both servers while both copy.
-fresh_network
-truncate -s 64M "$work/net/ACME_HQ/DATA/PROJECTS/big.bin"
+# Passes side by side: the run draws the sum of both, naming both servers while both copy. The
+# demo's round trips (a few milliseconds a chunk) keep both copying for seconds.
+rm -rf "$work/net"
+"$bin/farcast-netsim" demo "$work/net" >/dev/null
+truncate -s 1M "$work/net/ACME_HQ/DATA/PROJECTS/big.bin"
 at_terminal '' "$bin/farcast-run" --parallel 2 --select ACME_SALES,ACME_BRANCH --target '\DATA' \
     --set BufferSize=1 '\\ACME_HQ\DATA\PROJECTS'
 check "terminal, --parallel 2: the line names both passes' servers" grep -qaE $'\r(ACME_BRANCH,ACME_SALES|ACME_SALES,ACME_BRANCH)  [0-9,]+/[0-9,]+ files  .*left\e\\[K' "$work/screen"
