@@ -14,13 +14,23 @@ win::DialogCancelHandler g_cancelHandler = nullptr;
 
 namespace win {
 
-FileServices& Files() { return *g_files; }
-void SetFiles(FileServices* files) { g_files = files; }
+FileServices& Files() {
+    return *g_files;
+}
+void SetFiles(FileServices* files) {
+    g_files = files;
+}
 
-WindowSystem& Ui() { return *g_ui; }
-void SetUi(WindowSystem* ui) { g_ui = ui; }
+WindowSystem& Ui() {
+    return *g_ui;
+}
+void SetUi(WindowSystem* ui) {
+    g_ui = ui;
+}
 
-void SetDialogCancelHandler(DialogCancelHandler handler) { g_cancelHandler = handler; }
+void SetDialogCancelHandler(DialogCancelHandler handler) {
+    g_cancelHandler = handler;
+}
 void NotifyDialogCancelled(WindowId dialog) {
     if (g_cancelHandler)
         g_cancelHandler(dialog);
@@ -34,5 +44,9 @@ bool PumpMessages() {
 
 }  // namespace win
 
-NetWareClient& NetWare() { return *g_netware; }
-void SetNetWare(NetWareClient* client) { g_netware = client; }
+NetWareClient& NetWare() {
+    return *g_netware;
+}
+void SetNetWare(NetWareClient* client) {
+    g_netware = client;
+}

@@ -197,9 +197,9 @@ TEST_F(CanonicalPathTest, DestinationsBecomeVolumePathsOrAreRefused) {
     EXPECT_EQ(normalised("\\\\hq\\data\\long directory name"), "\\DATA\\Long Directory Name");
     EXPECT_EQ(normalised(network->LocalPath("HQ/DATA/APPS")), "\\DATA\\APPS");
     EXPECT_EQ(normalised("\\\\HQ\\DATA"), "\\DATA");
-    for (const char* refused : {"C:\\tmp", "H:\\", "..\\..\\tmp", "\\DATA\\..\\x", "\\DATA\\.",
-                                "DATA\\x", "\\", "", "\\\\", "\\\\NOSUCH\\DATA\\x", "/tmp",
-                                "\\DATA\\a:b", "\\DATA\\a\x01b"})
+    for (const char* refused :
+         {"C:\\tmp", "H:\\", "..\\..\\tmp", "\\DATA\\..\\x", "\\DATA\\.", "DATA\\x", "\\", "",
+          "\\\\", "\\\\NOSUCH\\DATA\\x", "/tmp", "\\DATA\\a:b", "\\DATA\\a\x01b"})
         EXPECT_EQ(normalised(refused), "(refused)") << refused;
     const std::string tooLong = "\\DATA\\" + std::string(254, 'x');
     EXPECT_EQ(normalised(tooLong), "(refused)");

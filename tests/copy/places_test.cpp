@@ -59,9 +59,9 @@ TEST_F(PlacesTest, EverySpellingOfAnEntryIsOnePlace) {
     const std::string file = R"(\\HQ\DATA\Long Directory\File Name.txt)";
     ASSERT_EQ(Key(file), file);
     const char* spellings[] = {
-        R"(\\HQ\DATA\LONGDI~1\FILENA~1.TXT)",        // 8.3 aliases
-        R"(\\HQ\DATA\LONGDI~1\File Name.txt)",       // an alias and a long name mixed
-        R"(\\hq\data\long directory\FILE NAME.TXT)",  // any case, server and volume included
+        R"(\\HQ\DATA\LONGDI~1\FILENA~1.TXT)",           // 8.3 aliases
+        R"(\\HQ\DATA\LONGDI~1\File Name.txt)",          // an alias and a long name mixed
+        R"(\\hq\data\long directory\FILE NAME.TXT)",    // any case, server and volume included
         R"(\\HQ\DATA\\Long Directory\\File Name.txt)",  // doubled backslashes
         R"(\\HQ\DATA\Long Directory\File Name.txt\)",   // a trailing one
         R"(F:\Long Directory\File Name.txt)",           // a drive mapped to the volume

@@ -23,9 +23,11 @@ std::string LocalFacts(const std::filesystem::path& path) {
     if (::lstat(path.c_str(), &sb) != 0)
         return "unreadable";
     std::ostringstream line;
-    line << (S_ISDIR(sb.st_mode) ? "dir" : S_ISLNK(sb.st_mode) ? "link" : "file") << " mode="
-         << std::oct << (sb.st_mode & 07777) << std::dec << " mtime=" << sb.st_mtim.tv_sec << "."
-         << sb.st_mtim.tv_nsec;
+    line << (S_ISDIR(sb.st_mode)   ? "dir"
+             : S_ISLNK(sb.st_mode) ? "link"
+                                   : "file")
+         << " mode=" << std::oct << (sb.st_mode & 07777) << std::dec
+         << " mtime=" << sb.st_mtim.tv_sec << "." << sb.st_mtim.tv_nsec;
     if (S_ISREG(sb.st_mode))
         line << " size=" << sb.st_size << " bytes=" << std::hash<std::string>()(Contents(path));
     return line.str();

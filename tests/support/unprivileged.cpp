@@ -1,7 +1,7 @@
 #include "tests/support/unprivileged.h"
 
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,5 +66,5 @@ Unprivileged RunUnprivileged(const std::string& tree, const std::function<void()
         return Unprivileged::Unavailable;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? Unprivileged::Passed
-                                                           : Unprivileged::Failed;
+                                                         : Unprivileged::Failed;
 }
