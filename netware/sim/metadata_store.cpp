@@ -408,13 +408,16 @@ bool MetadataStore::Update(const MetaRow& row, const EntryKey& key) {
     return true;
 }
 
-void MetadataStore::Remove(const EntryKey& key) {
+void MetadataStore::Remove(const EntryKey& key, const FileIdentity* identity) {
     CachedDirectory* dir = Rows(key);
     if (!dir)
         return;
     auto it = dir->rows.find(key.name);
     if (it == dir->rows.end())
         return;  // no row: nothing to write
+    if (identity && (it->second.identity.inode != identity->inode ||
+                     it->second.identity.birth != identity->birth))
+        return;  // the row of another file now bearing the name
     const std::int64_t id = it->second.row.id;
     if (!MayWrite(key))
         return;
@@ -423,12 +426,12 @@ void MetadataStore::Remove(const EntryKey& key) {
         Uncache(key);
 }
 
-void MetadataStore::RemoveQuietly(const EntryKey& key) {
+void MetadataStore::RemoveQuietly(const EntryKey& key, const FileIdentity* identity) {
     if (failure_ != 0)
         return;
     const WriteGate gate = std::move(gate_);
     gate_ = nullptr;
-    Remove(key);
+    Remove(key, identity);
     gate_ = gate;
     if (failure_ != 0)
         Forget();  // what the cache says of the row may no longer be so

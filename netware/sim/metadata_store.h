@@ -69,10 +69,12 @@ class MetadataStore {
     // Inserts the row (replacing any row of that key, stale ones included) and sets row->id.
     bool InsertNew(const EntryKey& key, const FileIdentity& identity, MetaRow* row);
     bool Update(const MetaRow& row, const EntryKey& key);
-    void Remove(const EntryKey& key);
+    // Removes the row of that key; with an identity, only a row describing the file of that
+    // identity (a row another program has moved to the name since is not touched).
+    void Remove(const EntryKey& key, const FileIdentity* identity = nullptr);
     // Remove for tidying only (the row's entry is gone): a store that cannot take it fails
     // nothing, and the row is dropped when next met.
-    void RemoveQuietly(const EntryKey& key);
+    void RemoveQuietly(const EntryKey& key, const FileIdentity* identity = nullptr);
     // The entry was renamed by the simulator: its row (and, for a directory, the rows below it)
     // follows. Any row at the new key is removed first. The alias is cleared: the new place
     // gives the entry a new one.

@@ -457,8 +457,11 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     if (::unlink(e.local.c_str()) != 0)
         return WinError(errno);
     // The file is gone: a row the store cannot drop now describes nothing (its identity is
-    // that of a file no longer there) and is dropped when next met, so it fails nothing.
-    store_.RemoveQuietly(KeyOf(e));
+    // that of a file no longer there) and is dropped when next met, so it fails nothing. Only
+    // the deleted file's own row goes: another program's rename may have brought a file and
+    // its row to the name since the file was looked at.
+    const FileIdentity deleted{e.st.inode, e.st.birth};
+    store_.RemoveQuietly(KeyOf(e), &deleted);
     SettleAttributes(KeyOf(e));
     AdjustUsage(e.volume, e.st.size, 0);
     NoteRemoved(*e.volume, e.parentRel, e.name);

@@ -90,3 +90,18 @@ TEST_F(HandChangesTest, ChangesBetweenRunsAreSeen) {
 }
 
 }  // namespace
+
+// A deletion drops only the deleted file's own row: a file that another program's rename
+// brings (with its row) to the name between the look and the deletion keeps its metadata.
+TEST_F(HandChangesTest, ADeletionKeepsTheRowOfAnotherFileOfTheName) {
+    const std::string path = R"(\\HQ\DATA\PROJ\a.txt)";
+    std::string error;
+    ASSERT_TRUE(net_.Net().SetAttributes(path, 0x21, &error)) << error;
+    // The file with the row steps aside; another file bears the name while it is deleted.
+    std::filesystem::rename(Local("HQ/DATA/PROJ/a.txt"), Local("HQ/DATA/PROJ/a.hold"));
+    std::ofstream(Local("HQ/DATA/PROJ/a.txt")) << "other";
+    ASSERT_TRUE(win::Files().DeleteFile(path.c_str()));
+    std::filesystem::rename(Local("HQ/DATA/PROJ/a.hold"), Local("HQ/DATA/PROJ/a.txt"));
+    EXPECT_EQ(Read(path), "hello");
+    EXPECT_EQ(Attributes(path), win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_ARCHIVE);
+}
