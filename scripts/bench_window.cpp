@@ -27,6 +27,7 @@
 #include "app/progress_dialog.h"
 #include "app/startup.h"
 #include "copy/run_driver.h"
+#include "scripts/window_session.h"
 #include "settings/copy_options.h"
 #include "settings/settings_store.h"
 
@@ -72,16 +73,6 @@ class User : public QObject {
     }
 };
 
-void Drop(QWidget* window, const std::vector<std::string>& paths) {
-    QList<QUrl> urls;
-    for (const std::string& path : paths)
-        urls << QUrl::fromLocalFile(QString::fromStdString(path));
-    QMimeData mime;
-    mime.setUrls(urls);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    static_cast<QObject*>(window)->event(&drop);
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -90,23 +81,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: bench_window SERVER TARGET PATH...\n");
         return 2;
     }
-    QApplication::setQuitOnLastWindowClosed(false);
     FarcastSession session;
-    if (!StartFarcast(&session))
-        return 2;
     // The user starts after the banner and the first start's help have gone.
-    CloseHelpViewer();
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* banner = qobject_cast<StartupBanner*>(widget))
-            banner->TimerFired();
-
-    const auto servers = session.window->ServerList()->findItems(argv[1], Qt::MatchExactly);
-    if (servers.size() != 1) {
-        std::fprintf(stderr, "bench_window: no server %s\n", argv[1]);
+    if (!StartWithServer(session, "bench_window", argv[1], argv[2]))
         return 2;
-    }
-    servers[0]->setSelected(true);
-    TargetPathHistory = {argv[2]};
     CopyOptions.CopySubDirs = 1;
     CopyOptions.BufferSize = 64;
 
