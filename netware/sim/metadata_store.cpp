@@ -91,6 +91,7 @@ void MetadataStore::Close() {
     racy_ = true;
     validated_ = false;
     dataVersion_ = -1;
+    lockedVersion_ = -1;
 }
 
 sqlite3_stmt* MetadataStore::Prepare(const char* sql) {
@@ -441,14 +442,20 @@ void MetadataStore::RemoveQuietly(const EntryKey& key, const FileIdentity* ident
 bool MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
                          bool isDirectory) {
     Begin();
+    Touch(true);  // what is read next is what the store holds until the write
     Remove(to);
     MetaRow moved;
     bool hadRow = false;
     if (CachedDirectory* dir = Rows(from)) {
         auto it = dir->rows.find(from.name);
         if (it != dir->rows.end()) {
-            moved = it->second.row;
-            hadRow = true;
+            if (it->second.identity.inode == identity.inode &&
+                it->second.identity.birth == identity.birth) {
+                moved = it->second.row;
+                hadRow = true;
+            } else {
+                Remove(from);  // a stale row must not follow the entry
+            }
         }
     }
     if (failure_ == 0 && (hadRow || isDirectory) && MayWrite(to)) {
@@ -545,9 +552,15 @@ void MetadataStore::Touch(bool write) {
         Fail(rc);  // locked past the busy timeout, or the disk refused the journal
         return;
     }
-    // Holding the write lock, the log says whether anyone committed since the last look.
-    if (!(ReadLogState() == seen_))
+    // Holding the write lock, the log and the data version say whether anyone committed since
+    // the last look (the log's size and time may not change for a commit within one tick).
+    std::int64_t version = -1;
+    if (sqlite3_step(dataVersionStatement_) == SQLITE_ROW)
+        version = sqlite3_column_int64(dataVersionStatement_, 0);
+    sqlite3_reset(dataVersionStatement_);
+    if (!(ReadLogState() == seen_) || version != lockedVersion_)
         Forget();
+    lockedVersion_ = version;
 }
 
 void MetadataStore::CommitPending() {

@@ -76,9 +76,10 @@ class MetadataStore {
     // nothing, and the row is dropped when next met.
     void RemoveQuietly(const EntryKey& key, const FileIdentity* identity = nullptr);
     // The entry was renamed by the simulator: its row (and, for a directory, the rows below it)
-    // follows. Any row at the new key is removed first. The alias is cleared: the new place
-    // gives the entry a new one.
-    // Renames an entry's row; a directory's rows below it move with it.
+    // follows. Any row at the new key is removed first: the caller has seen, holding the
+    // write lock, that the entry of that identity is what the new name holds. A row under the
+    // old name that describes another file is no row of the entry. The alias is cleared: the
+    // new place gives the entry a new one.
     bool Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
               bool isDirectory);
 
@@ -97,6 +98,9 @@ class MetadataStore {
     // Ends the open transaction early (before slow work inside a pair); a later statement of
     // the pair begins a new one.
     void CommitPending();
+    // Takes the write lock now, inside a pair, so that the disk can be looked at while no other
+    // program changes any row: rows read from here to the pair's end are the store's own.
+    void HoldWriteLock() { Touch(true); }
 
     // Commit that says how the pair went: 0, or the Windows error code of its first failure
     // (the pair is then rolled back, when it is the outermost one).
@@ -180,6 +184,7 @@ class MetadataStore {
     bool racy_ = true;
     bool validated_ = false;  // in the current pair
     std::int64_t dataVersion_ = -1;
+    std::int64_t lockedVersion_ = -1;  // the data version when the write lock was last taken
     sqlite3_stmt* dirRows_ = nullptr;
     sqlite3_stmt* dataVersionStatement_ = nullptr;
     sqlite3_stmt* find_ = nullptr;

@@ -11,6 +11,7 @@
 
 #include "netware/sim/sim_core.h"
 #include "netware/sim/sim_names.h"
+#include "netware/sim/sim_network.h"
 
 namespace sim {
 
@@ -533,7 +534,44 @@ void SwapBack(const std::string& from, const std::string& target, const FileIden
         Exchange(from, target);
 }
 
+// Moves the renamed entry back to its old name, only the entry itself: when another program
+// puts a file of its own at the name between the look and the move, that file goes back.
+void MoveBack(const std::string& from, const std::string& target, const FileIdentity& moved) {
+    if (!Holds(target, moved) ||
+        ::renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, from.c_str(), RENAME_NOREPLACE) != 0)
+        return;
+    if (!Holds(from, moved))
+        ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+}
+
 }  // namespace
+
+std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
+                                 const std::string& targetLocal, bool newName) {
+    const FileIdentity identity{from.st.inode, from.st.birth};
+    // While the write lock is held no other program's row can come or go: what the disk holds
+    // at the new name now decides whose row the name gets.
+    store_.HoldWriteLock();
+    if (!Holds(targetLocal, identity)) {
+        // Another program's rename took the name since (its row is its own), or moved the
+        // entry on: the row left under the old name describes nothing there any more.
+        store_.Remove(fromKey, &identity);
+    } else {
+        // The row follows the entry. A file without a row has only defaults, which it keeps
+        // under its new name without one; a row under the new name describes a file no longer
+        // there (the replaced one) and goes either way. A directory's move also carries the
+        // rows below it.
+        MetaRow moved;
+        if (StoredMeta(from, &moved) || from.st.isDir)
+            store_.Move(fromKey, toKey, identity, from.st.isDir);
+        else
+            store_.Remove(toKey);
+        if (newName)
+            MoveAliasOn(*from.volume, toKey.dir, toKey.name);
+    }
+    store_.CommitPending();
+    return store_.Failure();
+}
 
 std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (!from.parentExists)
@@ -602,13 +640,6 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     const FileIdentity replacedIdentity{to.st.inode, to.st.birth};
     if (replacing) {
         swapped = Exchange(from.local, targetLocal);
-        // Another program may have put a file of its own at the name since it was looked at:
-        // that one is not replaced unseen. It goes back, and the rename is refused.
-        if (swapped && !Holds(from.local, replacedIdentity)) {
-            if (Holds(targetLocal, fromIdentity))
-                Exchange(from.local, targetLocal);
-            return win::ERROR_SHARING_VIOLATION;
-        }
         if (!swapped)
             rc = ::rename(from.local.c_str(), targetLocal.c_str());
     } else {
@@ -617,24 +648,20 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     }
     if (rc != 0)
         return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
-    // The row follows the entry. A file without a row has only defaults, which it keeps
-    // under its new name without one; the row of a replaced file goes either way. A
-    // directory's move also carries the rows below it.
-    MetaRow moved;
-    if (StoredMeta(from, &moved) || from.st.isDir)
-        store_.Move(fromKey, toKey, fromIdentity, from.st.isDir);
-    else
-        store_.Remove(toKey);
-    if (!replacing)
-        MoveAliasOn(v, to.parentRel, target);
-    store_.CommitPending();
-    if (const std::uint32_t failure = store_.Failure()) {
+    Interleave(SimNetwork::kRenamedOnDisk, targetLocal);
+    // Another program may have put a file of its own at the name since it was looked at:
+    // that one is not replaced unseen. It goes back, and the rename is refused. When it can
+    // no longer go back (another program deleted it under the old name meanwhile), the entry
+    // stays where the swap put it, and its row follows: a file is never left without its own.
+    if (swapped && !Holds(from.local, replacedIdentity) &&
+        (!Holds(targetLocal, fromIdentity) || Exchange(from.local, targetLocal)))
+        return win::ERROR_SHARING_VIOLATION;
+    if (const std::uint32_t failure = FollowRename(from, fromKey, toKey, targetLocal, !replacing)) {
         // The store did not take it: the disk goes back to how it was.
         if (swapped)
             SwapBack(from.local, targetLocal, fromIdentity, replacedIdentity);
         else if (!replacing)
-            ::renameat2(AT_FDCWD, targetLocal.c_str(), AT_FDCWD, from.local.c_str(),
-                        RENAME_NOREPLACE);
+            MoveBack(from.local, targetLocal, fromIdentity);
         return failure;
     }
     if (swapped && Holds(from.local, replacedIdentity))

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -321,6 +322,11 @@ class Core {
     // them.
     std::vector<std::string> LeftTemporaries();
 
+    // Another program's changes at the exposed instants of this one's (tests).
+    void SetInterleave(std::function<void(const char*, const std::string&)> hook) {
+        interleave_ = std::move(hook);
+    }
+
     // Compressed files (zstd): the uncompressed data of a stored stream.
     static bool Decompress(const std::string& stream, std::string* data);
     static bool Compress(const std::string& data, std::string* stream);
@@ -358,6 +364,10 @@ class Core {
     static bool StoreThere(const std::string& storeDir, bool rebuilding, std::string* error);
     static void MarkStoreMade(const std::string& storeDir);
 
+    // The rows' part of a rename that reached the disk: 0, or the store's Windows error code.
+    // newName: the rename made the name (it replaced nothing), which may be another's alias.
+    std::uint32_t FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
+                               const std::string& targetLocal, bool newName);
     // Recovery of one stopped process's records.
     void FinishRename(const Journal::Record& r);
     // True when the temporary file is gone (or the file there is not it).
@@ -388,6 +398,11 @@ class Core {
                                  const std::string& path) const;
     std::map<win::HANDLE, OpenFile> files_;
     std::map<win::HANDLE, FindState> finds_;
+    std::function<void(const char*, const std::string&)> interleave_;
+    void Interleave(const char* point, const std::string& local) {
+        if (interleave_)
+            interleave_(point, local);
+    }
     win::HANDLE nextHandle_ = 0x100;
     NWCONN_HANDLE nextConnection_ = 1;
 };

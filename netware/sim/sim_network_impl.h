@@ -261,6 +261,7 @@ class NetworkImpl : public SimNetwork {
     void LetGoOfStore() override { core_.Store().Close(); }
     bool TakeStore(bool child, std::string* error) override;
     void EndProcess() override;
+    void SetInterleave(Interleave hook) override { core_.SetInterleave(std::move(hook)); }
 
   private:
     bool Locate(const std::string& path, Entry* entry, std::string* error);
