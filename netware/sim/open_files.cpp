@@ -1,12 +1,14 @@
 // Open files of the simulated network and of the local file system: one handle table, share
 // modes enforced between the opens of this process, compressed streams, space accounting.
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zstd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "netware/sim/sim_core.h"
@@ -442,6 +444,54 @@ bool Core::CloseFind(win::HANDLE h) {
     return finds_.erase(h) != 0;
 }
 
+namespace {
+
+// The file at path is the one of that identity.
+bool Holds(const std::string& path, const FileIdentity& id) {
+    const DiskStat st = StatPath(path);
+    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
+}
+
+}  // namespace
+
+bool Core::AnotherProgramsTemporary(const Entry& e) {
+    return e.exists && !e.st.isDir && e.name.size() > 4 &&
+           ::strcasecmp(e.name.c_str() + e.name.size() - 4, ".TMP") == 0 &&
+           journal_.LiveTemporary(KeyOf(e), {e.st.inode, e.st.birth});
+}
+
+std::uint32_t Core::UnlinkChecked(const EntryKey& key, const std::string& local,
+                                  const FileIdentity& identity) {
+    const std::string dir = local.substr(0, local.rfind('/') + 1);
+    if (asideCounter_ == 0)
+        asideCounter_ = static_cast<std::uint32_t>(::getpid()) * 2654435761u;
+    for (unsigned attempt = 0; attempt < 64; ++attempt) {
+        char name[16];
+        std::snprintf(name, sizeof name, "FCD%X.TMP", (++asideCounter_ & 0xFFFF) | 0x1000);
+        // Recorded as a temporary file of this process before it is one: a process stopped
+        // with the file aside leaves it for the next one to delete, only while it is that file.
+        Journal::Record aside;
+        aside.kind = Journal::kTempCreated;
+        aside.key = EntryKey{key.server, key.volume, key.dir, name};
+        aside.identity = identity;
+        if (const std::uint32_t err = journal_.Write(aside))
+            return err;
+        const std::string asideLocal = dir + name;
+        if (::renameat2(AT_FDCWD, local.c_str(), AT_FDCWD, asideLocal.c_str(), RENAME_NOREPLACE) !=
+            0) {
+            if (errno == EEXIST)
+                continue;
+            return WinError(errno);
+        }
+        if (Holds(asideLocal, identity))
+            return ::unlink(asideLocal.c_str()) == 0 ? 0 : WinError(errno);
+        // Another file took the name since the look: it goes back, untouched.
+        ::renameat2(AT_FDCWD, asideLocal.c_str(), AT_FDCWD, local.c_str(), RENAME_NOREPLACE);
+        return win::ERROR_SHARING_VIOLATION;
+    }
+    return win::ERROR_SHARING_VIOLATION;
+}
+
 std::uint32_t Core::DeleteFileEntry(Entry& e) {
     if (!e.parentExists)
         return win::ERROR_PATH_NOT_FOUND;
@@ -453,15 +503,16 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     StoredMeta(e, &row);
     if (row.attributes & nw::A_READ_ONLY)
         return win::ERROR_ACCESS_DENIED;
-    if (IsOpen(e.st))
+    if (IsOpen(e.st) || AnotherProgramsTemporary(e))
         return win::ERROR_SHARING_VIOLATION;
-    if (::unlink(e.local.c_str()) != 0)
-        return WinError(errno);
+    Interleave(SimNetwork::kAboutToDelete, e.local);
+    const FileIdentity deleted{e.st.inode, e.st.birth};
+    if (const std::uint32_t err = UnlinkChecked(KeyOf(e), e.local, deleted))
+        return err;
     // The file is gone: a row the store cannot drop now describes nothing (its identity is
     // that of a file no longer there) and is dropped when next met, so it fails nothing. Only
     // the deleted file's own row goes: another program's rename may have brought a file and
     // its row to the name since the file was looked at.
-    const FileIdentity deleted{e.st.inode, e.st.birth};
     store_.RemoveQuietly(KeyOf(e), &deleted);
     SettleAttributes(KeyOf(e));
     AdjustUsage(e.volume, e.st.size, 0);
@@ -518,12 +569,6 @@ namespace {
 // Swaps two names in one step; false when the file system cannot (then nothing changed).
 bool Exchange(const std::string& a, const std::string& b) {
     return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
-}
-
-// The file at path is the one of that identity.
-bool Holds(const std::string& path, const FileIdentity& id) {
-    const DiskStat st = StatPath(path);
-    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
 }
 
 // Swaps two names back after a swap, only while each still holds what the swap put there:
@@ -664,8 +709,8 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
             MoveBack(from.local, targetLocal, fromIdentity);
         return failure;
     }
-    if (swapped && Holds(from.local, replacedIdentity))
-        ::unlink(from.local.c_str());  // the replaced file, now under the old name
+    if (swapped)
+        UnlinkChecked(fromKey, from.local, replacedIdentity);  // the replaced file, now there
     if (replacing) {
         AdjustUsage(&v, replacedSize, 0);
         SettleAttributes(toKey);

@@ -297,6 +297,10 @@ class Core {
     FindState* Find(win::HANDLE h);
     bool CloseFind(win::HANDLE h);
 
+    // A temporary file that another program, running now, is writing (its journal says so):
+    // nobody else changes or deletes it. Only names of the temporary-file form (*.TMP) are
+    // looked up.
+    bool AnotherProgramsTemporary(const Entry& e);
     // Entry changes shared by both interfaces; each returns a Windows error code.
     std::uint32_t DeleteFileEntry(Entry& e);
     std::uint32_t MakeDirectory(Entry& e);
@@ -364,6 +368,12 @@ class Core {
     static bool StoreThere(const std::string& storeDir, bool rebuilding, std::string* error);
     static void MarkStoreMade(const std::string& storeDir);
 
+    // Deletes the file at local (the entry of key) only when it is the file of that identity:
+    // it is first renamed aside in its directory, so that what is deleted is what was looked
+    // at, whatever another program renames meanwhile. 0, or a Windows error code (a file that
+    // is not that one is put back, and the deletion refused with a sharing violation).
+    std::uint32_t UnlinkChecked(const EntryKey& key, const std::string& local,
+                                const FileIdentity& identity);
     // The rows' part of a rename that reached the disk: 0, or the store's Windows error code.
     // newName: the rename made the name (it replaced nothing), which may be another's alias.
     std::uint32_t FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
@@ -399,6 +409,7 @@ class Core {
     std::map<win::HANDLE, OpenFile> files_;
     std::map<win::HANDLE, FindState> finds_;
     std::function<void(const char*, const std::string&)> interleave_;
+    std::uint32_t asideCounter_ = 0;  // names for files renamed aside to be deleted
     void Interleave(const char* point, const std::string& local) {
         if (interleave_)
             interleave_(point, local);

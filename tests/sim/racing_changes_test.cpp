@@ -90,4 +90,19 @@ TEST_F(RacingChangesTest, AReplacementWhoseReplacedFileVanishesKeepsItsOwnMetada
     EXPECT_EQ(Look("b.txt"), "ours 0x21");
 }
 
+// Another program's replacement brings its file (and row) to the name between the look at the
+// file to delete and the deletion: the deletion is refused, and the other's file stays whole.
+TEST_F(RacingChangesTest, ADeletionDeletesOnlyTheFileItLookedAt) {
+    MakeFile(*other_, "FCT2.TMP", "theirs", 0x22);
+    bool replaced = false;
+    AtPoint(sim::SimNetwork::kAboutToDelete, "a.txt", [&] {
+        replaced = other_->FileServices().MoveFileEx(
+            Path("FCT2.TMP").c_str(), Path("a.txt").c_str(), win::MOVEFILE_REPLACE_EXISTING);
+    });
+    EXPECT_FALSE(win::Files().DeleteFile(Path("a.txt").c_str()));
+    EXPECT_EQ(win::Files().GetLastError(), win::ERROR_SHARING_VIOLATION);
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(Look("a.txt"), "theirs 0x22");
+}
+
 }  // namespace
