@@ -30,6 +30,16 @@ struct EntryKey {
 struct FileIdentity {
     std::uint64_t inode = 0;
     std::int64_t birth = 0;  // birth time in nanoseconds, 0 when the file system has none
+    // The inode's generation number where the file system has no birth time but offers one
+    // (ext4 with small inodes): a new file on a reused inode has another. -1 when unknown (a
+    // row stored before generations were kept, a file system without them): then it decides
+    // nothing.
+    std::int64_t generation = -1;
+    // The same file, as far as what both identities know tells.
+    bool SameFile(const FileIdentity& other) const {
+        return inode == other.inode && birth == other.birth &&
+               (generation < 0 || other.generation < 0 || generation == other.generation);
+    }
 };
 
 struct MetaRow {
@@ -167,6 +177,7 @@ class MetadataStore {
     void Forget() { cache_.Clear(); }
 
     sqlite3_stmt* Prepare(const char* sql);
+    bool AddGenerations();
     bool Exec(const char* sql);
     void RemoveById(std::int64_t id);
     // Called before every statement: opens the transaction of the current pair, one that

@@ -53,6 +53,7 @@ OpenFile OpenedFile(int fd, const Core::OpenRequest& r, const DiskStat& st) {
     f.share = r.share;
     f.device = st.device;
     f.inode = st.inode;
+    f.generation = st.generation;
     return f;
 }
 
@@ -405,7 +406,7 @@ std::uint32_t Core::Close(win::HANDLE h) {
                 code = win::ERROR_DISK_FULL;
             } else {
                 AdjustUsage(f.volume, f.diskSize, f.data.size());
-                if (store_.Find(f.key, {f.inode, f.birth}, &row)) {
+                if (store_.Find(f.key, {f.inode, f.birth, f.generation}, &row)) {
                     row.compressed = false;
                     row.size = 0;
                     store_.Update(row, f.key);
@@ -413,7 +414,7 @@ std::uint32_t Core::Close(win::HANDLE h) {
             }
         } else {
             // A file opened without a row (a new temporary file) gets its row now.
-            bool haveRow = store_.Find(f.key, {f.inode, f.birth}, &row);
+            bool haveRow = store_.Find(f.key, {f.inode, f.birth, f.generation}, &row);
             if (!haveRow)
                 row = DefaultMeta(*f.volume, false);
             row.compressed = true;
@@ -421,7 +422,7 @@ std::uint32_t Core::Close(win::HANDLE h) {
             if (haveRow)
                 store_.Update(row, f.key);
             else
-                store_.InsertNew(f.key, {f.inode, f.birth}, &row);
+                store_.InsertNew(f.key, {f.inode, f.birth, f.generation}, &row);
         }
     }
     ::close(f.fd);
@@ -506,7 +507,7 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     if (IsOpen(e.st) || AnotherProgramsTemporary(e))
         return win::ERROR_SHARING_VIOLATION;
     Interleave(SimNetwork::kAboutToDelete, e.local);
-    const FileIdentity deleted{e.st.inode, e.st.birth};
+    const FileIdentity deleted = IdentityOf(e.st);
     if (const std::uint32_t err = UnlinkChecked(KeyOf(e), e.local, deleted))
         return err;
     // The file is gone: a row the store cannot drop now describes nothing (its identity is
@@ -593,7 +594,7 @@ void MoveBack(const std::string& from, const std::string& target, const FileIden
 
 std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
                                  const std::string& targetLocal, bool newName) {
-    const FileIdentity identity{from.st.inode, from.st.birth};
+    const FileIdentity identity = IdentityOf(from.st);
     // While the write lock is held no other program's row can come or go: what the disk holds
     // at the new name now decides whose row the name gets.
     store_.HoldWriteLock();
@@ -666,7 +667,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         return 0;
     EntryKey fromKey = KeyOf(from);
     EntryKey toKey{fromKey.server, fromKey.volume, to.parentRel, target};
-    const FileIdentity fromIdentity{from.st.inode, from.st.birth};
+    const FileIdentity fromIdentity = IdentityOf(from.st);
     // Journaled before the disk changes: a process stopped between the rename on the disk and
     // its rows in the store leaves enough for the next one to finish it.
     Journal::Record intent;

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -22,6 +24,20 @@
 namespace sim {
 
 namespace {
+
+// The inode's generation number (FS_IOC_GETVERSION), -1 where the file system has none or the
+// entry cannot be opened for it. Never through a link, never waiting on a device or a pipe.
+std::int64_t Generation(int dirFd, const char* path, int flags) {
+    const bool own = (flags & AT_EMPTY_PATH) == 0;
+    const int fd =
+        own ? ::openat(dirFd, path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+            : dirFd;
+    int generation = 0;
+    const bool known = fd >= 0 && ::ioctl(fd, FS_IOC_GETVERSION, &generation) == 0;
+    if (own && fd >= 0)
+        ::close(fd);
+    return known ? std::int64_t{static_cast<std::uint32_t>(generation)} : std::int64_t{-1};
+}
 
 DiskStat StatAt(int dirFd, const char* path, int flags) {
     DiskStat d;
@@ -46,6 +62,8 @@ DiskStat StatAt(int dirFd, const char* path, int flags) {
     d.mtimeNs = sx.stx_mtime.tv_nsec;
     d.ctime = static_cast<std::int64_t>(sx.stx_ctime.tv_sec) * 1000000000LL + sx.stx_ctime.tv_nsec;
     d.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    if (!(sx.stx_mask & STATX_BTIME) && !d.special)
+        d.generation = Generation(dirFd, path, flags);
     return d;
 }
 
@@ -735,7 +753,7 @@ std::uint32_t Core::FindChild(Volume& v, const std::string& dirRel, const std::s
     EntryKey key{dirKey.server, dirKey.volume, dirRel, owner};
     if (!s.ok && !Missing(s))
         return WinError(s.err);
-    if (!s.ok || s.special || !store_.Find(key, {s.inode, s.birth}, &row))
+    if (!s.ok || s.special || !store_.Find(key, IdentityOf(s), &row))
         return win::ERROR_FILE_NOT_FOUND;
     *onDisk = owner;
     *st = s;
@@ -776,7 +794,7 @@ void Core::MoveAliasOn(Volume& v, const std::string& dirRel, const std::string& 
     const DiskStat s = StatPath(localDir + "/" + holder);
     const EntryKey key{dirKey.server, dirKey.volume, dirRel, holder};
     MetaRow row;
-    if (!s.ok || s.special || !store_.Find(key, {s.inode, s.birth}, &row))
+    if (!s.ok || s.special || !store_.Find(key, IdentityOf(s), &row))
         return;
     row.alias.clear();
     store_.Update(row, key);
@@ -855,7 +873,7 @@ Entry Core::ChildEntry(Volume& v, const std::string& dirRel, const std::string& 
 }
 
 bool Core::StoredMeta(const Entry& e, MetaRow* row) {
-    if (store_.Find(KeyOf(e), {e.st.inode, e.st.birth}, row))
+    if (store_.Find(KeyOf(e), IdentityOf(e.st), row))
         return true;
     *row = DefaultMeta(*e.volume, e.st.isDir);
     return false;
@@ -879,7 +897,7 @@ MetaRow Core::Meta(const Entry& e) {
 
 bool Core::SaveMeta(const Entry& e, MetaRow& row) {
     if (row.id == 0)
-        return store_.InsertNew(KeyOf(e), {e.st.inode, e.st.birth}, &row);
+        return store_.InsertNew(KeyOf(e), IdentityOf(e.st), &row);
     return store_.Update(row, KeyOf(e));
 }
 
@@ -892,7 +910,7 @@ bool Core::AliasFree(Volume& v, const std::string& dirRel, const std::string& al
         DiskStat s = StatPath(localDir + "/" + holder);
         MetaRow row;
         EntryKey key{dirKey.server, dirKey.volume, dirRel, holder};
-        if (s.ok && !s.special && store_.Find(key, {s.inode, s.birth}, &row))
+        if (s.ok && !s.special && store_.Find(key, IdentityOf(s), &row))
             return false;
         if (!s.ok)
             store_.RemoveQuietly(key);  // the holder is gone: its alias is free again

@@ -78,8 +78,14 @@ struct DiskStat {
     long mtimeNs = 0;
     std::int64_t ctime = 0;  // nanoseconds
     dev_t device = 0;
+    // Where there is no birth time: the inode's generation number, -1 when unknown.
+    std::int64_t generation = -1;
 };
 DiskStat StatPath(const std::string& local);
+// What identifies the file of a stat in the metadata store.
+inline FileIdentity IdentityOf(const DiskStat& st) {
+    return {st.inode, st.birth, st.generation};
+}
 // The stat of an open file (no path to walk).
 DiskStat StatOpen(int fd);
 
@@ -123,6 +129,7 @@ struct OpenFile {
     dev_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t birth = 0;
+    std::int64_t generation = -1;
     Volume* volume = nullptr;  // null for a local file off the network
     Server* server = nullptr;
     std::string faultPath;  // the path in the form faults match

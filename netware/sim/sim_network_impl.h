@@ -268,6 +268,7 @@ class NetworkImpl : public SimNetwork {
     // As Locate, for the changes a volume root cannot take.
     bool LocateBelowRoot(const std::string& path, Entry* entry, std::string* error);
     void CheckDirectory(Volume& v, const std::string& dirRel, std::vector<std::string>* out);
+    void CheckVolume(Volume& v, std::vector<std::string>* out);
 
     Core core_;
     SimClient client_;
