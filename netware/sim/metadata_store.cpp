@@ -267,7 +267,7 @@ void MetadataStore::Remember(bool racyCheck, const LogState* state) {
 }
 
 void MetadataStore::Validate() {
-    if (validated_ && depth_ > 0)
+    if (validated_)
         return;
     validated_ = true;
     const LogState now = ReadLogState();
@@ -576,8 +576,7 @@ void MetadataStore::CommitPending() {
 }
 
 void MetadataStore::Begin() {
-    if (depth_++ == 0)
-        validated_ = false;
+    ++depth_;
 }
 
 void MetadataStore::Commit() {

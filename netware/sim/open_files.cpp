@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "netware/sim/held_directories.h"
 #include "netware/sim/sim_core.h"
 #include "netware/sim/sim_names.h"
 
@@ -125,13 +126,14 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
     if (e.exists) {
         if (r.mustBeNew)
             return win::ERROR_FILE_EXISTS;
+        if (r.write || r.truncate)
+            store_.Recheck();  // a change of the file: its metadata as the store has it now
         StoredMeta(e, &row);
         if ((r.write || r.truncate) && (row.attributes & nw::A_READ_ONLY))
             return win::ERROR_ACCESS_DENIED;
         if (ShareConflict(e.st, r.read, r.write || r.truncate, r.share))
             return win::ERROR_SHARING_VIOLATION;
-        fd = ::open(e.local.c_str(),
-                    (r.write || r.truncate ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC);
+        fd = OpenAt(e.local, r.write || r.truncate ? O_RDWR : O_RDONLY);
         if (fd < 0)
             return WinError(errno);
         if (r.truncate && e.st.size > 0) {
@@ -162,8 +164,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
             return win::ERROR_INVALID_NAME;
         std::string dirLocal =
             e.parentRel.empty() ? e.volume->local : e.volume->local + "/" + e.parentRel;
-        fd = ::open((dirLocal + "/" + name).c_str(),
-                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        fd = OpenAt(dirLocal + "/" + name, O_RDWR | O_CREAT | O_EXCL, 0644);
         if (fd < 0)
             return errno == EEXIST ? win::ERROR_FILE_EXISTS : WinError(errno);
         e.name = name;
@@ -449,12 +450,13 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     if (e.isRoot || e.st.isDir)
         return win::ERROR_ACCESS_DENIED;
     MetaRow row;
+    store_.Recheck();
     StoredMeta(e, &row);
     if (row.attributes & nw::A_READ_ONLY)
         return win::ERROR_ACCESS_DENIED;
     if (IsOpen(e.st))
         return win::ERROR_SHARING_VIOLATION;
-    if (::unlink(e.local.c_str()) != 0)
+    if (UnlinkAt(e.local) != 0)
         return WinError(errno);
     // The file is gone: a row the store cannot drop now describes nothing (its identity is
     // that of a file no longer there) and is dropped when next met, so it fails nothing. Only
@@ -480,7 +482,7 @@ std::uint32_t Core::MakeDirectory(Entry& e) {
         return win::ERROR_INVALID_NAME;
     std::string dirLocal =
         e.parentRel.empty() ? e.volume->local : e.volume->local + "/" + e.parentRel;
-    if (::mkdir((dirLocal + "/" + name).c_str(), 0755) != 0)
+    if (MakeDirectoryAt(dirLocal + "/" + name, 0755) != 0)
         return WinError(errno);
     e.name = name;
     e.local = dirLocal + "/" + name;
@@ -502,12 +504,13 @@ std::uint32_t Core::RemoveDirectoryEntry(Entry& e) {
         return kErrorDirectory;
     // A directory that holds only things that are not NetWare entries (links, odd names)
     // still holds them: rmdir refuses, and nothing is deleted through them.
-    if (::rmdir(e.local.c_str()) != 0)
+    if (UnlinkAt(e.local, AT_REMOVEDIR) != 0)
         return errno == ENOTEMPTY || errno == EEXIST ? win::ERROR_DIR_NOT_EMPTY : WinError(errno);
     store_.RemoveQuietly(KeyOf(e));
     NoteRemoved(*e.volume, e.parentRel, e.name);
     indexes_.Erase(e.local);
     resolved_.clear();
+    NewEpoch();  // directories held below it are gone
     e.exists = false;
     return 0;
 }
@@ -516,7 +519,7 @@ namespace {
 
 // Swaps two names in one step; false when the file system cannot (then nothing changed).
 bool Exchange(const std::string& a, const std::string& b) {
-    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+    return RenameAt(a, b, RENAME_EXCHANGE) == 0;
 }
 
 // The file at path is the one of that identity.
@@ -564,6 +567,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         if (to.st.isDir || from.st.isDir)
             return win::ERROR_ACCESS_DENIED;
         MetaRow toRow;
+        store_.Recheck();
         StoredMeta(to, &toRow);
         if (toRow.attributes & nw::A_READ_ONLY)
             return win::ERROR_ACCESS_DENIED;
@@ -610,10 +614,9 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
             return win::ERROR_SHARING_VIOLATION;
         }
         if (!swapped)
-            rc = ::rename(from.local.c_str(), targetLocal.c_str());
+            rc = RenameAt(from.local, targetLocal, 0);
     } else {
-        rc = ::renameat2(AT_FDCWD, from.local.c_str(), AT_FDCWD, targetLocal.c_str(),
-                         sameEntry ? 0 : RENAME_NOREPLACE);
+        rc = RenameAt(from.local, targetLocal, sameEntry ? 0 : RENAME_NOREPLACE);
     }
     if (rc != 0)
         return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
@@ -633,12 +636,11 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         if (swapped)
             SwapBack(from.local, targetLocal, fromIdentity, replacedIdentity);
         else if (!replacing)
-            ::renameat2(AT_FDCWD, targetLocal.c_str(), AT_FDCWD, from.local.c_str(),
-                        RENAME_NOREPLACE);
+            RenameAt(targetLocal, from.local, RENAME_NOREPLACE);
         return failure;
     }
     if (swapped && Holds(from.local, replacedIdentity))
-        ::unlink(from.local.c_str());  // the replaced file, now under the old name
+        UnlinkAt(from.local);  // the replaced file, now under the old name
     if (replacing) {
         AdjustUsage(&v, replacedSize, 0);
         SettleAttributes(toKey);
@@ -648,6 +650,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (from.st.isDir) {
         indexes_.Erase(from.local);
         resolved_.clear();  // paths through the directory lead elsewhere now
+        NewEpoch();
     }
     to.name = target;
     to.local = targetLocal;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "netware/sim/held_directories.h"
 #include "netware/sim/sim_names.h"
 #include "resources/string_ids.h"
 #include "util/characters.h"
@@ -23,15 +24,11 @@ namespace sim {
 
 namespace {
 
-DiskStat StatAt(int dirFd, const char* path, int flags) {
+constexpr unsigned kStatMask =
+    STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME;
+
+DiskStat FromStatx(const struct statx& sx) {
     DiskStat d;
-    struct statx sx {};
-    if (statx(dirFd, path, flags,
-              STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME,
-              &sx) != 0) {
-        d.err = errno;
-        return d;
-    }
     d.ok = true;
     d.isDir = S_ISDIR(sx.stx_mode);
     d.isFile = S_ISREG(sx.stx_mode);
@@ -51,49 +48,24 @@ DiskStat StatAt(int dirFd, const char* path, int flags) {
 
 }  // namespace
 
-namespace {
-
-// The roots of the opened networks, each held open: a path below one is looked up from it, so
-// that the kernel walks the few names below the root rather than the whole absolute path on
-// every look (the same names, so the same entry).
-struct Anchor {
-    std::string prefix;  // the root and a slash
-    int fd;
-};
-std::vector<Anchor>& Anchors() {
-    static std::vector<Anchor> anchors;
-    return anchors;
-}
-
-}  // namespace
-
-void AnchorRoot(const std::string& root) {
-    const int fd = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0)
-        Anchors().push_back({root + "/", fd});
-}
-
-void ReleaseRoot(const std::string& root) {
-    auto& anchors = Anchors();
-    for (auto it = anchors.begin(); it != anchors.end(); ++it) {
-        if (it->prefix == root + "/") {
-            ::close(it->fd);
-            anchors.erase(it);
-            return;
-        }
-    }
-}
-
 DiskStat StatPath(const std::string& local) {
-    for (const Anchor& a : Anchors()) {
-        if (local.size() > a.prefix.size() && local.compare(0, a.prefix.size(), a.prefix) == 0)
-            return StatAt(a.fd, local.c_str() + a.prefix.size(), AT_SYMLINK_NOFOLLOW);
+    DiskStat d;
+    struct statx sx {};
+    if (StatxAt(local, AT_SYMLINK_NOFOLLOW, kStatMask, &sx) != 0) {
+        d.err = errno;
+        return d;
     }
-    return StatAt(AT_FDCWD, local.c_str(), AT_SYMLINK_NOFOLLOW);
+    return FromStatx(sx);
 }
 
 DiskStat StatOpen(int fd) {
-    return StatAt(fd, "", AT_EMPTY_PATH);
+    DiskStat d;
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH, kStatMask, &sx) != 0) {
+        d.err = errno;
+        return d;
+    }
+    return FromStatx(sx);
 }
 
 std::uint32_t WinError(int err) {
@@ -132,7 +104,7 @@ namespace {
 // *problem says why it cannot be used when it is a link or anything but a directory.
 DiskStat RealDirectory(const std::string& local, std::string* problem) {
     DiskStat st = StatPath(local);
-    if (!st.ok && st.err == ENOENT && ::mkdir(local.c_str(), 0755) == 0)
+    if (!st.ok && st.err == ENOENT && MakeDirectoryAt(local, 0755) == 0)
         st = StatPath(local);
     if (st.ok && !st.isDir)
         *problem = FormatText(LoadResString(IDS_SIM_CHECK_LINKED_VOLUME), local.c_str());
@@ -244,8 +216,7 @@ void Core::MarkStoreMade(const std::string& storeDir) {
     const std::string marker = storeDir + kStoreMade;
     if (StatPath(marker).ok)
         return;
-    const int fd =
-        ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = OpenAt(marker, O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0)
         return;
     const char text[] =
@@ -271,7 +242,7 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
         return false;
     }
     root_ = real;
-    AnchorRoot(root_);
+    HoldRoot(root_);
     if (!LoadNetworkConfig(root_ + "/network.toml", &config_, error))
         return false;
     faultUses_.assign(config_.faults.size(), 0);
@@ -300,6 +271,8 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
                     return false;
                 }
             }
+            if (v.unusable.empty())
+                PinDirectory(v.local);
             s->volumes.push_back(v);
         }
         for (Volume& v : s->volumes)
@@ -468,6 +441,53 @@ std::string Core::EntryNetForm(const Entry& e) const {
     return out;
 }
 
+namespace {
+
+// The key of a directory as the caller spelled it: the volume and the first count names.
+std::string SpelledKey(const NetLoc& loc, std::size_t count) {
+    std::string key = loc.volume->local;
+    for (std::size_t i = 0; i < count && i < loc.parts.size(); ++i)
+        key += '/' + loc.parts[i];
+    return key;
+}
+
+}  // namespace
+
+void Core::NewEpoch() {
+    ++epoch_;
+    ForgetHeld(root_);
+    entered_.clear();
+    store_.NewEpoch();
+}
+
+void Core::Enter(const NetLoc& loc, Act act) {
+    if (!loc.volume)
+        return;
+    switch (act) {
+        case Act::Read:
+            return;
+        case Act::List:
+        case Act::MakeDirectory:
+            NewEpoch();
+            entered_ = SpelledKey(loc, loc.parts.size());
+            return;
+        case Act::TurnTo:
+        case Act::CreateIn: {
+            const std::size_t count =
+                act == Act::TurnTo || loc.parts.empty() ? loc.parts.size() : loc.parts.size() - 1;
+            std::string key = SpelledKey(loc, count);
+            if (key != entered_) {
+                NewEpoch();
+                entered_ = std::move(key);
+            }
+            return;
+        }
+        case Act::Destroy:
+            store_.Recheck();
+            return;
+    }
+}
+
 Entry Core::Resolve(const NetLoc& loc) {
     Entry e;
     e.volume = loc.volume;
@@ -482,9 +502,13 @@ Entry Core::Resolve(const NetLoc& loc) {
         for (std::size_t i = 0; i + 1 < loc.parts.size(); ++i)
             key += '/' + loc.parts[i];
         auto cached = resolved_.find(key);
+        if (cached != resolved_.end() && cached->second.epoch == epoch_)
+            return ResolveChild(v, cached->second.rel, loc.parts.back());
         DiskStat dirStat;
-        if (cached != resolved_.end() && StillResolves(v, cached->second, &dirStat))
+        if (cached != resolved_.end() && StillResolves(v, cached->second, &dirStat)) {
+            cached->second.epoch = epoch_;
             return ResolveChild(v, cached->second.rel, loc.parts.back(), &dirStat);
+        }
     }
     if (!VolumeUsable(v)) {
         e.error = win::ERROR_ACCESS_DENIED;
@@ -538,6 +562,7 @@ Entry Core::Resolve(const NetLoc& loc) {
     }
     if (racy)
         return ResolveChild(v, dirRel, loc.parts.back(), &st);
+    found.epoch = epoch_;
     found.device = st.device;
     found.inode = st.inode;
     found.birth = st.birth;
@@ -562,13 +587,19 @@ bool Core::StillResolves(const Volume& v, const ResolvedDirectory& d, DiskStat* 
 bool Core::VolumeUsable(const Volume& v) const {
     if (!v.unusable.empty())
         return false;
-    // Both directories are looked at without following links: a server directory swapped for
-    // a link would otherwise lead every path of its volumes out of the network.
+    if (v.checkedEpoch == epoch_)
+        return true;
+    // Once an epoch, both directories are looked at by name: a volume or server directory
+    // replaced since the network was opened (by another directory, or a link the kernel would
+    // refuse anyway) is not entered.
     DiskStat volume = StatPath(v.local);
     if (!volume.isDir || volume.inode != v.volumeInode)
         return false;
     DiskStat server = StatPath(v.server->local);
-    return server.isDir && server.inode == v.serverInode;
+    if (!server.isDir || server.inode != v.serverInode)
+        return false;
+    v.checkedEpoch = epoch_;
+    return true;
 }
 
 Entry Core::ResolveChild(Volume& v, const std::string& dirRel, const std::string& name,
@@ -600,6 +631,10 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
                             std::uint32_t* error) {
     if (error)
         *error = 0;
+    // Looked at once an epoch; the simulator's own changes keep it current in between.
+    DirIndex* known = indexes_.Find(localDir);
+    if (known && known->epoch == epoch_)
+        return known;
     DiskStat st = dirStat ? *dirStat : StatPath(localDir);
     if (!st.isDir) {
         indexes_.Erase(localDir);
@@ -607,13 +642,15 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
             *error = WinError(st.err);
         return nullptr;
     }
-    DirIndex* known = indexes_.Find(localDir);
-    if (known && known->mtime == st.mtime && known->mtimeNs == st.mtimeNs)
+    if (known && known->mtime == st.mtime && known->mtimeNs == st.mtimeNs) {
+        known->epoch = epoch_;
         return known;
+    }
     DirIndex index;
+    index.epoch = epoch_;
     index.mtime = st.mtime;
     index.mtimeNs = st.mtimeNs;
-    DIR* d = opendir(localDir.c_str());
+    DIR* d = OpenDirectoryAt(localDir);
     if (!d) {
         // A directory that cannot be read has no index: its names are unknown, not absent.
         indexes_.Erase(localDir);
@@ -787,6 +824,10 @@ std::uint32_t Core::CompleteAliases(Volume& v, const std::string& dirRel) {
     std::vector<Listed> listed = List(v, dirRel, &error);
     if (error)
         return error;
+    // The names given out must be free among the names just listed: the directory's index is
+    // read again with them, whatever the epoch.
+    const std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    indexes_.Erase(localDir);
     store_.Begin();
     for (const Listed& l : listed) {
         Entry e = ChildEntry(v, dirRel, l.name, l.st);
@@ -794,7 +835,6 @@ std::uint32_t Core::CompleteAliases(Volume& v, const std::string& dirRel) {
         Alias(e, &row);
     }
     store_.Commit();
-    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
     if (DirIndex* index = Index(localDir))
         index->aliasesComplete = true;
     return 0;
@@ -805,7 +845,7 @@ std::vector<Core::Listed> Core::List(Volume& v, const std::string& dirRel, std::
         *error = 0;
     std::vector<Listed> out;
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
-    DIR* d = opendir(localDir.c_str());
+    DIR* d = OpenDirectoryAt(localDir);
     if (!d) {
         if (error)
             *error = WinError(errno);
@@ -1029,7 +1069,7 @@ void Core::FinishRename(const Journal::Record& r) {
         store_.Move(r.key, r.target, r.identity, atTarget.isDir);
     // A replacement swaps the names first: the replaced file may still be under the old one.
     if (r.targetIdentity.inode != 0 && Is(StatPath(from), r.targetIdentity) &&
-        ::unlink(from.c_str()) == 0) {
+        UnlinkAt(from) == 0) {
         store_.RemoveQuietly(r.key);
         v->usageKnown = false;  // counted afresh when next asked
     }
@@ -1049,7 +1089,7 @@ bool Core::RemoveLeftTemporary(const Journal::Record& r, bool identityKnown) {
             // then, still empty, is that one.
             : (st.size != 0 || st.birth < r.written || st.birth > r.written + 5000000000LL))
         return true;
-    if (::unlink(local.c_str()) != 0)
+    if (UnlinkAt(local) != 0)
         return false;
     store_.RemoveQuietly(r.key);
     v->usageKnown = false;  // counted afresh when next asked

@@ -62,6 +62,13 @@ win::FindData LocalFindData(const std::string& name, const std::string& path) {
     return d;
 }
 
+// A disposition that may make the file turns to its directory.
+Core::Act CreateFileAct(std::uint32_t creation) {
+    return creation == win::OPEN_EXISTING || creation == win::TRUNCATE_EXISTING
+               ? Core::Act::Read
+               : Core::Act::CreateIn;
+}
+
 win::FindData DotEntry(const char* name, std::int64_t mtime) {
     win::FindData d;
     d.attributes = win::FILE_ATTRIBUTE_DIRECTORY;
@@ -72,11 +79,12 @@ win::FindData DotEntry(const char* name, std::int64_t mtime) {
 
 }  // namespace
 
-SimFiles::Target SimFiles::Locate(const char* path) {
+SimFiles::Target SimFiles::Locate(const char* path, Core::Act act) {
     Target t;
     std::string p = path ? path : "";
     t.where = core_.Classify(p, &t.loc, &t.local);
     if (t.where == Where::Network) {
+        core_.Enter(t.loc, act);
         t.entry = core_.Resolve(t.loc);
         t.faultPath = core_.FaultForm(t.loc);
         t.server = t.loc.server;
@@ -86,12 +94,12 @@ SimFiles::Target SimFiles::Locate(const char* path) {
     return t;
 }
 
-SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other) {
+SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other, Core::Act act) {
     Target t;
     std::string p = path ? path : "";
     t.where = core_.Classify(p, &t.loc, &t.local);
     if (t.where != Where::Network)
-        return Locate(path);
+        return Locate(path, act);
     // A rename within one directory (every copied file's) finds that directory once.
     const std::vector<std::string>& a = other.loc.parts;
     const std::vector<std::string>& b = t.loc.parts;
@@ -99,7 +107,8 @@ SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other) {
                    other.entry.parentExists && !other.entry.isRoot && !a.empty() && !b.empty() &&
                    std::equal(a.begin(), a.end() - 1, b.begin(), b.end() - 1);
     if (!sameDir)
-        return Locate(path);
+        return Locate(path, act);
+    core_.Enter(t.loc, act);
     t.entry = core_.ResolveChild(*t.loc.volume, other.entry.parentRel, b.back(),
                                  other.entry.parentSt.ok ? &other.entry.parentSt : nullptr);
     t.faultPath = core_.FaultForm(t.loc);
@@ -134,8 +143,8 @@ bool SimFiles::Settle(MetadataStore::Scope& scope, bool ok) {
     return ok;
 }
 
-bool SimFiles::Reach(const char* call, const char* path, Target* t) {
-    *t = Locate(path);
+bool SimFiles::Reach(const char* call, const char* path, Target* t, Core::Act act) {
+    *t = Locate(path, act);
     if (Faulted(call, *t))
         return false;
     if (t->where == Where::Nowhere)
@@ -197,7 +206,7 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
     bool local = core_.Classify(p, &probe, &probeLocal) == Where::Local;
     std::string dir, name;
     SplitLast(local ? probeLocal : p, local, &dir, &name);
-    Target t = Locate(dir.c_str());
+    Target t = Locate(dir.c_str(), Core::Act::List);
     if (t.where != Where::Network)
         t.faultPath = p;
     else if (core_.HasFaults())
@@ -327,7 +336,7 @@ std::uint32_t SimFiles::GetFileAttributes(const char* path) {
 bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
     MetadataStore::Scope scope(core_.Store(), true);
     Target t;
-    if (!Reach("SetFileAttributes", path, &t))
+    if (!Reach("SetFileAttributes", path, &t, Core::Act::Destroy))
         return false;
     std::uint32_t dos = attributes & kDosSettable;
     if (t.where == Where::Local) {
@@ -430,7 +439,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
     if (core_.Log().Changed())
         core_.Recover();
     MetadataStore::Scope scope(core_.Store());
-    Target t = Locate(directory);
+    Target t = Locate(directory, Core::Act::TurnTo);
     if (Faulted("GetTempFileName", t) || Unusable(t))
         return 0;
 
@@ -554,7 +563,7 @@ std::uint32_t SimFiles::LocalMove(const std::string& from, const std::string& to
 bool SimFiles::Move(const char* call, const char* from, const char* to, bool replace) {
     MetadataStore::Scope scope(core_.Store());
     Target a = Locate(from);
-    Target b = LocateBeside(to, a);
+    Target b = LocateBeside(to, a, Core::Act::CreateIn);
     if (Faulted(call, a))
         return false;
     if (a.where == Where::Nowhere || b.where == Where::Nowhere)
@@ -601,7 +610,7 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, std::uint32_t flags)
 bool SimFiles::DeleteFile(const char* path) {
     MetadataStore::Scope scope(core_.Store());
     Target t;
-    if (!Reach("DeleteFile", path, &t))
+    if (!Reach("DeleteFile", path, &t, Core::Act::Destroy))
         return false;
     if (t.where == Where::Network)
         return Settle(scope, Finish(core_.DeleteFileEntry(t.entry)));
@@ -622,7 +631,7 @@ bool SimFiles::DeleteFile(const char* path) {
 bool SimFiles::CreateDirectory(const char* path) {
     MetadataStore::Scope scope(core_.Store());
     Target t;
-    if (!Reach("CreateDirectory", path, &t))
+    if (!Reach("CreateDirectory", path, &t, Core::Act::MakeDirectory))
         return false;
     if (t.where == Where::Network) {
         if (t.entry.isRoot)
@@ -637,7 +646,7 @@ bool SimFiles::CreateDirectory(const char* path) {
 bool SimFiles::RemoveDirectory(const char* path) {
     MetadataStore::Scope scope(core_.Store());
     Target t;
-    if (!Reach("RemoveDirectory", path, &t))
+    if (!Reach("RemoveDirectory", path, &t, Core::Act::Destroy))
         return false;
     if (t.where == Where::Network)
         return Settle(scope, Finish(core_.RemoveDirectoryEntry(t.entry)));
@@ -656,7 +665,7 @@ win::HANDLE SimFiles::CreateFile(const char* path, std::uint32_t access, std::ui
                                  std::uint32_t creation, std::uint32_t) {
     MetadataStore::Scope scope(core_.Store());
     Target t;
-    if (!Reach("CreateFile", path, &t))
+    if (!Reach("CreateFile", path, &t, CreateFileAct(creation)))
         return win::INVALID_HANDLE_VALUE;
     Core::OpenRequest r;
     r.read = access & win::GENERIC_READ;
