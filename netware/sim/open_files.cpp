@@ -127,7 +127,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
         if (r.mustBeNew)
             return win::ERROR_FILE_EXISTS;
         if (r.write || r.truncate)
-            store_.Recheck();  // a change of the file: its metadata as the store has it now
+            BeforeChange(e);
         StoredMeta(e, &row);
         if ((r.write || r.truncate) && (row.attributes & nw::A_READ_ONLY))
             return win::ERROR_ACCESS_DENIED;
@@ -450,7 +450,7 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     if (e.isRoot || e.st.isDir)
         return win::ERROR_ACCESS_DENIED;
     MetaRow row;
-    store_.Recheck();
+    BeforeChange(e);
     StoredMeta(e, &row);
     if (row.attributes & nw::A_READ_ONLY)
         return win::ERROR_ACCESS_DENIED;
@@ -567,7 +567,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         if (to.st.isDir || from.st.isDir)
             return win::ERROR_ACCESS_DENIED;
         MetaRow toRow;
-        store_.Recheck();
+        BeforeChange(to);
         StoredMeta(to, &toRow);
         if (toRow.attributes & nw::A_READ_ONLY)
             return win::ERROR_ACCESS_DENIED;

@@ -497,7 +497,7 @@ NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, cons
     MetadataStore::Scope scope(core_.Store());
     Entry e;
     Server* s = nullptr;
-    NWCCODE code = EntryOf("NWAddTrustee", conn, dirHandle, path, true, &e, &s, Core::Act::Destroy);
+    NWCCODE code = EntryOf("NWAddTrustee", conn, dirHandle, path, true, &e, &s);
     if (code)
         return Done(Settle(scope, code));
     if (!e.exists)
@@ -510,6 +510,7 @@ NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, cons
     }
     if (objectID == 0 || !known)
         return Done(Settle(scope, nw::NO_SUCH_OBJECT));
+    core_.BeforeChange(e);
     MetaRow row = core_.Meta(e);
     if (row.id == 0)
         core_.Store().InsertNew(core_.KeyOf(e), {e.st.inode, e.st.birth}, &row);
@@ -796,8 +797,7 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
                                        const NWEntryDOSInfo* dosInfo) {
     MetadataStore::Scope scope(core_.Store(), true);
     Entry e;
-    NWCCODE code = EntryOf("NWSetNSEntryDOSInfo", conn, dirHandle, path, true, &e, nullptr,
-                           Core::Act::Destroy);
+    NWCCODE code = EntryOf("NWSetNSEntryDOSInfo", conn, dirHandle, path, true, &e, nullptr);
     if (code)
         return Done(Settle(scope, code));
     if (!e.exists)
@@ -822,6 +822,7 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
         // An entry without a row gets it with the new values in one insert; a row is written
         // only when a value changes.
         MetaRow row;
+        core_.BeforeChange(e);
         core_.StoredMeta(e, &row);
         const MetaRow before = row;
         if (modifyDOSMask & nw::DM_ATTRIBUTES)

@@ -168,6 +168,16 @@ void Core::NoteTemporary(const EntryKey& key, const FileIdentity& identity) {
     ownTemporaries_.emplace_back(key, identity);
 }
 
+bool Core::OwnTemporary(const Entry& e) const {
+    if (ownTemporaries_.empty() || !e.exists)
+        return false;
+    const EntryKey key = KeyOf(e);
+    return std::any_of(ownTemporaries_.rbegin(), ownTemporaries_.rend(), [&](const auto& t) {
+        return Is(e.st, t.second) && t.first.name == key.name && t.first.dir == key.dir &&
+               t.first.volume == key.volume && t.first.server == key.server;
+    });
+}
+
 std::vector<std::string> Core::LeftTemporaries() {
     std::vector<std::string> out;
     for (const Journal::Record& r : journal_.Peek()) {
@@ -482,10 +492,12 @@ void Core::Enter(const NetLoc& loc, Act act) {
             }
             return;
         }
-        case Act::Destroy:
-            store_.Recheck();
-            return;
     }
+}
+
+void Core::BeforeChange(const Entry& e) {
+    if (!OwnTemporary(e))
+        store_.Recheck();
 }
 
 Entry Core::Resolve(const NetLoc& loc) {
@@ -680,9 +692,7 @@ void Core::NoteAdded(Volume& v, const std::string& dirRel, const std::string& na
         names.push_back(name);
         std::sort(names.begin(), names.end());
     }
-    DiskStat st = StatPath(localDir);
-    index->mtime = st.mtime;
-    index->mtimeNs = st.mtimeNs;
+    index->Changed();
 }
 
 void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name,
@@ -697,11 +707,8 @@ void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& 
         if (names->second.empty())
             index->names.erase(names);
     }
-    if (!refreshTime)
-        return;
-    DiskStat st = StatPath(localDir);
-    index->mtime = st.mtime;
-    index->mtimeNs = st.mtimeNs;
+    if (refreshTime)
+        index->Changed();
 }
 
 namespace {

@@ -186,20 +186,30 @@ class Core {
     // before. What the run has resolved, indexed and read from the store is trusted from the
     // time it enters a directory until it enters another (an epoch): it enters one when it
     // starts listing it, makes it, or turns to it from another directory to create or rename
-    // in it. A destructive act (replace, delete, rename, attribute or rights change) reads
-    // the store afresh; the entry it acts on is always looked at in the call itself.
+    // in it. The entry a call names is always looked at in the call itself.
     enum class Act {
         Read,
         List,           // the entry is a directory about to be listed
         MakeDirectory,  // the entry is a directory about to be made
         TurnTo,         // the entry is a directory something is about to be created in
         CreateIn,       // the entry is about to be created or renamed to
-        Destroy,        // the entry is about to be replaced, deleted or changed
     };
     // Called before the entry is resolved.
     void Enter(const NetLoc& loc, Act act);
+    // Before a destructive act on the entry (replace, delete, rename over it, a write, an
+    // attribute or rights change): its metadata is read afresh from the store, unless it is a
+    // temporary file of this process, which nobody else changes.
+    void BeforeChange(const Entry& e);
     // Starts a new epoch: everything trusted so far is looked at again when next used.
     void NewEpoch();
+    // True once an epoch: time to look whether another process's journal came or went.
+    bool JournalCheckDue() {
+        const bool due = journalEpoch_ != epoch_;
+        journalEpoch_ = epoch_;
+        return due;
+    }
+    // The entry is a temporary file this process made (and still the same file).
+    bool OwnTemporary(const Entry& e) const;
 
     Entry Resolve(const NetLoc& loc);
     // True when the volume's directory is still the real directory found when the network was
@@ -354,6 +364,9 @@ class Core {
         std::unordered_map<std::string, std::vector<std::string>> names;  // upper -> on disk
         bool aliasesComplete = false;  // every entry has its alias in the store
         std::size_t Items() const { return names.size(); }
+        // The simulator changed the directory: its new time is not known, so the next epoch
+        // reads it again (others may have changed it too since it was read).
+        void Changed() { mtime = -1; }
     };
     // The directory's index; null when it is not a directory or cannot be read (*error, when
     // given, then tells which: 0 for not a directory).
@@ -405,6 +418,7 @@ class Core {
     DirectoryCache<DirIndex> indexes_{kMaxCachedDirectories, kMaxCachedNames};
     std::unordered_map<std::string, ResolvedDirectory> resolved_;  // volume + parts as given
     std::uint64_t epoch_ = 1;
+    std::uint64_t journalEpoch_ = 0;
     std::string entered_;  // the directory of the current epoch, as a key of resolved_
     static constexpr std::size_t kMaxResolvedDirectories = 4096;
     std::vector<std::int64_t> faultUses_;

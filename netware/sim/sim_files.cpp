@@ -206,7 +206,8 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
     bool local = core_.Classify(p, &probe, &probeLocal) == Where::Local;
     std::string dir, name;
     SplitLast(local ? probeLocal : p, local, &dir, &name);
-    Target t = Locate(dir.c_str(), Core::Act::List);
+    // A pattern lists the directory; a plain name looks up one entry.
+    Target t = Locate(dir.c_str(), HasWildcard(name) ? Core::Act::List : Core::Act::Read);
     if (t.where != Where::Network)
         t.faultPath = p;
     else if (core_.HasFaults())
@@ -336,7 +337,7 @@ std::uint32_t SimFiles::GetFileAttributes(const char* path) {
 bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
     MetadataStore::Scope scope(core_.Store(), true);
     Target t;
-    if (!Reach("SetFileAttributes", path, &t, Core::Act::Destroy))
+    if (!Reach("SetFileAttributes", path, &t))
         return false;
     std::uint32_t dos = attributes & kDosSettable;
     if (t.where == Where::Local) {
@@ -354,6 +355,7 @@ bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
         return Fail(e.parentExists ? win::ERROR_FILE_NOT_FOUND : win::ERROR_PATH_NOT_FOUND);
     if (e.isRoot)
         return Succeed();
+    core_.BeforeChange(e);
     MetaRow row = core_.Meta(e);
     // FILE_ATTRIBUTE_NORMAL alone clears the DOS bits; otherwise the given DOS bits replace
     // them. NetWare's own bits above the DOS ones are kept.
@@ -435,8 +437,12 @@ std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
 std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefix,
                                         std::uint32_t unique, char* tempFile) {
     // Another process's journal has come or gone since the last look: what a stopped one
-    // left is put right before a directory gets a new temporary file.
-    if (core_.Log().Changed())
+    // left is put right before a directory gets a new temporary file. Looked at once an epoch.
+    NetLoc turnedTo;
+    std::string ignored;
+    if (core_.Classify(directory ? directory : "", &turnedTo, &ignored) == Where::Network)
+        core_.Enter(turnedTo, Core::Act::TurnTo);
+    if (core_.JournalCheckDue() && core_.Log().Changed())
         core_.Recover();
     MetadataStore::Scope scope(core_.Store());
     Target t = Locate(directory, Core::Act::TurnTo);
@@ -610,7 +616,7 @@ bool SimFiles::MoveFileEx(const char* from, const char* to, std::uint32_t flags)
 bool SimFiles::DeleteFile(const char* path) {
     MetadataStore::Scope scope(core_.Store());
     Target t;
-    if (!Reach("DeleteFile", path, &t, Core::Act::Destroy))
+    if (!Reach("DeleteFile", path, &t))
         return false;
     if (t.where == Where::Network)
         return Settle(scope, Finish(core_.DeleteFileEntry(t.entry)));
@@ -646,7 +652,7 @@ bool SimFiles::CreateDirectory(const char* path) {
 bool SimFiles::RemoveDirectory(const char* path) {
     MetadataStore::Scope scope(core_.Store());
     Target t;
-    if (!Reach("RemoveDirectory", path, &t, Core::Act::Destroy))
+    if (!Reach("RemoveDirectory", path, &t))
         return false;
     if (t.where == Where::Network)
         return Settle(scope, Finish(core_.RemoveDirectoryEntry(t.entry)));

@@ -84,9 +84,9 @@ bool NetworkImpl::Locate(const std::string& path, Entry* entry, std::string* err
         *error = FormatText(LoadResString(IDS_SIM_NOT_ON_NETWORK), path.c_str());
         return false;
     }
-    // An administrator reads and changes what the store holds now.
-    core_.Enter(loc, Core::Act::Destroy);
     *entry = core_.Resolve(loc);
+    // An administrator reads and changes what the store holds now.
+    core_.BeforeChange(*entry);
     if (entry->error) {
         *error = FormatText(LoadResString(IDS_SIM_CANNOT_READ), path.c_str(),
                             SystemErrorText(entry->error).c_str());
