@@ -205,36 +205,38 @@ void WalkNamesOneByOne(bool on) {
     walkNames = on;
 }
 
-int StatxAt(const std::string& local, int flags, unsigned mask, struct statx* sx) {
+namespace {
+
+// Runs call(directory, name) on the place of a local path; -1 with errno when its directory
+// cannot be opened.
+template <typename Call>
+int AtPlace(const std::string& local, Call call) {
     Trim();
     Place p;
     if (!PlaceOf(local, &p))
         return -1;
-    return ::statx(p.dir, p.name.c_str(), flags, mask, sx);
+    return call(p.dir, p.name.c_str());
+}
+
+}  // namespace
+
+int StatxAt(const std::string& local, int flags, unsigned mask, struct statx* sx) {
+    return AtPlace(local,
+                   [&](int dir, const char* name) { return ::statx(dir, name, flags, mask, sx); });
 }
 
 int OpenAt(const std::string& local, int flags, mode_t mode) {
-    Trim();
-    Place p;
-    if (!PlaceOf(local, &p))
-        return -1;
-    return ::openat(p.dir, p.name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+    return AtPlace(local, [&](int dir, const char* name) {
+        return ::openat(dir, name, flags | O_NOFOLLOW | O_CLOEXEC, mode);
+    });
 }
 
 int UnlinkAt(const std::string& local, int flags) {
-    Trim();
-    Place p;
-    if (!PlaceOf(local, &p))
-        return -1;
-    return ::unlinkat(p.dir, p.name.c_str(), flags);
+    return AtPlace(local, [&](int dir, const char* name) { return ::unlinkat(dir, name, flags); });
 }
 
 int MakeDirectoryAt(const std::string& local, mode_t mode) {
-    Trim();
-    Place p;
-    if (!PlaceOf(local, &p))
-        return -1;
-    return ::mkdirat(p.dir, p.name.c_str(), mode);
+    return AtPlace(local, [&](int dir, const char* name) { return ::mkdirat(dir, name, mode); });
 }
 
 int RenameAt(const std::string& from, const std::string& to, unsigned flags) {
@@ -246,11 +248,9 @@ int RenameAt(const std::string& from, const std::string& to, unsigned flags) {
 }
 
 int SetTimesAt(const std::string& local, const struct timespec times[2]) {
-    Trim();
-    Place p;
-    if (!PlaceOf(local, &p))
-        return -1;
-    return ::utimensat(p.dir, p.name.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    return AtPlace(local, [&](int dir, const char* name) {
+        return ::utimensat(dir, name, times, AT_SYMLINK_NOFOLLOW);
+    });
 }
 
 DIR* OpenDirectoryAt(const std::string& local) {
