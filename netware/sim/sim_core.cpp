@@ -11,7 +11,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <string_view>
 
 #include "netware/sim/held_directories.h"
 #include "netware/sim/sim_names.h"
@@ -1177,17 +1177,53 @@ std::uint64_t Core::Blocks(const Volume& v, std::uint64_t bytes) const {
     return (bytes + v.cfg.blockSize - 1) / v.cfg.blockSize;
 }
 
+namespace {
+
+// Calls add(size) for every regular file below the directory (its descriptor, closed here),
+// each name looked up relative to its directory; links are never followed, and a directory
+// that cannot be read counts nothing.
+template <typename Add>
+void ForEachFileBelow(int fd, const Add& add) {
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return;
+    }
+    while (dirent* de = ::readdir(d)) {
+        const std::string_view name = de->d_name;
+        if (name == "." || name == "..")
+            continue;
+        unsigned char type = de->d_type;
+        struct statx sx {};
+        if (type == DT_REG || type == DT_UNKNOWN) {
+            if (::statx(::dirfd(d), de->d_name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE,
+                        &sx) != 0)
+                continue;
+            type = S_ISREG(sx.stx_mode) ? DT_REG : S_ISDIR(sx.stx_mode) ? DT_DIR : DT_UNKNOWN;
+        }
+        if (type == DT_REG) {
+            add(sx.stx_size);
+        } else if (type == DT_DIR) {
+            const int sub =
+                ::openat(::dirfd(d), de->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0)
+                ForEachFileBelow(sub, add);
+        }
+    }
+    ::closedir(d);
+}
+
+}  // namespace
+
 std::uint64_t Core::UsedBlocks(Volume& v) {
     if (!v.usageKnown) {
         // One walk when the volume's space is first asked for; from then on every change the
         // simulator makes adjusts the count, so no call scans the tree.
         std::uint64_t used = 0;
-        std::error_code ec;
-        for (auto it = std::filesystem::recursive_directory_iterator(
-                 v.local, std::filesystem::directory_options::skip_permission_denied, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            if (it->is_regular_file(ec) && !it->is_symlink(ec))
-                used += Blocks(v, it->file_size(ec));
+        if (DIR* root = OpenDirectoryAt(v.local)) {
+            ForEachFileBelow(::dup(::dirfd(root)),
+                             [&](std::uint64_t size) { used += Blocks(v, size); });
+            ::closedir(root);
         }
         v.usedBlocks = used;
         v.usageKnown = true;
