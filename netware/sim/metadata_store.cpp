@@ -284,7 +284,7 @@ void MetadataStore::Remember(bool racyCheck, const LogState* state) {
 }
 
 void MetadataStore::Validate() {
-    if (validated_ && depth_ > 0)
+    if (validated_)
         return;
     validated_ = true;
     const LogState now = ReadLogState();
@@ -605,8 +605,7 @@ void MetadataStore::CommitPending() {
 }
 
 void MetadataStore::Begin() {
-    if (depth_++ == 0)
-        validated_ = false;
+    ++depth_;
 }
 
 void MetadataStore::Commit() {

@@ -100,6 +100,15 @@ class MetadataStore {
     bool SetTrustee(std::int64_t id, const EntryKey& key, std::uint32_t object,
                     std::uint16_t rights);
 
+    // What the cache holds is trusted until the next epoch (see Core::Enter), and is checked
+    // against the store when it begins; a write always checks it under the write lock.
+    void NewEpoch() { validated_ = false; }
+    // Checks the cache against the store now (before a destructive act).
+    void Recheck() {
+        validated_ = false;
+        Validate();
+    }
+
     // Begin and Commit nest. The statements run between the outermost pair form one
     // transaction, begun by the first of them (a pair that runs none costs nothing) and ended
     // by the outermost Commit, so that no lock is held between calls.
@@ -147,8 +156,8 @@ class MetadataStore {
   private:
     // The rows of recently used directories, as the store holds them, so that a call finds an
     // entry's row (or that it has none, the common case) without a query. The cache is checked
-    // once a call against the store's write-ahead log: a commit of any other process changes the
-    // log, and what it held is read afresh. A log changed within the clock's resolution of the
+    // once an epoch against the store's write-ahead log: a commit of any other process changes
+    // the log, and what it held is read afresh. A log changed within the clock's resolution of the
     // last look is not trusted on its time alone (the store's data version decides).
     struct CachedRow {
         MetaRow row;
@@ -167,7 +176,7 @@ class MetadataStore {
     };
     static std::string DirText(const EntryKey& key);
     LogState ReadLogState() const;
-    // The cache is right for what the store holds now (checked once per call).
+    // The cache is right for what the store holds now (checked once per epoch).
     void Validate();
     void Remember(bool racyCheck, const LogState* state = nullptr);
     // The directory's rows, read on first use; null when the store cannot be read.
@@ -193,7 +202,7 @@ class MetadataStore {
     DirectoryCache<CachedDirectory> cache_{kMaxCachedDirectories, kMaxCachedRows};  // by DirText
     LogState seen_;
     bool racy_ = true;
-    bool validated_ = false;  // in the current pair
+    bool validated_ = false;  // in the current epoch
     std::int64_t dataVersion_ = -1;
     std::int64_t lockedVersion_ = -1;  // the data version when the write lock was last taken
     sqlite3_stmt* dirRows_ = nullptr;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "netware/sim/held_directories.h"
 #include "netware/sim/sim_core.h"
 #include "netware/sim/sim_names.h"
 #include "netware/sim/sim_network.h"
@@ -129,13 +130,14 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
     if (e.exists) {
         if (r.mustBeNew)
             return win::ERROR_FILE_EXISTS;
+        if (r.write || r.truncate)
+            BeforeChange(e);
         StoredMeta(e, &row);
         if ((r.write || r.truncate) && (row.attributes & nw::A_READ_ONLY))
             return win::ERROR_ACCESS_DENIED;
         if (ShareConflict(e.st, r.read, r.write || r.truncate, r.share))
             return win::ERROR_SHARING_VIOLATION;
-        fd = ::open(e.local.c_str(),
-                    (r.write || r.truncate ? O_RDWR : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC);
+        fd = OpenAt(e.local, r.write || r.truncate ? O_RDWR : O_RDONLY);
         if (fd < 0)
             return WinError(errno);
         if (r.truncate && e.st.size > 0) {
@@ -166,8 +168,7 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
             return win::ERROR_INVALID_NAME;
         std::string dirLocal =
             e.parentRel.empty() ? e.volume->local : e.volume->local + "/" + e.parentRel;
-        fd = ::open((dirLocal + "/" + name).c_str(),
-                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        fd = OpenAt(dirLocal + "/" + name, O_RDWR | O_CREAT | O_EXCL, 0644);
         if (fd < 0)
             return errno == EEXIST ? win::ERROR_FILE_EXISTS : WinError(errno);
         e.name = name;
@@ -478,16 +479,15 @@ std::uint32_t Core::UnlinkChecked(const EntryKey& key, const std::string& local,
         if (const std::uint32_t err = journal_.Write(aside))
             return err;
         const std::string asideLocal = dir + name;
-        if (::renameat2(AT_FDCWD, local.c_str(), AT_FDCWD, asideLocal.c_str(), RENAME_NOREPLACE) !=
-            0) {
+        if (RenameAt(local, asideLocal, RENAME_NOREPLACE) != 0) {
             if (errno == EEXIST)
                 continue;
             return WinError(errno);
         }
         if (Holds(asideLocal, identity))
-            return ::unlink(asideLocal.c_str()) == 0 ? 0 : WinError(errno);
+            return UnlinkAt(asideLocal) == 0 ? 0 : WinError(errno);
         // Another file took the name since the look: it goes back, untouched.
-        ::renameat2(AT_FDCWD, asideLocal.c_str(), AT_FDCWD, local.c_str(), RENAME_NOREPLACE);
+        RenameAt(asideLocal, local, RENAME_NOREPLACE);
         return win::ERROR_SHARING_VIOLATION;
     }
     return win::ERROR_SHARING_VIOLATION;
@@ -501,6 +501,7 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     if (e.isRoot || e.st.isDir)
         return win::ERROR_ACCESS_DENIED;
     MetaRow row;
+    BeforeChange(e);
     StoredMeta(e, &row);
     if (row.attributes & nw::A_READ_ONLY)
         return win::ERROR_ACCESS_DENIED;
@@ -533,7 +534,7 @@ std::uint32_t Core::MakeDirectory(Entry& e) {
         return win::ERROR_INVALID_NAME;
     std::string dirLocal =
         e.parentRel.empty() ? e.volume->local : e.volume->local + "/" + e.parentRel;
-    if (::mkdir((dirLocal + "/" + name).c_str(), 0755) != 0)
+    if (MakeDirectoryAt(dirLocal + "/" + name, 0755) != 0)
         return WinError(errno);
     e.name = name;
     e.local = dirLocal + "/" + name;
@@ -555,12 +556,13 @@ std::uint32_t Core::RemoveDirectoryEntry(Entry& e) {
         return kErrorDirectory;
     // A directory that holds only things that are not NetWare entries (links, odd names)
     // still holds them: rmdir refuses, and nothing is deleted through them.
-    if (::rmdir(e.local.c_str()) != 0)
+    if (UnlinkAt(e.local, AT_REMOVEDIR) != 0)
         return errno == ENOTEMPTY || errno == EEXIST ? win::ERROR_DIR_NOT_EMPTY : WinError(errno);
     store_.RemoveQuietly(KeyOf(e));
     NoteRemoved(*e.volume, e.parentRel, e.name);
     indexes_.Erase(e.local);
     resolved_.clear();
+    NewEpoch();  // directories held below it are gone
     e.exists = false;
     return 0;
 }
@@ -569,7 +571,7 @@ namespace {
 
 // Swaps two names in one step; false when the file system cannot (then nothing changed).
 bool Exchange(const std::string& a, const std::string& b) {
-    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+    return RenameAt(a, b, RENAME_EXCHANGE) == 0;
 }
 
 // Swaps two names back after a swap, only while each still holds what the swap put there:
@@ -583,11 +585,10 @@ void SwapBack(const std::string& from, const std::string& target, const FileIden
 // Moves the renamed entry back to its old name, only the entry itself: when another program
 // puts a file of its own at the name between the look and the move, that file goes back.
 void MoveBack(const std::string& from, const std::string& target, const FileIdentity& moved) {
-    if (!Holds(target, moved) ||
-        ::renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, from.c_str(), RENAME_NOREPLACE) != 0)
+    if (!Holds(target, moved) || RenameAt(target, from, RENAME_NOREPLACE) != 0)
         return;
     if (!Holds(from, moved))
-        ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE);
+        RenameAt(from, target, RENAME_NOREPLACE);
 }
 
 }  // namespace
@@ -648,6 +649,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         if (to.st.isDir || from.st.isDir)
             return win::ERROR_ACCESS_DENIED;
         MetaRow toRow;
+        BeforeChange(to);
         StoredMeta(to, &toRow);
         if (toRow.attributes & nw::A_READ_ONLY)
             return win::ERROR_ACCESS_DENIED;
@@ -687,10 +689,9 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (replacing) {
         swapped = Exchange(from.local, targetLocal);
         if (!swapped)
-            rc = ::rename(from.local.c_str(), targetLocal.c_str());
+            rc = RenameAt(from.local, targetLocal, 0);
     } else {
-        rc = ::renameat2(AT_FDCWD, from.local.c_str(), AT_FDCWD, targetLocal.c_str(),
-                         sameEntry ? 0 : RENAME_NOREPLACE);
+        rc = RenameAt(from.local, targetLocal, sameEntry ? 0 : RENAME_NOREPLACE);
     }
     if (rc != 0)
         return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
@@ -721,6 +722,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (from.st.isDir) {
         indexes_.Erase(from.local);
         resolved_.clear();  // paths through the directory lead elsewhere now
+        NewEpoch();
     }
     to.name = target;
     to.local = targetLocal;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "netware/sim/held_directories.h"
 #include "netware/sim/sim_names.h"
 #include "netware/sim/sim_network_impl.h"
 #include "util/characters.h"
@@ -148,7 +149,8 @@ std::optional<NWCCODE> SimClient::NetPathOf(const char* call, const char* path, 
 }
 
 NWCCODE SimClient::EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
-                           const char* path, bool needLogin, Entry* entry, Server** server) {
+                           const char* path, bool needLogin, Entry* entry, Server** server,
+                           Core::Act act) {
     Server* s = core_.ServerOfConnection(conn);
     NetLoc loc;
     bool parsed = s && core_.ParseNetWareArg(s, dirHandle, path, &loc);
@@ -158,6 +160,7 @@ NWCCODE SimClient::EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE di
         return nw::INVALID_PATH;
     if (needLogin && !s->loggedIn)
         return nw::ACCESS_DENIED;
+    core_.Enter(loc, act);
     *entry = core_.Resolve(loc);
     if (entry->error)
         return NetWareCode(entry->error);  // unreadable is neither found nor missing
@@ -507,6 +510,7 @@ NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, cons
     }
     if (objectID == 0 || !known)
         return Done(Settle(scope, nw::NO_SUCH_OBJECT));
+    core_.BeforeChange(e);
     MetaRow row = core_.Meta(e);
     if (row.id == 0)
         core_.Store().InsertNew(core_.KeyOf(e), IdentityOf(e.st), &row);
@@ -779,7 +783,8 @@ NWCCODE SimClient::NWCreateDirectory(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
                                      std::uint8_t) {
     MetadataStore::Scope scope(core_.Store());
     Entry e;
-    NWCCODE code = EntryOf("NWCreateDirectory", conn, dirHandle, path, true, &e, nullptr);
+    NWCCODE code = EntryOf("NWCreateDirectory", conn, dirHandle, path, true, &e, nullptr,
+                           Core::Act::MakeDirectory);
     if (code)
         return Done(Settle(scope, code));
     if (e.isRoot)
@@ -817,6 +822,7 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
         // An entry without a row gets it with the new values in one insert; a row is written
         // only when a value changes.
         MetaRow row;
+        core_.BeforeChange(e);
         core_.StoredMeta(e, &row);
         const MetaRow before = row;
         if (modifyDOSMask & nw::DM_ATTRIBUTES)
@@ -840,7 +846,7 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
         times[0].tv_sec = 0;
         times[1].tv_sec = newTime;
         times[1].tv_nsec = 0;
-        if (utimensat(AT_FDCWD, e.local.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+        if (SetTimesAt(e.local, times) != 0)
             return Done(Settle(scope, nw::ACCESS_DENIED));
     }
     return Done(Settle(scope, 0));
@@ -851,7 +857,9 @@ NWCCODE SimClient::NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std
                                  NW_NS_OPENCREATE* request, win::HANDLE* fileHandle) {
     MetadataStore::Scope scope(core_.Store());
     Entry e;
-    NWCCODE code = EntryOf("NWOpenNSEntry", conn, dirHandle, path, true, &e, nullptr);
+    const bool creating = request && (request->openCreateMode & nw::OC_MODE_CREATE);
+    NWCCODE code = EntryOf("NWOpenNSEntry", conn, dirHandle, path, true, &e, nullptr,
+                           creating ? Core::Act::CreateIn : Core::Act::Read);
     if (code)
         return Done(Settle(scope, code));
     if (!request || dataStream != 0)

@@ -13,8 +13,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <string_view>
 
+#include "netware/sim/held_directories.h"
 #include "netware/sim/sim_names.h"
 #include "resources/string_ids.h"
 #include "util/characters.h"
@@ -25,29 +26,20 @@ namespace sim {
 
 namespace {
 
-// The inode's generation number (FS_IOC_GETVERSION), -1 where the file system has none or the
-// entry cannot be opened for it. Never through a link, never waiting on a device or a pipe.
-std::int64_t Generation(int dirFd, const char* path, int flags) {
-    const bool own = (flags & AT_EMPTY_PATH) == 0;
-    const int fd =
-        own ? ::openat(dirFd, path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
-            : dirFd;
+// The inode's generation number (FS_IOC_GETVERSION) of an open entry, -1 where the file system
+// has none.
+std::int64_t GenerationOf(int fd) {
     int generation = 0;
-    const bool known = fd >= 0 && ::ioctl(fd, FS_IOC_GETVERSION, &generation) == 0;
-    if (own && fd >= 0)
-        ::close(fd);
-    return known ? std::int64_t{static_cast<std::uint32_t>(generation)} : std::int64_t{-1};
+    if (fd < 0 || ::ioctl(fd, FS_IOC_GETVERSION, &generation) != 0)
+        return -1;
+    return static_cast<std::uint32_t>(generation);
 }
 
-DiskStat StatAt(int dirFd, const char* path, int flags) {
+constexpr unsigned kStatMask =
+    STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME;
+
+DiskStat FromStatx(const struct statx& sx) {
     DiskStat d;
-    struct statx sx {};
-    if (statx(dirFd, path, flags,
-              STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME,
-              &sx) != 0) {
-        d.err = errno;
-        return d;
-    }
     d.ok = true;
     d.isDir = S_ISDIR(sx.stx_mode);
     d.isFile = S_ISREG(sx.stx_mode);
@@ -62,56 +54,39 @@ DiskStat StatAt(int dirFd, const char* path, int flags) {
     d.mtimeNs = sx.stx_mtime.tv_nsec;
     d.ctime = static_cast<std::int64_t>(sx.stx_ctime.tv_sec) * 1000000000LL + sx.stx_ctime.tv_nsec;
     d.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-    if (!(sx.stx_mask & STATX_BTIME) && !d.special)
-        d.generation = Generation(dirFd, path, flags);
     return d;
 }
 
 }  // namespace
 
-namespace {
-
-// The roots of the opened networks, each held open: a path below one is looked up from it, so
-// that the kernel walks the few names below the root rather than the whole absolute path on
-// every look (the same names, so the same entry).
-struct Anchor {
-    std::string prefix;  // the root and a slash
-    int fd;
-};
-std::vector<Anchor>& Anchors() {
-    static std::vector<Anchor> anchors;
-    return anchors;
-}
-
-}  // namespace
-
-void AnchorRoot(const std::string& root) {
-    const int fd = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0)
-        Anchors().push_back({root + "/", fd});
-}
-
-void ReleaseRoot(const std::string& root) {
-    auto& anchors = Anchors();
-    for (auto it = anchors.begin(); it != anchors.end(); ++it) {
-        if (it->prefix == root + "/") {
-            ::close(it->fd);
-            anchors.erase(it);
-            return;
-        }
-    }
-}
-
 DiskStat StatPath(const std::string& local) {
-    for (const Anchor& a : Anchors()) {
-        if (local.size() > a.prefix.size() && local.compare(0, a.prefix.size(), a.prefix) == 0)
-            return StatAt(a.fd, local.c_str() + a.prefix.size(), AT_SYMLINK_NOFOLLOW);
+    DiskStat d;
+    struct statx sx {};
+    if (StatxAt(local, AT_SYMLINK_NOFOLLOW, kStatMask, &sx) != 0) {
+        d.err = errno;
+        return d;
     }
-    return StatAt(AT_FDCWD, local.c_str(), AT_SYMLINK_NOFOLLOW);
+    d = FromStatx(sx);
+    // Where there is no birth time the generation number tells a reused inode's new file. The
+    // entry is opened for it never through a link and never waiting on a device or a pipe.
+    if (d.birth == 0 && !d.special) {
+        const FileDescriptor fd(OpenAt(local, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        d.generation = GenerationOf(fd.Get());
+    }
+    return d;
 }
 
 DiskStat StatOpen(int fd) {
-    return StatAt(fd, "", AT_EMPTY_PATH);
+    DiskStat d;
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH, kStatMask, &sx) != 0) {
+        d.err = errno;
+        return d;
+    }
+    d = FromStatx(sx);
+    if (d.birth == 0 && !d.special)
+        d.generation = GenerationOf(fd);
+    return d;
 }
 
 std::uint32_t WinError(int err) {
@@ -150,7 +125,7 @@ namespace {
 // *problem says why it cannot be used when it is a link or anything but a directory.
 DiskStat RealDirectory(const std::string& local, std::string* problem) {
     DiskStat st = StatPath(local);
-    if (!st.ok && st.err == ENOENT && ::mkdir(local.c_str(), 0755) == 0)
+    if (!st.ok && st.err == ENOENT && MakeDirectoryAt(local, 0755) == 0)
         st = StatPath(local);
     if (st.ok && !st.isDir)
         *problem = FormatText(LoadResString(IDS_SIM_CHECK_LINKED_VOLUME), local.c_str());
@@ -214,6 +189,16 @@ void Core::NoteTemporary(const EntryKey& key, const FileIdentity& identity) {
     ownTemporaries_.emplace_back(key, identity);
 }
 
+bool Core::OwnTemporary(const Entry& e) const {
+    if (ownTemporaries_.empty() || !e.exists)
+        return false;
+    const EntryKey key = KeyOf(e);
+    return std::any_of(ownTemporaries_.rbegin(), ownTemporaries_.rend(), [&](const auto& t) {
+        return Is(e.st, t.second) && t.first.name == key.name && t.first.dir == key.dir &&
+               t.first.volume == key.volume && t.first.server == key.server;
+    });
+}
+
 std::vector<std::string> Core::LeftTemporaries() {
     std::vector<std::string> out;
     for (const Journal::Record& r : journal_.Peek()) {
@@ -262,8 +247,7 @@ void Core::MarkStoreMade(const std::string& storeDir) {
     const std::string marker = storeDir + kStoreMade;
     if (StatPath(marker).ok)
         return;
-    const int fd =
-        ::open(marker.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = OpenAt(marker, O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0)
         return;
     const char text[] =
@@ -289,7 +273,7 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
         return false;
     }
     root_ = real;
-    AnchorRoot(root_);
+    HoldRoot(root_);
     if (!LoadNetworkConfig(root_ + "/network.toml", &config_, error))
         return false;
     faultUses_.assign(config_.faults.size(), 0);
@@ -318,6 +302,8 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
                     return false;
                 }
             }
+            if (v.unusable.empty())
+                PinDirectory(v.local);
             s->volumes.push_back(v);
         }
         for (Volume& v : s->volumes)
@@ -486,6 +472,55 @@ std::string Core::EntryNetForm(const Entry& e) const {
     return out;
 }
 
+namespace {
+
+// The key of a directory as the caller spelled it: the volume and the first count names.
+std::string SpelledKey(const NetLoc& loc, std::size_t count) {
+    std::string key = loc.volume->local;
+    for (std::size_t i = 0; i < count && i < loc.parts.size(); ++i)
+        key += '/' + loc.parts[i];
+    return key;
+}
+
+}  // namespace
+
+void Core::NewEpoch() {
+    ++epoch_;
+    ForgetHeld(root_);
+    entered_.clear();
+    store_.NewEpoch();
+}
+
+void Core::Enter(const NetLoc& loc, Act act) {
+    if (!loc.volume)
+        return;
+    switch (act) {
+        case Act::Read:
+            return;
+        case Act::List:
+        case Act::MakeDirectory:
+            NewEpoch();
+            entered_ = SpelledKey(loc, loc.parts.size());
+            return;
+        case Act::TurnTo:
+        case Act::CreateIn: {
+            const std::size_t count =
+                act == Act::TurnTo || loc.parts.empty() ? loc.parts.size() : loc.parts.size() - 1;
+            std::string key = SpelledKey(loc, count);
+            if (key != entered_) {
+                NewEpoch();
+                entered_ = std::move(key);
+            }
+            return;
+        }
+    }
+}
+
+void Core::BeforeChange(const Entry& e) {
+    if (!OwnTemporary(e))
+        store_.Recheck();
+}
+
 Entry Core::Resolve(const NetLoc& loc) {
     Entry e;
     e.volume = loc.volume;
@@ -500,9 +535,13 @@ Entry Core::Resolve(const NetLoc& loc) {
         for (std::size_t i = 0; i + 1 < loc.parts.size(); ++i)
             key += '/' + loc.parts[i];
         auto cached = resolved_.find(key);
+        if (cached != resolved_.end() && cached->second.epoch == epoch_)
+            return ResolveChild(v, cached->second.rel, loc.parts.back());
         DiskStat dirStat;
-        if (cached != resolved_.end() && StillResolves(v, cached->second, &dirStat))
+        if (cached != resolved_.end() && StillResolves(v, cached->second, &dirStat)) {
+            cached->second.epoch = epoch_;
             return ResolveChild(v, cached->second.rel, loc.parts.back(), &dirStat);
+        }
     }
     if (!VolumeUsable(v)) {
         e.error = win::ERROR_ACCESS_DENIED;
@@ -556,6 +595,7 @@ Entry Core::Resolve(const NetLoc& loc) {
     }
     if (racy)
         return ResolveChild(v, dirRel, loc.parts.back(), &st);
+    found.epoch = epoch_;
     found.device = st.device;
     found.inode = st.inode;
     found.birth = st.birth;
@@ -580,13 +620,19 @@ bool Core::StillResolves(const Volume& v, const ResolvedDirectory& d, DiskStat* 
 bool Core::VolumeUsable(const Volume& v) const {
     if (!v.unusable.empty())
         return false;
-    // Both directories are looked at without following links: a server directory swapped for
-    // a link would otherwise lead every path of its volumes out of the network.
+    if (v.checkedEpoch == epoch_)
+        return true;
+    // Once an epoch, both directories are looked at by name: a volume or server directory
+    // replaced since the network was opened (by another directory, or a link the kernel would
+    // refuse anyway) is not entered.
     DiskStat volume = StatPath(v.local);
     if (!volume.isDir || volume.inode != v.volumeInode)
         return false;
     DiskStat server = StatPath(v.server->local);
-    return server.isDir && server.inode == v.serverInode;
+    if (!server.isDir || server.inode != v.serverInode)
+        return false;
+    v.checkedEpoch = epoch_;
+    return true;
 }
 
 Entry Core::ResolveChild(Volume& v, const std::string& dirRel, const std::string& name,
@@ -618,6 +664,10 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
                             std::uint32_t* error) {
     if (error)
         *error = 0;
+    // Looked at once an epoch; the simulator's own changes keep it current in between.
+    DirIndex* known = indexes_.Find(localDir);
+    if (known && known->epoch == epoch_)
+        return known;
     DiskStat st = dirStat ? *dirStat : StatPath(localDir);
     if (!st.isDir) {
         indexes_.Erase(localDir);
@@ -625,13 +675,15 @@ Core::DirIndex* Core::Index(const std::string& localDir, const DiskStat* dirStat
             *error = WinError(st.err);
         return nullptr;
     }
-    DirIndex* known = indexes_.Find(localDir);
-    if (known && known->mtime == st.mtime && known->mtimeNs == st.mtimeNs)
+    if (known && known->mtime == st.mtime && known->mtimeNs == st.mtimeNs) {
+        known->epoch = epoch_;
         return known;
+    }
     DirIndex index;
+    index.epoch = epoch_;
     index.mtime = st.mtime;
     index.mtimeNs = st.mtimeNs;
-    DIR* d = opendir(localDir.c_str());
+    DIR* d = OpenDirectoryAt(localDir);
     if (!d) {
         // A directory that cannot be read has no index: its names are unknown, not absent.
         indexes_.Erase(localDir);
@@ -661,9 +713,7 @@ void Core::NoteAdded(Volume& v, const std::string& dirRel, const std::string& na
         names.push_back(name);
         std::sort(names.begin(), names.end());
     }
-    DiskStat st = StatPath(localDir);
-    index->mtime = st.mtime;
-    index->mtimeNs = st.mtimeNs;
+    index->Changed();
 }
 
 void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& name,
@@ -678,11 +728,8 @@ void Core::NoteRemoved(Volume& v, const std::string& dirRel, const std::string& 
         if (names->second.empty())
             index->names.erase(names);
     }
-    if (!refreshTime)
-        return;
-    DiskStat st = StatPath(localDir);
-    index->mtime = st.mtime;
-    index->mtimeNs = st.mtimeNs;
+    if (refreshTime)
+        index->Changed();
 }
 
 namespace {
@@ -805,6 +852,10 @@ std::uint32_t Core::CompleteAliases(Volume& v, const std::string& dirRel) {
     std::vector<Listed> listed = List(v, dirRel, &error);
     if (error)
         return error;
+    // The names given out must be free among the names just listed: the directory's index is
+    // read again with them, whatever the epoch.
+    const std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
+    indexes_.Erase(localDir);
     store_.Begin();
     for (const Listed& l : listed) {
         Entry e = ChildEntry(v, dirRel, l.name, l.st);
@@ -812,7 +863,6 @@ std::uint32_t Core::CompleteAliases(Volume& v, const std::string& dirRel) {
         Alias(e, &row);
     }
     store_.Commit();
-    std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
     if (DirIndex* index = Index(localDir))
         index->aliasesComplete = true;
     return 0;
@@ -823,7 +873,7 @@ std::vector<Core::Listed> Core::List(Volume& v, const std::string& dirRel, std::
         *error = 0;
     std::vector<Listed> out;
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
-    DIR* d = opendir(localDir.c_str());
+    DIR* d = OpenDirectoryAt(localDir);
     if (!d) {
         if (error)
             *error = WinError(errno);
@@ -1047,7 +1097,7 @@ void Core::FinishRename(const Journal::Record& r) {
         store_.Move(r.key, r.target, r.identity, atTarget.isDir);
     // A replacement swaps the names first: the replaced file may still be under the old one.
     if (r.targetIdentity.inode != 0 && Is(StatPath(from), r.targetIdentity) &&
-        ::unlink(from.c_str()) == 0) {
+        UnlinkAt(from) == 0) {
         store_.RemoveQuietly(r.key);
         v->usageKnown = false;  // counted afresh when next asked
     }
@@ -1067,7 +1117,7 @@ bool Core::RemoveLeftTemporary(const Journal::Record& r, bool identityKnown) {
             // then, still empty, is that one.
             : (st.size != 0 || st.birth < r.written || st.birth > r.written + 5000000000LL))
         return true;
-    if (::unlink(local.c_str()) != 0)
+    if (UnlinkAt(local) != 0)
         return false;
     store_.RemoveQuietly(r.key);
     v->usageKnown = false;  // counted afresh when next asked
@@ -1148,17 +1198,53 @@ std::uint64_t Core::Blocks(const Volume& v, std::uint64_t bytes) const {
     return (bytes + v.cfg.blockSize - 1) / v.cfg.blockSize;
 }
 
+namespace {
+
+// Calls add(size) for every regular file below the directory (its descriptor, closed here),
+// each name looked up relative to its directory; links are never followed, and a directory
+// that cannot be read counts nothing.
+template <typename Add>
+void ForEachFileBelow(int fd, const Add& add) {
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return;
+    }
+    while (dirent* de = ::readdir(d)) {
+        const std::string_view name = de->d_name;
+        if (name == "." || name == "..")
+            continue;
+        unsigned char type = de->d_type;
+        struct statx sx {};
+        if (type == DT_REG || type == DT_UNKNOWN) {
+            if (::statx(::dirfd(d), de->d_name, AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_SIZE,
+                        &sx) != 0)
+                continue;
+            type = S_ISREG(sx.stx_mode) ? DT_REG : S_ISDIR(sx.stx_mode) ? DT_DIR : DT_UNKNOWN;
+        }
+        if (type == DT_REG) {
+            add(sx.stx_size);
+        } else if (type == DT_DIR) {
+            const int sub =
+                ::openat(::dirfd(d), de->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0)
+                ForEachFileBelow(sub, add);
+        }
+    }
+    ::closedir(d);
+}
+
+}  // namespace
+
 std::uint64_t Core::UsedBlocks(Volume& v) {
     if (!v.usageKnown) {
         // One walk when the volume's space is first asked for; from then on every change the
         // simulator makes adjusts the count, so no call scans the tree.
         std::uint64_t used = 0;
-        std::error_code ec;
-        for (auto it = std::filesystem::recursive_directory_iterator(
-                 v.local, std::filesystem::directory_options::skip_permission_denied, ec);
-             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-            if (it->is_regular_file(ec) && !it->is_symlink(ec))
-                used += Blocks(v, it->file_size(ec));
+        if (DIR* root = OpenDirectoryAt(v.local)) {
+            ForEachFileBelow(::dup(::dirfd(root)),
+                             [&](std::uint64_t size) { used += Blocks(v, size); });
+            ::closedir(root);
         }
         v.usedBlocks = used;
         v.usageKnown = true;

@@ -35,6 +35,8 @@ struct Volume {
     // The identity of the server's and the volume's directories when the network was opened:
     // a directory replaced afterwards (by a link, say) is never entered.
     std::uint64_t serverInode = 0, volumeInode = 0;
+    // The epoch in which the two directories were last found to be those (see Core::Enter).
+    mutable std::uint64_t checkedEpoch = 0;
     Server* server = nullptr;
     bool usageKnown = false;
     std::uint64_t usedBlocks = 0;
@@ -187,6 +189,35 @@ class Core {
     std::string FaultForm(const NetLoc& loc) const { return HasFaults() ? NetForm(loc) : ""; }
     std::string EntryFaultForm(const Entry& e) const { return HasFaults() ? EntryNetForm(e) : ""; }
     bool HasFaults() const { return !config_.faults.empty(); }
+
+    // What a call does with the entry it names, for the trust placed in what was looked at
+    // before. What the run has resolved, indexed and read from the store is trusted from the
+    // time it enters a directory until it enters another (an epoch): it enters one when it
+    // starts listing it, makes it, or turns to it from another directory to create or rename
+    // in it. The entry a call names is always looked at in the call itself.
+    enum class Act {
+        Read,
+        List,           // the entry is a directory about to be listed
+        MakeDirectory,  // the entry is a directory about to be made
+        TurnTo,         // the entry is a directory something is about to be created in
+        CreateIn,       // the entry is about to be created or renamed to
+    };
+    // Called before the entry is resolved.
+    void Enter(const NetLoc& loc, Act act);
+    // Before a destructive act on the entry (replace, delete, rename over it, a write, an
+    // attribute or rights change): its metadata is read afresh from the store, unless it is a
+    // temporary file of this process, which nobody else changes.
+    void BeforeChange(const Entry& e);
+    // Starts a new epoch: everything trusted so far is looked at again when next used.
+    void NewEpoch();
+    // True once an epoch: time to look whether another process's journal came or went.
+    bool JournalCheckDue() {
+        const bool due = journalEpoch_ != epoch_;
+        journalEpoch_ = epoch_;
+        return due;
+    }
+    // The entry is a temporary file this process made (and still the same file).
+    bool OwnTemporary(const Entry& e) const;
 
     Entry Resolve(const NetLoc& loc);
     // True when the volume's directory is still the real directory found when the network was
@@ -344,11 +375,15 @@ class Core {
 
   private:
     struct DirIndex {
+        std::uint64_t epoch = 0;  // the epoch in which the directory's time was last compared
         std::int64_t mtime = 0;
         long mtimeNs = 0;
         std::unordered_map<std::string, std::vector<std::string>> names;  // upper -> on disk
         bool aliasesComplete = false;  // every entry has its alias in the store
         std::size_t Items() const { return names.size(); }
+        // The simulator changed the directory: its new time is not known, so the next epoch
+        // reads it again (others may have changed it too since it was read).
+        void Changed() { mtime = -1; }
     };
     // The directory's index; null when it is not a directory or cannot be read (*error, when
     // given, then tells which: 0 for not a directory).
@@ -360,6 +395,7 @@ class Core {
     // tells whether the same path still leads there: a directory renamed, replaced or swapped
     // for a link, or a name differing only in case added beside an inexact spelling, is seen.
     struct ResolvedDirectory {
+        std::uint64_t epoch = 0;  // the epoch in which it was last found to lead there
         std::string rel;
         dev_t device = 0;
         std::uint64_t inode = 0;
@@ -408,6 +444,9 @@ class Core {
     static constexpr std::size_t kMaxCachedNames = 16384;
     DirectoryCache<DirIndex> indexes_{kMaxCachedDirectories, kMaxCachedNames};
     std::unordered_map<std::string, ResolvedDirectory> resolved_;  // volume + parts as given
+    std::uint64_t epoch_ = 1;
+    std::uint64_t journalEpoch_ = 0;
+    std::string entered_;  // the directory of the current epoch, as a key of resolved_
     static constexpr std::size_t kMaxResolvedDirectories = 4096;
     std::vector<std::int64_t> faultUses_;
     // The index of the first [[fault]] that would refuse the call now; -1 when none.

@@ -62,6 +62,13 @@ win::FindData LocalFindData(const std::string& name, const std::string& path) {
     return d;
 }
 
+// A disposition that may make the file turns to its directory.
+Core::Act CreateFileAct(std::uint32_t creation) {
+    return creation == win::OPEN_EXISTING || creation == win::TRUNCATE_EXISTING
+               ? Core::Act::Read
+               : Core::Act::CreateIn;
+}
+
 win::FindData DotEntry(const char* name, std::int64_t mtime) {
     win::FindData d;
     d.attributes = win::FILE_ATTRIBUTE_DIRECTORY;
@@ -72,11 +79,12 @@ win::FindData DotEntry(const char* name, std::int64_t mtime) {
 
 }  // namespace
 
-SimFiles::Target SimFiles::Locate(const char* path) {
+SimFiles::Target SimFiles::Locate(const char* path, Core::Act act) {
     Target t;
     std::string p = path ? path : "";
     t.where = core_.Classify(p, &t.loc, &t.local);
     if (t.where == Where::Network) {
+        core_.Enter(t.loc, act);
         t.entry = core_.Resolve(t.loc);
         t.faultPath = core_.FaultForm(t.loc);
         t.server = t.loc.server;
@@ -86,12 +94,12 @@ SimFiles::Target SimFiles::Locate(const char* path) {
     return t;
 }
 
-SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other) {
+SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other, Core::Act act) {
     Target t;
     std::string p = path ? path : "";
     t.where = core_.Classify(p, &t.loc, &t.local);
     if (t.where != Where::Network)
-        return Locate(path);
+        return Locate(path, act);
     // A rename within one directory (every copied file's) finds that directory once.
     const std::vector<std::string>& a = other.loc.parts;
     const std::vector<std::string>& b = t.loc.parts;
@@ -99,7 +107,8 @@ SimFiles::Target SimFiles::LocateBeside(const char* path, const Target& other) {
                    other.entry.parentExists && !other.entry.isRoot && !a.empty() && !b.empty() &&
                    std::equal(a.begin(), a.end() - 1, b.begin(), b.end() - 1);
     if (!sameDir)
-        return Locate(path);
+        return Locate(path, act);
+    core_.Enter(t.loc, act);
     t.entry = core_.ResolveChild(*t.loc.volume, other.entry.parentRel, b.back(),
                                  other.entry.parentSt.ok ? &other.entry.parentSt : nullptr);
     t.faultPath = core_.FaultForm(t.loc);
@@ -134,8 +143,8 @@ bool SimFiles::Settle(MetadataStore::Scope& scope, bool ok) {
     return ok;
 }
 
-bool SimFiles::Reach(const char* call, const char* path, Target* t) {
-    *t = Locate(path);
+bool SimFiles::Reach(const char* call, const char* path, Target* t, Core::Act act) {
+    *t = Locate(path, act);
     if (Faulted(call, *t))
         return false;
     if (t->where == Where::Nowhere)
@@ -197,7 +206,8 @@ win::HANDLE SimFiles::FindFirstFile(const char* pattern, win::FindData* data) {
     bool local = core_.Classify(p, &probe, &probeLocal) == Where::Local;
     std::string dir, name;
     SplitLast(local ? probeLocal : p, local, &dir, &name);
-    Target t = Locate(dir.c_str());
+    // A pattern lists the directory; a plain name looks up one entry.
+    Target t = Locate(dir.c_str(), HasWildcard(name) ? Core::Act::List : Core::Act::Read);
     if (t.where != Where::Network)
         t.faultPath = p;
     else if (core_.HasFaults())
@@ -347,6 +357,7 @@ bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
         return Succeed();
     if (core_.AnotherProgramsTemporary(e))
         return Fail(win::ERROR_SHARING_VIOLATION);
+    core_.BeforeChange(e);
     MetaRow row = core_.Meta(e);
     // FILE_ATTRIBUTE_NORMAL alone clears the DOS bits; otherwise the given DOS bits replace
     // them. NetWare's own bits above the DOS ones are kept.
@@ -428,11 +439,15 @@ std::uint32_t SimFiles::GetShortPathName(const char* longPath, char* shortPath,
 std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefix,
                                         std::uint32_t unique, char* tempFile) {
     // Another process's journal has come or gone since the last look: what a stopped one
-    // left is put right before a directory gets a new temporary file.
-    if (core_.Log().Changed())
+    // left is put right before a directory gets a new temporary file. Looked at once an epoch.
+    NetLoc turnedTo;
+    std::string ignored;
+    if (core_.Classify(directory ? directory : "", &turnedTo, &ignored) == Where::Network)
+        core_.Enter(turnedTo, Core::Act::TurnTo);
+    if (core_.JournalCheckDue() && core_.Log().Changed())
         core_.Recover();
     MetadataStore::Scope scope(core_.Store());
-    Target t = Locate(directory);
+    Target t = Locate(directory, Core::Act::TurnTo);
     if (Faulted("GetTempFileName", t) || Unusable(t))
         return 0;
 
@@ -556,7 +571,7 @@ std::uint32_t SimFiles::LocalMove(const std::string& from, const std::string& to
 bool SimFiles::Move(const char* call, const char* from, const char* to, bool replace) {
     MetadataStore::Scope scope(core_.Store());
     Target a = Locate(from);
-    Target b = LocateBeside(to, a);
+    Target b = LocateBeside(to, a, Core::Act::CreateIn);
     if (Faulted(call, a))
         return false;
     if (a.where == Where::Nowhere || b.where == Where::Nowhere)
@@ -624,7 +639,7 @@ bool SimFiles::DeleteFile(const char* path) {
 bool SimFiles::CreateDirectory(const char* path) {
     MetadataStore::Scope scope(core_.Store());
     Target t;
-    if (!Reach("CreateDirectory", path, &t))
+    if (!Reach("CreateDirectory", path, &t, Core::Act::MakeDirectory))
         return false;
     if (t.where == Where::Network) {
         if (t.entry.isRoot)
@@ -658,7 +673,7 @@ win::HANDLE SimFiles::CreateFile(const char* path, std::uint32_t access, std::ui
                                  std::uint32_t creation, std::uint32_t) {
     MetadataStore::Scope scope(core_.Store());
     Target t;
-    if (!Reach("CreateFile", path, &t))
+    if (!Reach("CreateFile", path, &t, CreateFileAct(creation)))
         return win::INVALID_HANDLE_VALUE;
     Core::OpenRequest r;
     r.read = access & win::GENERIC_READ;

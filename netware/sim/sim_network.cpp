@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 
+#include "netware/sim/held_directories.h"
 #include "netware/sim/sim_names.h"
 #include "netware/sim/sim_network_impl.h"
 #include "platform/locale.h"
@@ -84,6 +85,8 @@ bool NetworkImpl::Locate(const std::string& path, Entry* entry, std::string* err
         return false;
     }
     *entry = core_.Resolve(loc);
+    // An administrator reads and changes what the store holds now.
+    core_.BeforeChange(*entry);
     if (entry->error) {
         *error = FormatText(LoadResString(IDS_SIM_CANNOT_READ), path.c_str(),
                             SystemErrorText(entry->error).c_str());
@@ -252,7 +255,7 @@ bool NetworkImpl::Compress(const std::string& path, std::string* error) {
     }
     // Rewritten in place, so that the file keeps its identity (and so its metadata) and its
     // modification time.
-    int fd = ::open(e.local.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    int fd = OpenAt(e.local, O_RDWR);
     std::string data(e.st.size, '\0'), stream;
     bool ok =
         fd >= 0 && ::pread(fd, data.data(), data.size(), 0) == static_cast<ssize_t>(data.size());
@@ -297,7 +300,7 @@ void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
                                  std::vector<std::string>* out) {
     std::string localDir = dirRel.empty() ? v.local : v.local + "/" + dirRel;
     std::string netDir = NetDir(v, dirRel);
-    DIR* d = opendir(localDir.c_str());
+    DIR* d = OpenDirectoryAt(localDir);
     if (!d) {
         out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_UNREADABLE_DIR), netDir.c_str()));
         return;
@@ -352,7 +355,7 @@ void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
             continue;
         }
         if (hasRow && row.compressed) {
-            int fd = ::open((localDir + "/" + name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            int fd = OpenAt(localDir + "/" + name, O_RDONLY);
             std::string stream(st.size, '\0'), data;
             bool ok = fd >= 0 && ::pread(fd, stream.data(), stream.size(), 0) ==
                                      static_cast<ssize_t>(stream.size());

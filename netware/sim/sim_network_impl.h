@@ -133,7 +133,7 @@ class SimClient : public NetWareClient {
                                             const Server* server);
     // The entry a (connection, directory handle, path) names; the code when it cannot be.
     NWCCODE EntryOf(const char* call, NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, const char* path,
-                    bool needLogin, Entry* entry, Server** server);
+                    bool needLogin, Entry* entry, Server** server, Core::Act act = Core::Act::Read);
 
     Core& core_;
     std::set<NWDSContextHandle> contexts_;
@@ -190,9 +190,9 @@ class SimFiles : public win::FileServices {
         std::string faultPath;
         Server* server = nullptr;
     };
-    Target Locate(const char* path);
+    Target Locate(const char* path, Core::Act act = Core::Act::Read);
     // Locate for a path that is probably in the same directory as other (already located).
-    Target LocateBeside(const char* path, const Target& other);
+    Target LocateBeside(const char* path, const Target& other, Core::Act act = Core::Act::Read);
     bool Faulted(const char* call, const Target& t);
     // True, with the error set, when a network target cannot be used: its server has no
     // logged-in connection, or its place cannot be read.
@@ -202,7 +202,7 @@ class SimFiles : public win::FileServices {
     bool Settle(MetadataStore::Scope& scope, bool ok);
     // Locates a call's path; false, with the error set, when a fault refuses the call or the
     // path lies nowhere.
-    bool Reach(const char* call, const char* path, Target* t);
+    bool Reach(const char* call, const char* path, Target* t, Core::Act act = Core::Act::Read);
     // The open file or enumeration behind a handle, after the call's fault; null, with the
     // error set, when the handle is unknown or a fault refuses the call.
     template <class Item>

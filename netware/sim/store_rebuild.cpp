@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "netware/sim/held_directories.h"
 #include "netware/sim/sim_core.h"
 #include "netware/sim/sim_network.h"
 #include "resources/string_ids.h"
@@ -20,7 +21,7 @@ namespace {
 constexpr unsigned char kZstdMagic[4] = {0x28, 0xB5, 0x2F, 0xFD};
 
 bool ReadFile(const std::string& path, std::string* data) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = OpenAt(path, O_RDONLY);
     if (fd < 0)
         return false;
     char buffer[65536];

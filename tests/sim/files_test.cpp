@@ -332,12 +332,17 @@ TEST_F(FilesTest, RenamingToAnotherCaseChangesTheNameOnly) {
     EXPECT_EQ(net_.Meta(R"(\\HQ\DATA\PROJ\A.TXT)").inheritedRightsMask, 0x0011);
 }
 
-// Each call finds the directories of its paths afresh: changes made by hand between calls,
-// even in a directory the previous call used, are seen by the next one.
+// Changes made by hand in a directory are seen once the run enters it again (a listing, as a
+// copy makes when it turns to a directory), even in a directory the previous call used.
 TEST_F(FilesTest, RenamesAndTemporaryFilesSeeChangesMadeByHand) {
+    auto enter = [this](const char* dir) {
+        win::FindData data;
+        win::ScopedFind find(F().FindFirstFile(dir, &data));
+    };
     ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\a.txt)", R"(\\HQ\DATA\PROJ\b.txt)"));
     // A name taken by hand in another case blocks a rename that does not replace.
     net_.WriteFile("HQ/DATA/PROJ/c.TXT", "by hand");
+    enter(R"(\\HQ\DATA\PROJ\*)");
     EXPECT_FALSE(F().MoveFile(R"(\\HQ\DATA\PROJ\b.txt)", R"(\\HQ\DATA\PROJ\C.txt)"));
     EXPECT_EQ(F().GetLastError(), win::ERROR_ALREADY_EXISTS);
     EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/c.TXT"), "by hand");
@@ -349,6 +354,7 @@ TEST_F(FilesTest, RenamesAndTemporaryFilesSeeChangesMadeByHand) {
     ASSERT_EQ(std::rename(net_.LocalPath("HQ/DATA/PROJ").c_str(),
                           net_.LocalPath("HQ/DATA/MOVED").c_str()),
               0);
+    enter(R"(\\HQ\DATA\*)");
     EXPECT_FALSE(F().MoveFile(R"(\\HQ\DATA\PROJ\b.txt)", R"(\\HQ\DATA\PROJ\d.txt)"));
     EXPECT_EQ(F().GetLastError(), win::ERROR_PATH_NOT_FOUND);
     EXPECT_EQ(F().GetTempFileName(R"(\\HQ\DATA\PROJ)", "FCT", 0, temporary), 0u);
@@ -360,6 +366,7 @@ TEST_F(FilesTest, RenamesAndTemporaryFilesSeeChangesMadeByHand) {
 
     // A directory made by hand where a file is to go: the rename cannot put a file there.
     net_.MakeDir("HQ/DATA/MOVED/e.txt");
+    enter(R"(\\HQ\DATA\MOVED\*)");
     EXPECT_FALSE(F().MoveFileEx(R"(\\HQ\DATA\MOVED\d.txt)", R"(\\HQ\DATA\MOVED\E.TXT)",
                                 win::MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(net_.ReadFile("HQ/DATA/MOVED/d.txt"), "hello");

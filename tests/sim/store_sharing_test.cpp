@@ -1,6 +1,7 @@
 // The metadata store is shared with other processes (the admin tool): every call leaves it
-// committed and unlocked, and a change another process makes between calls is seen by the next
-// call. Rows follow files through the renames that copies make.
+// committed and unlocked, and a change another process makes is seen when the run next enters
+// the directory or acts destructively on the entry. Rows follow files through the renames that
+// copies make.
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -95,21 +96,35 @@ TEST_F(StoreSharingTest, EveryCallLeavesTheStoreCommittedAndUnlocked) {
     EXPECT_EQ(other.Attributes("NEW.DAT"), static_cast<long long>(nw::A_READ_ONLY));
 }
 
-TEST_F(StoreSharingTest, ChangesOfAnotherProcessBetweenCallsAreSeen) {
+TEST_F(StoreSharingTest, ChangesOfAnotherProcessAreSeenWhenTheRunEntersOrActs) {
     // Looking at an entry makes no row; storing something of it does. The simulator keeps what
-    // it has read of the store, and sees every change another process makes to it.
+    // it has read of the store, and sees every change another process makes to it when it next
+    // enters the directory, or acts destructively on the entry.
+    const char* path = R"(\\HQ\DATA\PROJ\a.txt)";
+    auto enter = [this] {
+        win::FindData data;
+        win::ScopedFind find(F().FindFirstFile(R"(\\HQ\DATA\PROJ\*)", &data));
+    };
     std::string error;
-    ASSERT_TRUE(net_.Net().SetAttributes(R"(\\HQ\DATA\PROJ\a.txt)", 0x20, &error)) << error;
-    ASSERT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
+    ASSERT_TRUE(net_.Net().SetAttributes(path, 0x20, &error)) << error;
+    ASSERT_EQ(F().GetFileAttributes(path), win::FILE_ATTRIBUTE_ARCHIVE);
     OtherProcess other(net_.Root());
     ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=1 WHERE name='a.txt'"));
-    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_READONLY);
+    enter();
+    EXPECT_EQ(F().GetFileAttributes(path), win::FILE_ATTRIBUTE_READONLY);
     ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=32 WHERE name='a.txt'"));
-    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
+    enter();
+    EXPECT_EQ(F().GetFileAttributes(path), win::FILE_ATTRIBUTE_ARCHIVE);
+    // Without entering: a deletion looks at the row afresh, and a read-only file stays.
+    ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=1 WHERE name='a.txt'"));
+    EXPECT_FALSE(F().DeleteFile(path));
+    EXPECT_EQ(F().GetLastError(), win::ERROR_ACCESS_DENIED);
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/a.txt"), "hello");
     // A row another process makes, and one it removes.
     ASSERT_TRUE(
-        other.Exec("UPDATE entry SET name='LongFileName.txt', attributes=3 WHERE "
-                   "name='a.txt'"));
+        other.Exec("DELETE FROM entry WHERE name='LongFileName.txt'; UPDATE entry SET "
+                   "name='LongFileName.txt', attributes=3 WHERE name='a.txt'"));
+    enter();
     EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_NE(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\LongFileName.txt)"),
               win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN)

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 
@@ -31,8 +32,14 @@ LiveProgram StartLiveProgram(const std::string& root, const std::string& directo
     }
     ::close(ready[1]);
     char c = 0;
-    while (::read(ready[0], &c, 1) == 1 && c != '\n')
+    for (;;) {
+        const ssize_t n = ::read(ready[0], &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n != 1 || c == '\n')
+            break;
         program.temporaryFile += c;
+    }
     ::close(ready[0]);
     return program;
 }
