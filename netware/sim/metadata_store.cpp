@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/locale.h"
 #include "resources/string_ids.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
@@ -140,6 +141,17 @@ void MetadataStore::Fail(int sqliteCode) {
                 FormatText(LoadResString(IDS_SIM_STORE_HELD), file_.c_str(), holder, holder)
                     .c_str());
         }
+    }
+    // The disk under the store is full or failing: a call that fails for it is reported by its
+    // caller for the place it concerns (a source directory that "cannot be read"), so the store
+    // is named here, once, as the cause.
+    const int primary = sqliteCode & 0xFF;
+    if ((primary == SQLITE_FULL || primary == SQLITE_IOERR) && !refusalNamed_) {
+        refusalNamed_ = true;
+        std::fprintf(stderr, "%s\n",
+                     FormatText(LoadResString(IDS_SIM_STORE_REFUSED), file_.c_str(),
+                                SystemErrorText(WindowsCodeOf(sqliteCode)).c_str())
+                         .c_str());
     }
     FailWith(WindowsCodeOf(sqliteCode));
 }

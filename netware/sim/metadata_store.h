@@ -197,6 +197,7 @@ class MetadataStore {
     std::string logPath_;
     std::string file_;
     bool holderNamed_ = false;
+    bool refusalNamed_ = false;
     static constexpr std::size_t kMaxCachedDirectories = 512;
     static constexpr std::size_t kMaxCachedRows = 16384;
     DirectoryCache<CachedDirectory> cache_{kMaxCachedDirectories, kMaxCachedRows};  // by DirText

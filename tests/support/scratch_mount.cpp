@@ -5,10 +5,20 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
-ScratchMount::ScratchMount(const std::string& dir, const std::string& type) : dir_(dir) {
-    mounted_ =
-        ::geteuid() == 0 && ::mount(type.c_str(), dir.c_str(), type.c_str(), 0, nullptr) == 0;
+ScratchMount::ScratchMount(const std::string& dir, const std::string& type,
+                           const std::string& options)
+    : dir_(dir) {
+    mounted_ = ::geteuid() == 0 && ::mount(type.c_str(), dir.c_str(), type.c_str(), 0,
+                                           options.empty() ? nullptr : options.c_str()) == 0;
+}
+
+void ScratchMount::Fill() const {
+    std::ofstream filler(dir_ + "/.filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size()))
+        filler.flush();
 }
 
 ScratchMount::ScratchMount(const std::string& dir, const std::string& mkfs, int sizeMiB)

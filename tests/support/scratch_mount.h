@@ -9,8 +9,9 @@
 
 class ScratchMount {
   public:
-    // A file system without a device: type "ramfs", "tmpfs"...
-    ScratchMount(const std::string& dir, const std::string& type);
+    // A file system without a device: type "ramfs", "tmpfs"..., options as mount -o takes
+    // them ("size=1m").
+    ScratchMount(const std::string& dir, const std::string& type, const std::string& options = "");
     // An image of sizeMiB made by mkfs (the program and its options, the image's path last).
     ScratchMount(const std::string& dir, const std::string& mkfs, int sizeMiB);
     ~ScratchMount();
@@ -18,6 +19,8 @@ class ScratchMount {
     ScratchMount& operator=(const ScratchMount&) = delete;
 
     bool Mounted() const { return mounted_; }
+    // Fills what room is left with a file (.filler, removed with the mount).
+    void Fill() const;
 
   private:
     std::string dir_;
