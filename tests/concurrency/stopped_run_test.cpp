@@ -18,23 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* kNetwork = R"(
-[workstation]
-primary_server = "HQ"
-login_name = "ADMIN"
-[[server]]
-name = "HQ"
-connection = "logged_in"
-  [[server.volume]]
-  name = "DATA"
-[[server]]
-name = "ALPHA"
-connection = "logged_in"
-latency_ms = 2
-  [[server.volume]]
-  name = "DATA"
-)";
-
 // The size of the temporary file the copy is writing in dir; 0 while there is none.
 std::uintmax_t TemporaryBytes(const fs::path& dir) {
     std::error_code ec;
@@ -45,7 +28,7 @@ std::uintmax_t TemporaryBytes(const fs::path& dir) {
 }
 
 TEST(StoppedRunTest, ARunStoppedInsideACopyKeepsNobodyOut) {
-    TestNetwork net(kNetwork);
+    TestNetwork net(HqAndAlphaNetwork(2));
     const std::string big(512 * 1024, 'x');
     net.WriteFile("HQ/DATA/BIG/BIG.BIN", big);
     net.WriteFile("HQ/DATA/SMALL/SMALL.TXT", "small");
