@@ -519,6 +519,16 @@ bool MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
     return ok;
 }
 
+std::optional<FileIdentity> MetadataStore::RowIdentity(const EntryKey& key) {
+    CachedDirectory* dir = Rows(key);
+    if (!dir)
+        return std::nullopt;
+    auto it = dir->rows.find(key.name);
+    if (it == dir->rows.end())
+        return std::nullopt;
+    return it->second.identity;
+}
+
 bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name) {
     CachedDirectory* dir = Rows(dirKey);
     if (!dir)

@@ -593,15 +593,27 @@ void MoveBack(const std::string& from, const std::string& target, const FileIden
 
 }  // namespace
 
+bool Core::RowOfALaterFile(const EntryKey& key, const FileIdentity& renamed,
+                           const FileIdentity* replaced) {
+    const std::optional<FileIdentity> row = store_.RowIdentity(key);
+    return row && !row->SameFile(renamed) && !(replaced && row->SameFile(*replaced));
+}
+
 std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
-                                 const std::string& targetLocal, bool newName) {
+                                 const std::string& targetLocal, const FileIdentity* replaced) {
     const FileIdentity identity = IdentityOf(from.st);
-    // While the write lock is held no other program's row can come or go: what the disk holds
-    // at the new name now decides whose row the name gets.
+    // While the write lock is held no other program's row can come or go: the disk and the
+    // rows now decide whose row the name gets.
     store_.HoldWriteLock();
-    if (!Holds(targetLocal, identity)) {
-        // Another program's rename took the name since (its row is its own), or moved the
-        // entry on: the row left under the old name describes nothing there any more.
+    // A file is not at the name for two reasons. Another program's rename took the name since
+    // and moved its row there first (or moved the entry on): the row left under the old name
+    // describes nothing there any more. Or another program's replacement has swapped its file
+    // in only for an instant, to swap it back out once it sees the name held a file it had not
+    // looked at: the file comes back, and must find its row there. Only a row of a later file
+    // tells the first from the second; a later file without a row of its own is followed by
+    // its program's rename, which replaces this row.
+    if (!Holds(targetLocal, identity) &&
+        (from.st.isDir || RowOfALaterFile(toKey, identity, replaced))) {
         store_.Remove(fromKey, &identity);
     } else {
         // The row follows the entry. A file without a row has only defaults, which it keeps
@@ -613,7 +625,7 @@ std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, con
             store_.Move(fromKey, toKey, identity, from.st.isDir);
         else
             store_.Remove(toKey);
-        if (newName)
+        if (!replaced)
             MoveAliasOn(*from.volume, toKey.dir, toKey.name);
     }
     store_.CommitPending();
@@ -703,7 +715,8 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (swapped && !Holds(from.local, replacedIdentity) &&
         (!Holds(targetLocal, fromIdentity) || Exchange(from.local, targetLocal)))
         return win::ERROR_SHARING_VIOLATION;
-    if (const std::uint32_t failure = FollowRename(from, fromKey, toKey, targetLocal, !replacing)) {
+    if (const std::uint32_t failure = FollowRename(from, fromKey, toKey, targetLocal,
+                                                   replacing ? &replacedIdentity : nullptr)) {
         // The store did not take it: the disk goes back to how it was.
         if (swapped)
             SwapBack(from.local, targetLocal, fromIdentity, replacedIdentity);

@@ -418,9 +418,14 @@ class Core {
     std::uint32_t UnlinkChecked(const EntryKey& key, const std::string& local,
                                 const FileIdentity& identity);
     // The rows' part of a rename that reached the disk: 0, or the store's Windows error code.
-    // newName: the rename made the name (it replaced nothing), which may be another's alias.
+    // replaced: the file a replacement swapped out (null when the rename made the name, which
+    // may then be another's alias).
     std::uint32_t FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
-                               const std::string& targetLocal, bool newName);
+                               const std::string& targetLocal, const FileIdentity* replaced);
+    // Whether the row under the name describes a file another program brought there after
+    // this rename: neither the renamed file nor the one it replaced.
+    bool RowOfALaterFile(const EntryKey& key, const FileIdentity& renamed,
+                         const FileIdentity* replaced);
     // Recovery of one stopped process's records.
     void FinishRename(const Journal::Record& r);
     // True when the temporary file is gone (or the file there is not it).
