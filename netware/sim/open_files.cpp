@@ -632,6 +632,34 @@ std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, con
     return store_.Failure();
 }
 
+std::uint32_t Core::SwapIn(const std::string& from, const std::string& target,
+                           const FileIdentity& moved, const FileIdentity& replaced, bool* swapped) {
+    // The swap, its check and its undo are one act to every other program: each holds the
+    // store's write lock through them. Two replacements of one name whose swaps crossed would
+    // each find a file at the name it had not looked at, and the undo of one could put back
+    // at the name the other's file, which neither delivered. The rows' decision that follows
+    // takes the lock again, so it never meets another program's file at the name for only
+    // this instant either.
+    store_.HoldWriteLock();
+    if (const std::uint32_t failure = store_.Failure())
+        return failure;
+    *swapped = Exchange(from, target);
+    if (!*swapped && RenameAt(from, target, 0) != 0) {
+        const std::uint32_t err = WinError(errno);
+        store_.CommitPending();
+        return err;
+    }
+    Interleave(SimNetwork::kSwapped, target);
+    // Another program may have put a file of its own at the name since it was looked at:
+    // that one is not replaced unseen. It goes back, and the rename is refused. When it can
+    // no longer go back (another program deleted it under the old name meanwhile), the entry
+    // stays where the swap put it, and its row follows: a file is never left without its own.
+    const bool refused =
+        *swapped && !Holds(from, replaced) && (!Holds(target, moved) || Exchange(from, target));
+    store_.CommitPending();
+    return refused ? win::ERROR_SHARING_VIOLATION : 0;
+}
+
 std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (!from.parentExists)
         return win::ERROR_PATH_NOT_FOUND;
@@ -696,25 +724,15 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     // A replacement swaps the two names, so that until the store has taken the change the old
     // file can be put back; it is removed once the change is kept.
     bool swapped = false;
-    int rc = 0;
     const FileIdentity replacedIdentity{to.st.inode, to.st.birth};
     if (replacing) {
-        swapped = Exchange(from.local, targetLocal);
-        if (!swapped)
-            rc = RenameAt(from.local, targetLocal, 0);
-    } else {
-        rc = RenameAt(from.local, targetLocal, sameEntry ? 0 : RENAME_NOREPLACE);
-    }
-    if (rc != 0)
+        if (const std::uint32_t err =
+                SwapIn(from.local, targetLocal, fromIdentity, replacedIdentity, &swapped))
+            return err;
+    } else if (RenameAt(from.local, targetLocal, sameEntry ? 0 : RENAME_NOREPLACE) != 0) {
         return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
+    }
     Interleave(SimNetwork::kRenamedOnDisk, targetLocal);
-    // Another program may have put a file of its own at the name since it was looked at:
-    // that one is not replaced unseen. It goes back, and the rename is refused. When it can
-    // no longer go back (another program deleted it under the old name meanwhile), the entry
-    // stays where the swap put it, and its row follows: a file is never left without its own.
-    if (swapped && !Holds(from.local, replacedIdentity) &&
-        (!Holds(targetLocal, fromIdentity) || Exchange(from.local, targetLocal)))
-        return win::ERROR_SHARING_VIOLATION;
     if (const std::uint32_t failure = FollowRename(from, fromKey, toKey, targetLocal,
                                                    replacing ? &replacedIdentity : nullptr)) {
         // The store did not take it: the disk goes back to how it was.

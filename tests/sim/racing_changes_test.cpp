@@ -10,6 +10,7 @@
 
 #include "netware/sim/sim_network.h"
 #include "tests/sim/sim_fixture.h"
+#include "tests/support/store_connection.h"
 
 namespace {
 
@@ -94,10 +95,26 @@ TEST_F(RacingChangesTest, ARenameOvertakenByAnotherProgramsReplacementKeepsTheOt
 TEST_F(RacingChangesTest, AReplacementWhoseReplacedFileVanishesKeepsItsOwnMetadata) {
     net_.WriteFile("HQ/DATA/PROJ/b.txt", "old");
     MakeFile(net_.Net(), "FCT1.TMP", "ours", 0x21);
-    AtPoint(sim::SimNetwork::kRenamedOnDisk, "b.txt",
+    AtPoint(sim::SimNetwork::kSwapped, "b.txt",
             [&] { fs::remove(net_.LocalPath("HQ/DATA/PROJ/FCT1.TMP")); });
     EXPECT_TRUE(win::Files().MoveFileEx(Path("FCT1.TMP").c_str(), Path("b.txt").c_str(),
                                         win::MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(Look("b.txt"), "ours 0x21");
+}
+
+// While a replacement's swap is not yet checked (and undone when it must be), no other program
+// can take the store's write lock, which its own swap and its rows' decision wait for: two
+// swaps of one name never cross, and no program meets a file at a name for that instant only.
+TEST_F(RacingChangesTest, AReplacementsUncheckedSwapIsHiddenFromOtherPrograms) {
+    net_.WriteFile("HQ/DATA/PROJ/b.txt", "old");
+    MakeFile(net_.Net(), "FCT1.TMP", "ours", 0x21);
+    bool othersCouldAct = true;
+    AtPoint(sim::SimNetwork::kSwapped, "b.txt",
+            [&] { othersCouldAct = StoreConnection(net_.Root()).CanWrite(); });
+    EXPECT_TRUE(win::Files().MoveFileEx(Path("FCT1.TMP").c_str(), Path("b.txt").c_str(),
+                                        win::MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(othersCouldAct);
+    EXPECT_TRUE(StoreConnection(net_.Root()).CanWrite());
     EXPECT_EQ(Look("b.txt"), "ours 0x21");
 }
 

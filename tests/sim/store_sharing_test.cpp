@@ -3,7 +3,6 @@
 // the directory or acts destructively on the entry. Rows follow files through the renames that
 // copies make.
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,46 +10,11 @@
 
 #include "resources/string_ids.h"
 #include "tests/sim/sim_fixture.h"
+#include "tests/support/store_connection.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
 
 namespace {
-
-// Another process's connection to the store, which never waits for a lock.
-class OtherProcess {
-  public:
-    explicit OtherProcess(const std::string& root) {
-        sqlite3_open_v2((root + "/.netsim/metadata.db").c_str(), &db_, SQLITE_OPEN_READWRITE,
-                        nullptr);
-        sqlite3_busy_timeout(db_, 0);
-    }
-    ~OtherProcess() { sqlite3_close(db_); }
-    OtherProcess(const OtherProcess&) = delete;
-    OtherProcess& operator=(const OtherProcess&) = delete;
-
-    // True when this connection can take the write lock at once: nobody holds it.
-    bool CanWrite() {
-        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-            return false;
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        return true;
-    }
-    bool Exec(const std::string& sql) {
-        return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    // The attribute word stored for a name, or -1 when it has no row.
-    long long Attributes(const std::string& name) {
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db_, "SELECT attributes FROM entry WHERE name=?1", -1, &s, nullptr);
-        sqlite3_bind_text(s, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-        long long out = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
-        sqlite3_finalize(s);
-        return out;
-    }
-
-  private:
-    sqlite3* db_ = nullptr;
-};
 
 class StoreSharingTest : public SimTest {
   protected:
@@ -64,7 +28,7 @@ class StoreSharingTest : public SimTest {
 };
 
 TEST_F(StoreSharingTest, EveryCallLeavesTheStoreCommittedAndUnlocked) {
-    OtherProcess other(net_.Root());
+    StoreConnection other(net_.Root());
     ASSERT_TRUE(F().SetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)", win::FILE_ATTRIBUTE_HIDDEN));
     EXPECT_TRUE(other.CanWrite());
     EXPECT_EQ(other.Attributes("a.txt") & win::FILE_ATTRIBUTE_HIDDEN, win::FILE_ATTRIBUTE_HIDDEN);
@@ -108,7 +72,7 @@ TEST_F(StoreSharingTest, ChangesOfAnotherProcessAreSeenWhenTheRunEntersOrActs) {
     std::string error;
     ASSERT_TRUE(net_.Net().SetAttributes(path, 0x20, &error)) << error;
     ASSERT_EQ(F().GetFileAttributes(path), win::FILE_ATTRIBUTE_ARCHIVE);
-    OtherProcess other(net_.Root());
+    StoreConnection other(net_.Root());
     ASSERT_TRUE(other.Exec("UPDATE entry SET attributes=1 WHERE name='a.txt'"));
     enter();
     EXPECT_EQ(F().GetFileAttributes(path), win::FILE_ATTRIBUTE_READONLY);
@@ -132,7 +96,7 @@ TEST_F(StoreSharingTest, ChangesOfAnotherProcessAreSeenWhenTheRunEntersOrActs) {
 }
 
 TEST_F(StoreSharingTest, ReadingMakesNoRowsAndTakesNoLock) {
-    OtherProcess other(net_.Root());
+    StoreConnection other(net_.Root());
     ASSERT_NE(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\a.txt)"), win::INVALID_FILE_ATTRIBUTES);
     win::FindData data;
     win::ScopedFind find(F().FindFirstFile(R"(\\HQ\DATA\PROJ\*.*)", &data));
@@ -173,7 +137,7 @@ TEST_F(StoreSharingTest, AProgramThatGivesUpWaitingNamesTheHolder) {
     std::fflush(nullptr);
     const pid_t holder = ::fork();
     if (holder == 0) {
-        OtherProcess other(net_.Root());
+        StoreConnection other(net_.Root());
         const bool locked = other.Exec("BEGIN IMMEDIATE");
         (void)!::write(ready[1], locked ? "y" : "n", 1);
         ::raise(SIGSTOP);
