@@ -133,7 +133,9 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
             return win::ERROR_ACCESS_DENIED;
         if (ShareConflict(e.st, r.read, r.write || r.truncate, r.share))
             return win::ERROR_SHARING_VIOLATION;
-        fd = OpenAt(e.local, r.write || r.truncate ? O_RDWR : O_RDONLY);
+        fd = r.write || r.truncate ? TakeParked(e.st) : -1;
+        if (fd < 0)
+            fd = OpenAt(e.local, r.write || r.truncate ? O_RDWR : O_RDONLY);
         if (fd < 0)
             return WinError(errno);
         if (r.truncate && e.st.size > 0) {
@@ -425,6 +427,28 @@ std::uint32_t Core::Close(win::HANDLE h) {
     ::close(f.fd);
     files_.erase(it);
     return code;
+}
+
+void Core::ParkTemporary(win::HANDLE h) {
+    auto it = files_.find(h);
+    if (it == files_.end() || !it->second.volume || !it->second.write || it->second.memory ||
+        it->second.dirty || it->second.compressedDeclared) {
+        Close(h);
+        return;
+    }
+    const OpenFile& f = it->second;
+    parked_.fd = FileDescriptor(f.fd);  // one waits at a time: an older one is closed
+    parked_.device = f.device;
+    parked_.inode = f.inode;
+    parked_.birth = f.birth;
+    files_.erase(it);
+}
+
+int Core::TakeParked(const DiskStat& st) {
+    if (!parked_.fd.Valid() || !st.ok || st.special || !st.isFile || st.device != parked_.device ||
+        st.inode != parked_.inode || st.birth != parked_.birth)
+        return -1;
+    return parked_.fd.Release();
 }
 
 win::HANDLE Core::AddFind(FindState state) {

@@ -15,6 +15,7 @@
 
 #include "netware/netware_client.h"
 #include "netware/sim/directory_cache.h"
+#include "netware/sim/held_directories.h"
 #include "netware/sim/journal.h"
 #include "netware/sim/metadata_store.h"
 #include "netware/sim/network_config.h"
@@ -348,6 +349,15 @@ class Core {
     // A temporary file this process made: should it still be there when the process ends, its
     // record stays for the next one.
     void NoteTemporary(const EntryKey& key, const FileIdentity& identity);
+    // A temporary file just made is not closed: its descriptor waits for the next open of that
+    // very file in this process, which then needs no second open by name. A handle that is
+    // not a fresh network file is closed as Close closes it.
+    void ParkTemporary(win::HANDLE h);
+    // The waiting descriptor, when st (the entry looked at by name in this call) is that file
+    // (device, inode, birth time); -1 otherwise, the descriptor still waiting.
+    int TakeParked(const DiskStat& st);
+    // A process forked from this one makes its own temporary files.
+    void DropParked() { parked_ = {}; }
     // Temporary files that stopped or failed copies left (as network paths), without touching
     // them.
     std::vector<std::string> LeftTemporaries();
@@ -410,6 +420,13 @@ class Core {
     std::map<std::string, std::uint32_t> pendingResets_;  // key text -> the word before
     std::vector<std::pair<EntryKey, FileIdentity>> ownTemporaries_;
     static constexpr std::size_t kMaxOwnTemporaries = 256;
+    struct ParkedTemporary {
+        FileDescriptor fd;
+        dev_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t birth = 0;
+    };
+    ParkedTemporary parked_;
     std::unordered_map<std::string, unsigned> aliasHints_;  // directory, base, ext -> next
     static constexpr std::size_t kMaxAliasHints = 16384;
     bool recovering_ = true;  // what stopped processes left is put right
