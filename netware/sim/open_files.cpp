@@ -613,16 +613,21 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     EntryKey toKey{fromKey.server, fromKey.volume, to.parentRel, target};
     const FileIdentity fromIdentity{from.st.inode, from.st.birth};
     // Journaled before the disk changes: a process stopped between the rename on the disk and
-    // its rows in the store leaves enough for the next one to finish it.
-    Journal::Record intent;
-    intent.kind = Journal::kRenaming;
-    intent.key = fromKey;
-    intent.identity = fromIdentity;
-    intent.target = toKey;
-    if (replacing)
-        intent.targetIdentity = {to.st.inode, to.st.birth};
-    if (const std::uint32_t err = journal_.Write(intent))
-        return err;
+    // its rows in the store leaves enough for the next one to finish it. A file without a row
+    // that takes a free name leaves nothing to finish (a temporary file, the copy's usual
+    // case, is known by its own record on either side of the rename), so it needs no record.
+    MetaRow fromRow;
+    if (replacing || from.st.isDir || StoredMeta(from, &fromRow)) {
+        Journal::Record intent;
+        intent.kind = Journal::kRenaming;
+        intent.key = fromKey;
+        intent.identity = fromIdentity;
+        intent.target = toKey;
+        if (replacing)
+            intent.targetIdentity = {to.st.inode, to.st.birth};
+        if (const std::uint32_t err = journal_.Write(intent))
+            return err;
+    }
     // A replacement swaps the two names, so that until the store has taken the change the old
     // file can be put back; it is removed once the change is kept.
     bool swapped = false;
