@@ -275,6 +275,8 @@ class Core {
     // Space.
     std::uint64_t UsedBlocks(Volume& v);
     std::uint64_t FreeBlocks(Volume& v);
+    // The free blocks without counting: 0 while the volume's content has not been counted.
+    std::uint64_t CountedFreeBlocks(Volume& v) { return v.usageKnown ? FreeBlocks(v) : 0; }
     std::uint64_t Blocks(const Volume& v, std::uint64_t bytes) const;
     void AdjustUsage(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes);
     bool HasRoom(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes);
