@@ -488,6 +488,7 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     // its row to the name since the file was looked at.
     const FileIdentity deleted{e.st.inode, e.st.birth};
     store_.RemoveQuietly(KeyOf(e), &deleted);
+    ForgetTemporary(deleted);
     SettleAttributes(KeyOf(e));
     AdjustUsage(e.volume, e.st.size, 0);
     NoteRemoved(*e.volume, e.parentRel, e.name);
@@ -676,6 +677,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     }
     NoteRemoved(v, from.parentRel, from.name, from.parentRel != to.parentRel);
     NoteAdded(v, to.parentRel, target);
+    ForgetTemporary(fromIdentity);
     if (from.st.isDir) {
         indexes_.Erase(from.local);
         resolved_.clear();  // paths through the directory lead elsewhere now

@@ -351,6 +351,9 @@ class Core {
     // A temporary file this process made: should it still be there when the process ends, its
     // record stays for the next one.
     void NoteTemporary(const EntryKey& key, const FileIdentity& identity);
+    // This process renamed or deleted that file: if it was a temporary file of its own, it is
+    // one no longer (so that the list never needs looking over on the disk).
+    void ForgetTemporary(const FileIdentity& identity);
     // A temporary file just made is not closed: its descriptor waits for the next open of that
     // very file in this process, which then needs no second open by name. A handle that is
     // not a fresh network file is closed as Close closes it.

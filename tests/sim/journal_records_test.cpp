@@ -137,4 +137,19 @@ TEST_F(JournalRecordsTest, AStopRightAfterAnUnrecordedRenameLeavesTheFileDeliver
               win::FILE_ATTRIBUTE_ARCHIVE);
 }
 
+// Once delivered, a temporary file is no longer this process's: another program that puts it
+// back under its temporary name keeps it, even when this process ends and the next one opens
+// the network.
+TEST_F(JournalRecordsTest, ADeliveredFileIsNeverTakenForATemporaryFileLeftBehind) {
+    const std::string temporary = MakeTemporary("delivered");
+    ASSERT_TRUE(F().MoveFile(temporary.c_str(), R"(\\HQ\DATA\PROJ\delivered.txt)"));
+    const std::string name = temporary.substr(temporary.rfind('\\') + 1);
+    ASSERT_EQ(std::rename(net_.LocalPath("HQ/DATA/PROJ/delivered.txt").c_str(),
+                          net_.LocalPath("HQ/DATA/PROJ/" + name).c_str()),
+              0);
+    net_.Close();    // this process is done with the network
+    net_.Install();  // the next one
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/" + name), "delivered");
+}
+
 }  // namespace
