@@ -448,6 +448,8 @@ enum SafetyStringId : unsigned {
     IDS_NETSIM_REBUILD_COMPRESSED = 7089,   // "%s: taken for a compressed file ..."
     IDS_NETSIM_STORE_PRESENT = 7090,        // "%s holds a metadata store already ..."
     IDS_SIM_STORE_HELD = 7091,              // "... held by process %ld ..."
+    IDS_SIM_CHECK_WEAK_IDENTITY = 7092,     // "%s: its file system keeps neither birth times ..."
+    IDS_SIM_STORE_REFUSED = 7093,           // "the metadata store %s cannot take a change: ..."
 };
 
 // window, dialogs and folder browser details

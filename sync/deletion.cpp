@@ -2,6 +2,10 @@
 // and counts that go with each deletion.
 #include "sync/deletion.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "copy/case_twins.h"
 #include "copy/copy_run.h"
 #include "copy/path_utils.h"
 #include "copy/places.h"
@@ -94,6 +98,24 @@ void CountDeletedDirectory(const std::string& path) {
         WriteVerboseRecord(IDS_LOG_DELETED_DIR, path);
 }
 
+namespace {
+
+// A temporary file (the form GetTempFileName gives: a prefix of three characters, up to four
+// hexadecimal digits, ".TMP") that another program holds: another run writing it, a copy
+// under way. It is no leftover of the source's: passed over, silently.
+bool AnotherProgramsTemporary(const std::string& path, std::uint32_t error) {
+    if (error != win::ERROR_SHARING_VIOLATION)
+        return false;
+    const std::string name = LastComponent(path);
+    if (name.size() < 9 || name.size() > 12 ||
+        !SameNameIgnoringCase(name.substr(name.size() - 4), ".TMP"))
+        return false;
+    return std::all_of(name.begin() + 3, name.end() - 4,
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+}  // namespace
+
 bool DeleteDestinationFile(const std::string& path, std::uint64_t size) {
     if (IsOrHoldsSource(path))
         return true;  // a source of the run is never deleted
@@ -107,14 +129,20 @@ bool DeleteDestinationFile(const std::string& path, std::uint64_t size) {
     // Normal attributes first: a read-only file cannot be deleted. A file that then cannot be
     // deleted gets its attributes back: it is kept as it was, read-only protection included.
     const std::uint32_t attributes = win::Files().GetFileAttributes(path.c_str());
+    std::uint32_t error = 0;
     if (win::Files().SetFileAttributes(path.c_str(), win::FILE_ATTRIBUTE_NORMAL)) {
         if (win::Files().DeleteFile(path.c_str())) {
             CountDeletedFile(path, size);
             return true;
         }
+        error = win::Files().GetLastError();
         if (attributes != win::INVALID_FILE_ATTRIBUTES)
             win::Files().SetFileAttributes(path.c_str(), attributes);
+    } else {
+        error = win::Files().GetLastError();
     }
+    if (AnotherProgramsTemporary(path, error))
+        return true;
     return ReportDeleteFailure(path);
 }
 

@@ -239,14 +239,11 @@ std::vector<Journal::Record> Journal::Peek() {
     return ReadDead(&files, false);
 }
 
-std::vector<Journal::Record> Journal::ReadDead(std::vector<std::string>* files, bool hold) {
-    std::vector<Record> records;
-    files->clear();
-    notFiles_.clear();
+std::vector<std::string> Journal::OthersFiles() const {
+    std::vector<std::string> names;
     DIR* d = ::opendir(dir_.c_str());
     if (!d)
-        return records;
-    std::vector<std::string> names;
+        return names;
     while (dirent* de = ::readdir(d)) {
         const std::string name = de->d_name;
         // A file still being made (.part) holds no record yet and is its maker's to name.
@@ -255,7 +252,71 @@ std::vector<Journal::Record> Journal::ReadDead(std::vector<std::string>* files, 
     }
     ::closedir(d);
     std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+    return names;
+}
+
+namespace {
+
+// The whole text of a journal whose owner runs now (it holds its lock); false for any other.
+// Read without a lock of ours, never opened through a link or in a way that could block.
+bool ReadLive(const std::string& path, std::string* text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat opened {};
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    const bool live = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                      ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    const bool read = live && ReadWhole(fd, text);
+    ::close(fd);
+    return read;
+}
+
+bool Same(const FileIdentity& a, const FileIdentity& b) {
+    return a.inode == b.inode && a.birth == b.birth;
+}
+
+bool SameKey(const EntryKey& a, const EntryKey& b) {
+    return a.name == b.name && a.dir == b.dir && a.volume == b.volume && a.server == b.server;
+}
+
+}  // namespace
+
+bool Journal::LiveTemporary(const EntryKey& key, const FileIdentity& identity) {
+    for (const std::string& name : OthersFiles()) {
+        std::string text;
+        if (!ReadLive(dir_ + "/" + name, &text))
+            continue;
+        Record last;
+        std::size_t start = 0;
+        for (std::size_t end = text.find('\n'); end != std::string::npos;
+             start = end + 1, end = text.find('\n', start)) {
+            Record r;
+            if (!ParseRecord(text.substr(start, end - start), &r))
+                continue;
+            // Its temporary file, or (while it renames one into place) the file that the swap
+            // brought out under the temporary name, which it deletes itself.
+            const bool temporary = r.kind == kTempCreated || r.kind == kRenaming;
+            if (temporary && SameKey(r.key, key) &&
+                (Same(r.identity, identity) ||
+                 (r.kind == kRenaming && Same(r.targetIdentity, identity))))
+                return true;
+            last = r;
+        }
+        // Its last record: a temporary file it is making right now, not yet recorded as made.
+        if (last.kind == kTempCreating && SameKey(last.key, key))
+            return true;
+    }
+    return false;
+}
+
+std::vector<Journal::Record> Journal::ReadDead(std::vector<std::string>* files, bool hold) {
+    std::vector<Record> records;
+    files->clear();
+    notFiles_.clear();
+    for (const std::string& name : OthersFiles()) {
         const std::string path = dir_ + "/" + name;
         // Only a regular file is opened, never through a link and never waiting: a FIFO swapped
         // in after the look opens at once (O_NONBLOCK) and is then refused as not a file.

@@ -74,6 +74,11 @@ class Journal {
     void Forget(const std::vector<std::string>& files);
     // The records of journals whose owners no longer run, read without holding them (check).
     std::vector<Record> Peek();
+    // True when a program that runs now (its journal is locked) has recorded the file of that
+    // key and identity as a temporary file of its own (being written, or renamed into place,
+    // or the file such a rename swapped out, which it deletes itself), or is making one under
+    // that name: nobody else may change or delete it.
+    bool LiveTemporary(const EntryKey& key, const FileIdentity& identity);
     // Names in the folder that are not regular files, as the last look found them.
     const std::vector<std::string>& NotFiles() const { return notFiles_; }
     const std::string& Dir() const { return dir_; }
@@ -89,6 +94,8 @@ class Journal {
     static std::string Line(const Record& r);
     // Makes this process's file, locked before it has its name; false with errno set.
     bool Create();
+    // The journal files of other processes, by name.
+    std::vector<std::string> OthersFiles() const;
     // Reads the journals of processes that no longer run; hold: keep them locked (in held_).
     std::vector<Record> ReadDead(std::vector<std::string>* files, bool hold);
     void Release();

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/locale.h"
 #include "resources/string_ids.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
@@ -26,6 +27,7 @@ const char* kSchema =
     "  inode INTEGER NOT NULL, birth INTEGER NOT NULL,"
     "  attributes INTEGER NOT NULL, irm INTEGER NOT NULL, namespace INTEGER NOT NULL,"
     "  compressed INTEGER NOT NULL, size INTEGER NOT NULL, alias TEXT NOT NULL DEFAULT '',"
+    "  generation INTEGER NOT NULL DEFAULT -1,"
     "  UNIQUE(server, volume, dir, name));"
     "CREATE INDEX IF NOT EXISTS entry_alias ON entry(server, volume, dir, alias);"
     "CREATE TABLE IF NOT EXISTS trustee("
@@ -91,6 +93,7 @@ void MetadataStore::Close() {
     racy_ = true;
     validated_ = false;
     dataVersion_ = -1;
+    lockedVersion_ = -1;
 }
 
 sqlite3_stmt* MetadataStore::Prepare(const char* sql) {
@@ -139,6 +142,17 @@ void MetadataStore::Fail(int sqliteCode) {
                     .c_str());
         }
     }
+    // The disk under the store is full or failing: a call that fails for it is reported by its
+    // caller for the place it concerns (a source directory that "cannot be read"), so the store
+    // is named here, once, as the cause.
+    const int primary = sqliteCode & 0xFF;
+    if ((primary == SQLITE_FULL || primary == SQLITE_IOERR) && !refusalNamed_) {
+        refusalNamed_ = true;
+        std::fprintf(stderr, "%s\n",
+                     FormatText(LoadResString(IDS_SIM_STORE_REFUSED), file_.c_str(),
+                                SystemErrorText(WindowsCodeOf(sqliteCode)).c_str())
+                         .c_str());
+    }
     FailWith(WindowsCodeOf(sqliteCode));
 }
 
@@ -181,7 +195,7 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         return false;
     }
     sqlite3_busy_timeout(db_, 5000);
-    if (!Exec(kSchema)) {
+    if (!Exec(kSchema) || !AddGenerations()) {
         *error = sqlite3_errmsg(db_);
         return false;
     }
@@ -190,7 +204,8 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         "WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
     insert_ = Prepare(
         "INSERT OR REPLACE INTO entry(server, volume, dir, name, inode, birth, attributes, irm, "
-        "namespace, compressed, size, alias) VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12)");
+        "namespace, compressed, size, alias, generation) "
+        "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13)");
     update_ = Prepare(
         "UPDATE entry SET attributes=?2, irm=?3, namespace=?4, compressed=?5, size=?6, alias=?7 "
         "WHERE id=?1");
@@ -199,7 +214,7 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
     removeId_ = Prepare("DELETE FROM entry WHERE id=?1");
     removeTrustees_ = Prepare("DELETE FROM trustee WHERE entry=?1");
     move_ = Prepare(
-        "UPDATE entry SET dir=?5, name=?6, inode=?7, birth=?8, alias='' "
+        "UPDATE entry SET dir=?5, name=?6, inode=?7, birth=?8, generation=?9, alias='' "
         "WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
     moveChildren_ = Prepare(
         "UPDATE entry SET dir=?4 || substr(dir, length(?3) + 1) "
@@ -214,8 +229,8 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
     commit_ = Prepare("COMMIT");
     rollback_ = Prepare("ROLLBACK");
     dirRows_ = Prepare(
-        "SELECT id, name, inode, birth, attributes, irm, namespace, compressed, size, alias "
-        "FROM entry WHERE server=?1 AND volume=?2 AND dir=?3");
+        "SELECT id, name, inode, birth, attributes, irm, namespace, compressed, size, alias, "
+        "generation FROM entry WHERE server=?1 AND volume=?2 AND dir=?3");
     dataVersionStatement_ = Prepare("PRAGMA data_version");
     logPath_ = file + "-wal";
     file_ = file;
@@ -228,6 +243,20 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         }
     }
     return true;
+}
+
+// A store made before generations were kept gets their column; its rows' are unknown (-1).
+bool MetadataStore::AddGenerations() {
+    auto present = [this] {
+        sqlite3_stmt* columns =
+            Prepare("SELECT 1 FROM pragma_table_info('entry') WHERE name='generation'");
+        const bool found = columns && sqlite3_step(columns) == SQLITE_ROW;
+        sqlite3_finalize(columns);
+        return found;
+    };
+    // Another program opening the same store may add it first.
+    return present() ||
+           Exec("ALTER TABLE entry ADD COLUMN generation INTEGER NOT NULL DEFAULT -1") || present();
 }
 
 void MetadataStore::RemoveById(std::int64_t id) {
@@ -311,6 +340,7 @@ MetadataStore::CachedDirectory* MetadataStore::Rows(const EntryKey& key) {
         c.row.size = static_cast<std::uint64_t>(sqlite3_column_int64(dirRows_, 8));
         const unsigned char* alias = sqlite3_column_text(dirRows_, 9);
         c.row.alias = alias ? reinterpret_cast<const char*>(alias) : "";
+        c.identity.generation = sqlite3_column_int64(dirRows_, 10);
         const std::string n = name ? reinterpret_cast<const char*>(name) : "";
         if (!c.row.alias.empty())
             dir.aliases[c.row.alias] = n;
@@ -356,8 +386,7 @@ bool MetadataStore::Find(const EntryKey& key, const FileIdentity& identity, Meta
     auto it = dir->rows.find(key.name);
     // A row of another identity describes a file deleted or replaced by hand: it is never
     // applied to this one, and is replaced when this one gets a row of its own.
-    if (it == dir->rows.end() || it->second.identity.inode != identity.inode ||
-        it->second.identity.birth != identity.birth)
+    if (it == dir->rows.end() || !it->second.identity.SameFile(identity))
         return false;
     *row = it->second.row;
     return true;
@@ -377,6 +406,7 @@ bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity,
     sqlite3_bind_int(insert_, 10, row->compressed ? 1 : 0);
     sqlite3_bind_int64(insert_, 11, static_cast<std::int64_t>(row->size));
     sqlite3_bind_text(insert_, 12, row->alias.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int64(insert_, 13, identity.generation);
     if (!Step(insert_))
         return false;
     row->id = sqlite3_last_insert_rowid(db_);
@@ -415,8 +445,7 @@ void MetadataStore::Remove(const EntryKey& key, const FileIdentity* identity) {
     auto it = dir->rows.find(key.name);
     if (it == dir->rows.end())
         return;  // no row: nothing to write
-    if (identity && (it->second.identity.inode != identity->inode ||
-                     it->second.identity.birth != identity->birth))
+    if (identity && !it->second.identity.SameFile(*identity))
         return;  // the row of another file now bearing the name
     const std::int64_t id = it->second.row.id;
     if (!MayWrite(key))
@@ -441,14 +470,19 @@ void MetadataStore::RemoveQuietly(const EntryKey& key, const FileIdentity* ident
 bool MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
                          bool isDirectory) {
     Begin();
+    Touch(true);  // what is read next is what the store holds until the write
     Remove(to);
     MetaRow moved;
     bool hadRow = false;
     if (CachedDirectory* dir = Rows(from)) {
         auto it = dir->rows.find(from.name);
         if (it != dir->rows.end()) {
-            moved = it->second.row;
-            hadRow = true;
+            if (it->second.identity.SameFile(identity)) {
+                moved = it->second.row;
+                hadRow = true;
+            } else {
+                Remove(from);  // a stale row must not follow the entry
+            }
         }
     }
     if (failure_ == 0 && (hadRow || isDirectory) && MayWrite(to)) {
@@ -458,6 +492,7 @@ bool MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
         sqlite3_bind_text(move_, 6, to.name.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int64(move_, 7, static_cast<std::int64_t>(identity.inode));
         sqlite3_bind_int64(move_, 8, identity.birth);
+        sqlite3_bind_int64(move_, 9, identity.generation);
         // Rows below a renamed directory move with it. Only a directory can have any: the
         // statement scans the volume's rows, so a file's rename (every copied file's) skips it.
         if (Step(move_) && isDirectory) {
@@ -545,9 +580,15 @@ void MetadataStore::Touch(bool write) {
         Fail(rc);  // locked past the busy timeout, or the disk refused the journal
         return;
     }
-    // Holding the write lock, the log says whether anyone committed since the last look.
-    if (!(ReadLogState() == seen_))
+    // Holding the write lock, the log and the data version say whether anyone committed since
+    // the last look (the log's size and time may not change for a commit within one tick).
+    std::int64_t version = -1;
+    if (sqlite3_step(dataVersionStatement_) == SQLITE_ROW)
+        version = sqlite3_column_int64(dataVersionStatement_, 0);
+    sqlite3_reset(dataVersionStatement_);
+    if (!(ReadLogState() == seen_) || version != lockedVersion_)
         Forget();
+    lockedVersion_ = version;
 }
 
 void MetadataStore::CommitPending() {

@@ -30,6 +30,16 @@ struct EntryKey {
 struct FileIdentity {
     std::uint64_t inode = 0;
     std::int64_t birth = 0;  // birth time in nanoseconds, 0 when the file system has none
+    // The inode's generation number where the file system has no birth time but offers one
+    // (ext4 with small inodes): a new file on a reused inode has another. -1 when unknown (a
+    // row stored before generations were kept, a file system without them): then it decides
+    // nothing.
+    std::int64_t generation = -1;
+    // The same file, as far as what both identities know tells.
+    bool SameFile(const FileIdentity& other) const {
+        return inode == other.inode && birth == other.birth &&
+               (generation < 0 || other.generation < 0 || generation == other.generation);
+    }
 };
 
 struct MetaRow {
@@ -76,9 +86,10 @@ class MetadataStore {
     // nothing, and the row is dropped when next met.
     void RemoveQuietly(const EntryKey& key, const FileIdentity* identity = nullptr);
     // The entry was renamed by the simulator: its row (and, for a directory, the rows below it)
-    // follows. Any row at the new key is removed first. The alias is cleared: the new place
-    // gives the entry a new one.
-    // Renames an entry's row; a directory's rows below it move with it.
+    // follows. Any row at the new key is removed first: the caller has seen, holding the
+    // write lock, that the entry of that identity is what the new name holds. A row under the
+    // old name that describes another file is no row of the entry. The alias is cleared: the
+    // new place gives the entry a new one.
     bool Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
               bool isDirectory);
 
@@ -106,6 +117,9 @@ class MetadataStore {
     // Ends the open transaction early (before slow work inside a pair); a later statement of
     // the pair begins a new one.
     void CommitPending();
+    // Takes the write lock now, inside a pair, so that the disk can be looked at while no other
+    // program changes any row: rows read from here to the pair's end are the store's own.
+    void HoldWriteLock() { Touch(true); }
 
     // Commit that says how the pair went: 0, or the Windows error code of its first failure
     // (the pair is then rolled back, when it is the outermost one).
@@ -172,6 +186,7 @@ class MetadataStore {
     void Forget() { cache_.Clear(); }
 
     sqlite3_stmt* Prepare(const char* sql);
+    bool AddGenerations();
     bool Exec(const char* sql);
     void RemoveById(std::int64_t id);
     // Called before every statement: opens the transaction of the current pair, one that
@@ -182,6 +197,7 @@ class MetadataStore {
     std::string logPath_;
     std::string file_;
     bool holderNamed_ = false;
+    bool refusalNamed_ = false;
     static constexpr std::size_t kMaxCachedDirectories = 512;
     static constexpr std::size_t kMaxCachedRows = 16384;
     DirectoryCache<CachedDirectory> cache_{kMaxCachedDirectories, kMaxCachedRows};  // by DirText
@@ -189,6 +205,7 @@ class MetadataStore {
     bool racy_ = true;
     bool validated_ = false;  // in the current epoch
     std::int64_t dataVersion_ = -1;
+    std::int64_t lockedVersion_ = -1;  // the data version when the write lock was last taken
     sqlite3_stmt* dirRows_ = nullptr;
     sqlite3_stmt* dataVersionStatement_ = nullptr;
     sqlite3_stmt* find_ = nullptr;

@@ -1,17 +1,20 @@
 // Open files of the simulated network and of the local file system: one handle table, share
 // modes enforced between the opens of this process, compressed streams, space accounting.
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zstd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "netware/sim/held_directories.h"
 #include "netware/sim/sim_core.h"
 #include "netware/sim/sim_names.h"
+#include "netware/sim/sim_network.h"
 
 namespace sim {
 
@@ -51,6 +54,7 @@ OpenFile OpenedFile(int fd, const Core::OpenRequest& r, const DiskStat& st) {
     f.share = r.share;
     f.device = st.device;
     f.inode = st.inode;
+    f.generation = st.generation;
     return f;
 }
 
@@ -405,7 +409,7 @@ std::uint32_t Core::Close(win::HANDLE h) {
                 code = win::ERROR_DISK_FULL;
             } else {
                 AdjustUsage(f.volume, f.diskSize, f.data.size());
-                if (store_.Find(f.key, {f.inode, f.birth}, &row)) {
+                if (store_.Find(f.key, {f.inode, f.birth, f.generation}, &row)) {
                     row.compressed = false;
                     row.size = 0;
                     store_.Update(row, f.key);
@@ -413,7 +417,7 @@ std::uint32_t Core::Close(win::HANDLE h) {
             }
         } else {
             // A file opened without a row (a new temporary file) gets its row now.
-            bool haveRow = store_.Find(f.key, {f.inode, f.birth}, &row);
+            bool haveRow = store_.Find(f.key, {f.inode, f.birth, f.generation}, &row);
             if (!haveRow)
                 row = DefaultMeta(*f.volume, false);
             row.compressed = true;
@@ -421,7 +425,7 @@ std::uint32_t Core::Close(win::HANDLE h) {
             if (haveRow)
                 store_.Update(row, f.key);
             else
-                store_.InsertNew(f.key, {f.inode, f.birth}, &row);
+                store_.InsertNew(f.key, {f.inode, f.birth, f.generation}, &row);
         }
     }
     ::close(f.fd);
@@ -466,6 +470,53 @@ bool Core::CloseFind(win::HANDLE h) {
     return finds_.erase(h) != 0;
 }
 
+namespace {
+
+// The file at path is the one of that identity.
+bool Holds(const std::string& path, const FileIdentity& id) {
+    const DiskStat st = StatPath(path);
+    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
+}
+
+}  // namespace
+
+bool Core::AnotherProgramsTemporary(const Entry& e) {
+    return e.exists && !e.st.isDir && e.name.size() > 4 &&
+           ::strcasecmp(e.name.c_str() + e.name.size() - 4, ".TMP") == 0 &&
+           journal_.LiveTemporary(KeyOf(e), {e.st.inode, e.st.birth});
+}
+
+std::uint32_t Core::UnlinkChecked(const EntryKey& key, const std::string& local,
+                                  const FileIdentity& identity) {
+    const std::string dir = local.substr(0, local.rfind('/') + 1);
+    if (asideCounter_ == 0)
+        asideCounter_ = static_cast<std::uint32_t>(::getpid()) * 2654435761u;
+    for (unsigned attempt = 0; attempt < 64; ++attempt) {
+        char name[16];
+        std::snprintf(name, sizeof name, "FCD%X.TMP", (++asideCounter_ & 0xFFFF) | 0x1000);
+        // Recorded as a temporary file of this process before it is one: a process stopped
+        // with the file aside leaves it for the next one to delete, only while it is that file.
+        Journal::Record aside;
+        aside.kind = Journal::kTempCreated;
+        aside.key = EntryKey{key.server, key.volume, key.dir, name};
+        aside.identity = identity;
+        if (const std::uint32_t err = journal_.Write(aside))
+            return err;
+        const std::string asideLocal = dir + name;
+        if (RenameAt(local, asideLocal, RENAME_NOREPLACE) != 0) {
+            if (errno == EEXIST)
+                continue;
+            return WinError(errno);
+        }
+        if (Holds(asideLocal, identity))
+            return UnlinkAt(asideLocal) == 0 ? 0 : WinError(errno);
+        // Another file took the name since the look: it goes back, untouched.
+        RenameAt(asideLocal, local, RENAME_NOREPLACE);
+        return win::ERROR_SHARING_VIOLATION;
+    }
+    return win::ERROR_SHARING_VIOLATION;
+}
+
 std::uint32_t Core::DeleteFileEntry(Entry& e) {
     if (!e.parentExists)
         return win::ERROR_PATH_NOT_FOUND;
@@ -478,15 +529,16 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     StoredMeta(e, &row);
     if (row.attributes & nw::A_READ_ONLY)
         return win::ERROR_ACCESS_DENIED;
-    if (IsOpen(e.st))
+    if (IsOpen(e.st) || AnotherProgramsTemporary(e))
         return win::ERROR_SHARING_VIOLATION;
-    if (UnlinkAt(e.local) != 0)
-        return WinError(errno);
+    Interleave(SimNetwork::kAboutToDelete, e.local);
+    const FileIdentity deleted = IdentityOf(e.st);
+    if (const std::uint32_t err = UnlinkChecked(KeyOf(e), e.local, deleted))
+        return err;
     // The file is gone: a row the store cannot drop now describes nothing (its identity is
     // that of a file no longer there) and is dropped when next met, so it fails nothing. Only
     // the deleted file's own row goes: another program's rename may have brought a file and
     // its row to the name since the file was looked at.
-    const FileIdentity deleted{e.st.inode, e.st.birth};
     store_.RemoveQuietly(KeyOf(e), &deleted);
     ForgetTemporary(deleted);
     SettleAttributes(KeyOf(e));
@@ -547,12 +599,6 @@ bool Exchange(const std::string& a, const std::string& b) {
     return RenameAt(a, b, RENAME_EXCHANGE) == 0;
 }
 
-// The file at path is the one of that identity.
-bool Holds(const std::string& path, const FileIdentity& id) {
-    const DiskStat st = StatPath(path);
-    return st.ok && !st.special && st.inode == id.inode && st.birth == id.birth;
-}
-
 // Swaps two names back after a swap, only while each still holds what the swap put there:
 // a file another program put at either name meanwhile is never moved.
 void SwapBack(const std::string& from, const std::string& target, const FileIdentity& moved,
@@ -561,7 +607,43 @@ void SwapBack(const std::string& from, const std::string& target, const FileIden
         Exchange(from, target);
 }
 
+// Moves the renamed entry back to its old name, only the entry itself: when another program
+// puts a file of its own at the name between the look and the move, that file goes back.
+void MoveBack(const std::string& from, const std::string& target, const FileIdentity& moved) {
+    if (!Holds(target, moved) || RenameAt(target, from, RENAME_NOREPLACE) != 0)
+        return;
+    if (!Holds(from, moved))
+        RenameAt(from, target, RENAME_NOREPLACE);
+}
+
 }  // namespace
+
+std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
+                                 const std::string& targetLocal, bool newName) {
+    const FileIdentity identity = IdentityOf(from.st);
+    // While the write lock is held no other program's row can come or go: what the disk holds
+    // at the new name now decides whose row the name gets.
+    store_.HoldWriteLock();
+    if (!Holds(targetLocal, identity)) {
+        // Another program's rename took the name since (its row is its own), or moved the
+        // entry on: the row left under the old name describes nothing there any more.
+        store_.Remove(fromKey, &identity);
+    } else {
+        // The row follows the entry. A file without a row has only defaults, which it keeps
+        // under its new name without one; a row under the new name describes a file no longer
+        // there (the replaced one) and goes either way. A directory's move also carries the
+        // rows below it.
+        MetaRow moved;
+        if (StoredMeta(from, &moved) || from.st.isDir)
+            store_.Move(fromKey, toKey, identity, from.st.isDir);
+        else
+            store_.Remove(toKey);
+        if (newName)
+            MoveAliasOn(*from.volume, toKey.dir, toKey.name);
+    }
+    store_.CommitPending();
+    return store_.Failure();
+}
 
 std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     if (!from.parentExists)
@@ -612,7 +694,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
         return 0;
     EntryKey fromKey = KeyOf(from);
     EntryKey toKey{fromKey.server, fromKey.volume, to.parentRel, target};
-    const FileIdentity fromIdentity{from.st.inode, from.st.birth};
+    const FileIdentity fromIdentity = IdentityOf(from.st);
     // Journaled before the disk changes: a process stopped between the rename on the disk and
     // its rows in the store leaves enough for the next one to finish it. A file without a row
     // that takes a free name leaves nothing to finish (a temporary file, the copy's usual
@@ -636,13 +718,6 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     const FileIdentity replacedIdentity{to.st.inode, to.st.birth};
     if (replacing) {
         swapped = Exchange(from.local, targetLocal);
-        // Another program may have put a file of its own at the name since it was looked at:
-        // that one is not replaced unseen. It goes back, and the rename is refused.
-        if (swapped && !Holds(from.local, replacedIdentity)) {
-            if (Holds(targetLocal, fromIdentity))
-                Exchange(from.local, targetLocal);
-            return win::ERROR_SHARING_VIOLATION;
-        }
         if (!swapped)
             rc = RenameAt(from.local, targetLocal, 0);
     } else {
@@ -650,27 +725,24 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     }
     if (rc != 0)
         return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
-    // The row follows the entry. A file without a row has only defaults, which it keeps
-    // under its new name without one; the row of a replaced file goes either way. A
-    // directory's move also carries the rows below it.
-    MetaRow moved;
-    if (StoredMeta(from, &moved) || from.st.isDir)
-        store_.Move(fromKey, toKey, fromIdentity, from.st.isDir);
-    else
-        store_.Remove(toKey);
-    if (!replacing)
-        MoveAliasOn(v, to.parentRel, target);
-    store_.CommitPending();
-    if (const std::uint32_t failure = store_.Failure()) {
+    Interleave(SimNetwork::kRenamedOnDisk, targetLocal);
+    // Another program may have put a file of its own at the name since it was looked at:
+    // that one is not replaced unseen. It goes back, and the rename is refused. When it can
+    // no longer go back (another program deleted it under the old name meanwhile), the entry
+    // stays where the swap put it, and its row follows: a file is never left without its own.
+    if (swapped && !Holds(from.local, replacedIdentity) &&
+        (!Holds(targetLocal, fromIdentity) || Exchange(from.local, targetLocal)))
+        return win::ERROR_SHARING_VIOLATION;
+    if (const std::uint32_t failure = FollowRename(from, fromKey, toKey, targetLocal, !replacing)) {
         // The store did not take it: the disk goes back to how it was.
         if (swapped)
             SwapBack(from.local, targetLocal, fromIdentity, replacedIdentity);
         else if (!replacing)
-            RenameAt(targetLocal, from.local, RENAME_NOREPLACE);
+            MoveBack(from.local, targetLocal, fromIdentity);
         return failure;
     }
-    if (swapped && Holds(from.local, replacedIdentity))
-        UnlinkAt(from.local);  // the replaced file, now under the old name
+    if (swapped)
+        UnlinkChecked(fromKey, from.local, replacedIdentity);  // the replaced file, now there
     if (replacing) {
         AdjustUsage(&v, replacedSize, 0);
         SettleAttributes(toKey);

@@ -513,7 +513,7 @@ NWCCODE SimClient::NWAddTrustee(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, cons
     core_.BeforeChange(e);
     MetaRow row = core_.Meta(e);
     if (row.id == 0)
-        core_.Store().InsertNew(core_.KeyOf(e), {e.st.inode, e.st.birth}, &row);
+        core_.Store().InsertNew(core_.KeyOf(e), IdentityOf(e.st), &row);
     if (row.id == 0 || !core_.Store().SetTrustee(row.id, core_.KeyOf(e), objectID, rightsMask))
         return Done(Settle(scope, nw::NO_SUCH_OBJECT_OR_BAD_PASSWORD));
     return Done(Settle(scope, 0));

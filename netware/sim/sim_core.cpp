@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -23,6 +25,15 @@
 namespace sim {
 
 namespace {
+
+// The inode's generation number (FS_IOC_GETVERSION) of an open entry, -1 where the file system
+// has none.
+std::int64_t GenerationOf(int fd) {
+    int generation = 0;
+    if (fd < 0 || ::ioctl(fd, FS_IOC_GETVERSION, &generation) != 0)
+        return -1;
+    return static_cast<std::uint32_t>(generation);
+}
 
 constexpr unsigned kStatMask =
     STATX_TYPE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_CTIME | STATX_BTIME;
@@ -55,7 +66,14 @@ DiskStat StatPath(const std::string& local) {
         d.err = errno;
         return d;
     }
-    return FromStatx(sx);
+    d = FromStatx(sx);
+    // Where there is no birth time the generation number tells a reused inode's new file. The
+    // entry is opened for it never through a link and never waiting on a device or a pipe.
+    if (d.birth == 0 && !d.special) {
+        const FileDescriptor fd(OpenAt(local, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        d.generation = GenerationOf(fd.Get());
+    }
+    return d;
 }
 
 DiskStat StatOpen(int fd) {
@@ -65,7 +83,10 @@ DiskStat StatOpen(int fd) {
         d.err = errno;
         return d;
     }
-    return FromStatx(sx);
+    d = FromStatx(sx);
+    if (d.birth == 0 && !d.special)
+        d.generation = GenerationOf(fd);
+    return d;
 }
 
 std::uint32_t WinError(int err) {
@@ -789,7 +810,7 @@ std::uint32_t Core::FindChild(Volume& v, const std::string& dirRel, const std::s
     EntryKey key{dirKey.server, dirKey.volume, dirRel, owner};
     if (!s.ok && !Missing(s))
         return WinError(s.err);
-    if (!s.ok || s.special || !store_.Find(key, {s.inode, s.birth}, &row))
+    if (!s.ok || s.special || !store_.Find(key, IdentityOf(s), &row))
         return win::ERROR_FILE_NOT_FOUND;
     *onDisk = owner;
     *st = s;
@@ -830,7 +851,7 @@ void Core::MoveAliasOn(Volume& v, const std::string& dirRel, const std::string& 
     const DiskStat s = StatPath(localDir + "/" + holder);
     const EntryKey key{dirKey.server, dirKey.volume, dirRel, holder};
     MetaRow row;
-    if (!s.ok || s.special || !store_.Find(key, {s.inode, s.birth}, &row))
+    if (!s.ok || s.special || !store_.Find(key, IdentityOf(s), &row))
         return;
     row.alias.clear();
     store_.Update(row, key);
@@ -912,7 +933,7 @@ Entry Core::ChildEntry(Volume& v, const std::string& dirRel, const std::string& 
 }
 
 bool Core::StoredMeta(const Entry& e, MetaRow* row) {
-    if (store_.Find(KeyOf(e), {e.st.inode, e.st.birth}, row))
+    if (store_.Find(KeyOf(e), IdentityOf(e.st), row))
         return true;
     *row = DefaultMeta(*e.volume, e.st.isDir);
     return false;
@@ -936,7 +957,7 @@ MetaRow Core::Meta(const Entry& e) {
 
 bool Core::SaveMeta(const Entry& e, MetaRow& row) {
     if (row.id == 0)
-        return store_.InsertNew(KeyOf(e), {e.st.inode, e.st.birth}, &row);
+        return store_.InsertNew(KeyOf(e), IdentityOf(e.st), &row);
     return store_.Update(row, KeyOf(e));
 }
 
@@ -949,7 +970,7 @@ bool Core::AliasFree(Volume& v, const std::string& dirRel, const std::string& al
         DiskStat s = StatPath(localDir + "/" + holder);
         MetaRow row;
         EntryKey key{dirKey.server, dirKey.volume, dirRel, holder};
-        if (s.ok && !s.special && store_.Find(key, {s.inode, s.birth}, &row))
+        if (s.ok && !s.special && store_.Find(key, IdentityOf(s), &row))
             return false;
         if (!s.ok)
             store_.RemoveQuietly(key);  // the holder is gone: its alias is free again

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -80,8 +81,14 @@ struct DiskStat {
     long mtimeNs = 0;
     std::int64_t ctime = 0;  // nanoseconds
     dev_t device = 0;
+    // Where there is no birth time: the inode's generation number, -1 when unknown.
+    std::int64_t generation = -1;
 };
 DiskStat StatPath(const std::string& local);
+// What identifies the file of a stat in the metadata store.
+inline FileIdentity IdentityOf(const DiskStat& st) {
+    return {st.inode, st.birth, st.generation};
+}
 // The stat of an open file (no path to walk).
 DiskStat StatOpen(int fd);
 
@@ -125,6 +132,7 @@ struct OpenFile {
     dev_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t birth = 0;
+    std::int64_t generation = -1;
     Volume* volume = nullptr;  // null for a local file off the network
     Server* server = nullptr;
     std::string faultPath;  // the path in the form faults match
@@ -330,6 +338,10 @@ class Core {
     FindState* Find(win::HANDLE h);
     bool CloseFind(win::HANDLE h);
 
+    // A temporary file that another program, running now, is writing (its journal says so):
+    // nobody else changes or deletes it. Only names of the temporary-file form (*.TMP) are
+    // looked up.
+    bool AnotherProgramsTemporary(const Entry& e);
     // Entry changes shared by both interfaces; each returns a Windows error code.
     std::uint32_t DeleteFileEntry(Entry& e);
     std::uint32_t MakeDirectory(Entry& e);
@@ -366,6 +378,11 @@ class Core {
     // Temporary files that stopped or failed copies left (as network paths), without touching
     // them.
     std::vector<std::string> LeftTemporaries();
+
+    // Another program's changes at the exposed instants of this one's (tests).
+    void SetInterleave(std::function<void(const char*, const std::string&)> hook) {
+        interleave_ = std::move(hook);
+    }
 
     // Compressed files (zstd): the uncompressed data of a stored stream.
     static bool Decompress(const std::string& stream, std::string* data);
@@ -409,6 +426,16 @@ class Core {
     static bool StoreThere(const std::string& storeDir, bool rebuilding, std::string* error);
     static void MarkStoreMade(const std::string& storeDir);
 
+    // Deletes the file at local (the entry of key) only when it is the file of that identity:
+    // it is first renamed aside in its directory, so that what is deleted is what was looked
+    // at, whatever another program renames meanwhile. 0, or a Windows error code (a file that
+    // is not that one is put back, and the deletion refused with a sharing violation).
+    std::uint32_t UnlinkChecked(const EntryKey& key, const std::string& local,
+                                const FileIdentity& identity);
+    // The rows' part of a rename that reached the disk: 0, or the store's Windows error code.
+    // newName: the rename made the name (it replaced nothing), which may be another's alias.
+    std::uint32_t FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
+                               const std::string& targetLocal, bool newName);
     // Recovery of one stopped process's records.
     void FinishRename(const Journal::Record& r);
     // True when the temporary file is gone (or the file there is not it).
@@ -449,6 +476,12 @@ class Core {
                                  const std::string& path) const;
     std::map<win::HANDLE, OpenFile> files_;
     std::map<win::HANDLE, FindState> finds_;
+    std::function<void(const char*, const std::string&)> interleave_;
+    std::uint32_t asideCounter_ = 0;  // names for files renamed aside to be deleted
+    void Interleave(const char* point, const std::string& local) {
+        if (interleave_)
+            interleave_(point, local);
+    }
     win::HANDLE nextHandle_ = 0x100;
     NWCONN_HANDLE nextConnection_ = 1;
 };

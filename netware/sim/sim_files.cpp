@@ -355,6 +355,8 @@ bool SimFiles::SetFileAttributes(const char* path, std::uint32_t attributes) {
         return Fail(e.parentExists ? win::ERROR_FILE_NOT_FOUND : win::ERROR_PATH_NOT_FOUND);
     if (e.isRoot)
         return Succeed();
+    if (core_.AnotherProgramsTemporary(e))
+        return Fail(win::ERROR_SHARING_VIOLATION);
     core_.BeforeChange(e);
     MetaRow row = core_.Meta(e);
     // FILE_ATTRIBUTE_NORMAL alone clears the DOS bits; otherwise the given DOS bits replace

@@ -227,7 +227,7 @@ bool NetworkImpl::SetTrustee(const std::string& path, const std::string& objectN
     }
     MetaRow row = core_.Meta(e);
     if (row.id == 0)
-        core_.Store().InsertNew(core_.KeyOf(e), {e.st.inode, e.st.birth}, &row);
+        core_.Store().InsertNew(core_.KeyOf(e), IdentityOf(e.st), &row);
     core_.Store().SetTrustee(row.id, core_.KeyOf(e), id, rights);
     return Kept(scope, path, error);
 }
@@ -345,7 +345,7 @@ void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
                                       name.c_str()));
         MetaRow row;
         EntryKey key{v.server->cfg.name, v.cfg.name, dirRel, name};
-        const bool hasRow = core_.Store().Find(key, {st.inode, st.birth}, &row);
+        const bool hasRow = core_.Store().Find(key, IdentityOf(st), &row);
         // Written before a name made over an alias moved that alias on.
         if (hasRow && !row.alias.empty() && row.alias != Upper(name) && upperNames.count(row.alias))
             out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_ALIAS_IS_NAME), netDir.c_str(),
@@ -370,6 +370,16 @@ void NetworkImpl::CheckDirectory(Volume& v, const std::string& dirRel,
         CheckDirectory(v, sub, out);
 }
 
+void NetworkImpl::CheckVolume(Volume& v, std::vector<std::string>* out) {
+    // Without birth times and generation numbers an inode number reused for a new file is all
+    // that identifies it.
+    const DiskStat root = StatPath(v.local);
+    if (root.ok && root.birth == 0 && root.generation < 0)
+        out->push_back(FormatText(LoadResString(IDS_SIM_CHECK_WEAK_IDENTITY),
+                                  ("\\\\" + v.server->cfg.name + "\\" + v.cfg.name).c_str()));
+    CheckDirectory(v, "", out);
+}
+
 std::vector<std::string> NetworkImpl::Check() {
     std::vector<std::string> problems;
     for (auto& s : core_.Servers()) {
@@ -380,7 +390,7 @@ std::vector<std::string> NetworkImpl::Check() {
                 problems.push_back(
                     FormatText(LoadResString(IDS_SIM_CHECK_LINKED_VOLUME), v.local.c_str()));
             else
-                CheckDirectory(v, "", &problems);
+                CheckVolume(v, &problems);
         }
     }
     for (const std::string& path : core_.LeftTemporaries())

@@ -19,6 +19,7 @@
 // - NWAllocTemporaryDirectoryHandle gives a directory already held the same handle again.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -94,6 +95,14 @@ class SimNetwork {
     virtual void LetGoOfStore() = 0;
     virtual bool TakeStore(bool child, std::string* error) = 0;
     virtual void EndProcess() = 0;
+
+    // Tests only: another program's changes, made at the instants a change of this one is
+    // most exposed to them. hook(point, local path of the entry) runs at each of these points;
+    // an empty hook removes it.
+    static constexpr const char* kRenamedOnDisk = "renamed";   // before its rows follow
+    static constexpr const char* kAboutToDelete = "deleting";  // looked at, not yet deleted
+    using Interleave = std::function<void(const char* point, const std::string& local)>;
+    virtual void SetInterleave(Interleave hook) = 0;
 };
 
 // File services for local paths only, for a program or test that has no network open.

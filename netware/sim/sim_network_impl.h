@@ -261,12 +261,14 @@ class NetworkImpl : public SimNetwork {
     void LetGoOfStore() override { core_.Store().Close(); }
     bool TakeStore(bool child, std::string* error) override;
     void EndProcess() override;
+    void SetInterleave(Interleave hook) override { core_.SetInterleave(std::move(hook)); }
 
   private:
     bool Locate(const std::string& path, Entry* entry, std::string* error);
     // As Locate, for the changes a volume root cannot take.
     bool LocateBelowRoot(const std::string& path, Entry* entry, std::string* error);
     void CheckDirectory(Volume& v, const std::string& dirRel, std::vector<std::string>* out);
+    void CheckVolume(Volume& v, std::vector<std::string>* out);
 
     Core core_;
     SimClient client_;

@@ -19,22 +19,6 @@ namespace {
 constexpr int kFiles = 1000;
 constexpr int kRounds = 3;
 
-const char* kNetwork = R"(
-[workstation]
-primary_server = "HQ"
-login_name = "ADMIN"
-[[server]]
-name = "HQ"
-connection = "logged_in"
-  [[server.volume]]
-  name = "DATA"
-[[server]]
-name = "ALPHA"
-connection = "logged_in"
-  [[server.volume]]
-  name = "DATA"
-)";
-
 // What each run's sources carry: a tag that begins every file's bytes, and the metadata.
 struct RunSource {
     const char* tag;
@@ -83,7 +67,7 @@ pid_t StartRun(const std::string& root, const std::string& source, const std::st
 }
 
 TEST(TwoRunsTest, TwoRunsReplacingTheSameFilesLeaveEachFileWhollyOnesOwn) {
-    TestNetwork net(kNetwork);
+    TestNetwork net(HqAndAlphaNetwork());
     ScopedEnvironment environment({"XDG_CONFIG_HOME", "XDG_DATA_HOME"});
     setenv("XDG_CONFIG_HOME", (net.Root() + "/.config").c_str(), 1);
     setenv("XDG_DATA_HOME", (net.Root() + "/.data").c_str(), 1);

@@ -14,6 +14,7 @@
 #include "netware/sim/sim_network.h"
 #include "resources/string_ids.h"
 #include "tests/sim/sim_fixture.h"
+#include "tests/support/live_program.h"
 #include "util/format_text.h"
 #include "util/string_table.h"
 
@@ -40,27 +41,9 @@ class JournalLivenessTest : public SimTest {
     }
     // A child process that opens the network, makes a temporary file and waits to be killed.
     pid_t StartOwner() {
-        int ready[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        std::fflush(nullptr);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(ready[0]);
-            std::string error;
-            auto net = sim::SimNetwork::Open(net_.Root(), &error);
-            char name[win::kPathBufferSize] = {};
-            const bool made =
-                net && net->FileServices().GetTempFileName(R"(\\HQ\DATA\PROJ)", "FCT", 0, name);
-            (void)!::write(ready[1], made ? "y" : "n", 1);
-            for (;;)
-                ::pause();
-        }
-        ::close(ready[1]);
-        char answer = 0;
-        EXPECT_EQ(::read(ready[0], &answer, 1), 1);
-        ::close(ready[0]);
-        EXPECT_EQ(answer, 'y');
-        return child;
+        const LiveProgram owner = StartLiveProgram(net_.Root(), R"(\\HQ\DATA\PROJ)");
+        EXPECT_FALSE(owner.temporaryFile.empty());
+        return owner.pid;
     }
     // Gives the journals made since before the name a stale process id would give them.
     void Rename(const std::set<std::string>& before, const std::string& name) {

@@ -9,7 +9,12 @@
 #include <fstream>
 
 #include "netware/sim/journal.h"
+#include "platform/locale.h"
+#include "resources/string_ids.h"
 #include "tests/sim/sim_fixture.h"
+#include "tests/support/scratch_mount.h"
+#include "util/format_text.h"
+#include "util/string_table.h"
 
 namespace {
 
@@ -171,6 +176,34 @@ TEST(JournalTest, ALiveProcessesRecordsAreLeftAlone) {
     ASSERT_TRUE(second) << error;
     const std::string name = std::filesystem::path(temporary.data()).filename().string();
     EXPECT_TRUE(net.Exists("HQ/DATA/" + name.substr(name.rfind('\\') + 1)));
+}
+
+// A listing that must keep new aliases fails when the disk under the store is full; the caller
+// can only report the directory, so the store names itself as the cause, once.
+TEST(StoreFailureTest, AFullDiskUnderTheStoreIsNamedAsTheCause) {
+    TestNetwork net(kSimNetwork);
+    net.WriteFile("HQ/DATA/SRC/Long File Name 1.txt", "1");
+    net.WriteFile("HQ/DATA/SRC/Long File Name 2.txt", "2");
+    std::filesystem::create_directories(net.LocalPath(".netsim"));
+    ScratchMount disk(net.LocalPath(".netsim"), "tmpfs", "size=1m");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs under the metadata store";
+    net.Install();
+    EXPECT_EQ(win::Files().GetFileAttributes(R"(\\HQ\DATA\SRC)"), win::FILE_ATTRIBUTE_DIRECTORY);
+    disk.Fill();
+    testing::internal::CaptureStderr();
+    win::FindData entry;
+    const win::HANDLE find = win::Files().FindFirstFile(R"(\\HQ\DATA\SRC\*.*)", &entry);
+    const std::string said = testing::internal::GetCapturedStderr();
+    if (find != win::INVALID_HANDLE_VALUE)
+        win::Files().FindClose(find);
+    EXPECT_EQ(find, win::INVALID_HANDLE_VALUE);
+    EXPECT_EQ(said,
+              FormatText(LoadResString(IDS_SIM_STORE_REFUSED),
+                         (std::filesystem::canonical(net.Root()) / ".netsim/metadata.db").c_str(),
+                         SystemErrorText(win::ERROR_DISK_FULL).c_str()) +
+                  "\n");
+    net.Close();
 }
 
 }  // namespace

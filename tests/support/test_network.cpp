@@ -139,3 +139,24 @@ sim::EntryMeta TestNetwork::Meta(const std::string& path) {
         ADD_FAILURE() << "no entry " << path << ": " << error;
     return meta;
 }
+
+std::string HqAndAlphaNetwork(int alphaLatencyMs) {
+    return R"(
+[workstation]
+primary_server = "HQ"
+login_name = "ADMIN"
+[[server]]
+name = "HQ"
+connection = "logged_in"
+  [[server.volume]]
+  name = "DATA"
+[[server]]
+name = "ALPHA"
+connection = "logged_in"
+latency_ms = )" +
+           std::to_string(alphaLatencyMs) +
+           R"(
+  [[server.volume]]
+  name = "DATA"
+)";
+}

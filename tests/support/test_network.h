@@ -60,3 +60,7 @@ class TestNetwork {
     std::unique_ptr<sim::SimNetwork> net_;
     bool installed_ = false;
 };
+
+// The network of runs from one server's sources to another: HQ (the primary) and ALPHA, both
+// logged in, each with a volume DATA. alphaLatencyMs: the round-trip time of ALPHA's calls.
+std::string HqAndAlphaNetwork(int alphaLatencyMs = 0);

@@ -11,6 +11,7 @@
 #include "report/log_file.h"
 #include "sync/deletion.h"
 #include "tests/copy/copy_fixture.h"
+#include "tests/support/live_program.h"
 #include "tests/support/unprivileged.h"
 #include "util/format_text.h"
 
@@ -519,6 +520,32 @@ TEST_F(UnknownIsNotAbsentTest, TheDeletionNeverTakesASource) {
     EXPECT_TRUE(net->Exists("HQ/DATA/DST/SRCDIR/y.txt"));
     EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), 0u);
     EXPECT_EQ(CopyRun.ServerDirectoriesDeleted.ToU64(), 0u);
+}
+
+// A temporary file that another run, alive, is writing in the destination is passed over in
+// silence: neither its attributes nor the file are touched, and nothing is reported. A file of
+// that form that no live program holds (one a stopped run left) is deleted as any other.
+TEST_F(SyncTest, AnotherLiveRunsTemporaryFileIsPassedOverInSilence) {
+    PrepareTrees();
+    Write("HQ/DATA/DST/PROJ/FCT1.TMP", "left by a stopped run");
+    Start();
+    LiveProgram other = StartLiveProgram(Net().Root(), kCopy, win::FILE_ATTRIBUTE_READONLY);
+    ASSERT_FALSE(other.temporaryFile.empty());
+    const std::string name = LastComponent(other.temporaryFile);
+
+    EXPECT_TRUE(SynchroniseServer("HQ"));
+
+    EXPECT_TRUE(Has("HQ/DATA/DST/PROJ/" + name));
+    EXPECT_EQ(win::Files().GetFileAttributes(other.temporaryFile.c_str()),
+              win::FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/FCT1.TMP"));
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(CopyRun.ErrorMessages, 0u);
+    EXPECT_EQ(CopyRun.ServerFilesDeleted.ToU64(), 1u);
+    // Once it has ended, its file is a leftover like any other.
+    StopLiveProgram(other);
+    EXPECT_TRUE(DeleteDestinationFile(other.temporaryFile, 0));
+    EXPECT_FALSE(Has("HQ/DATA/DST/PROJ/" + name));
 }
 
 }  // namespace

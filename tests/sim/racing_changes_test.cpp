@@ -1,0 +1,108 @@
+// Another program changing the same names at the instants a change of this one is most exposed:
+// between its rename on the disk and its rows, and between the look at a file and its deletion.
+// Whatever the order, every file keeps its own bytes and its own metadata, and nothing that was
+// not looked at is deleted.
+#include <filesystem>
+#include <memory>
+
+#include "netware/sim/sim_network.h"
+#include "tests/sim/sim_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RacingChangesTest : public SimTest {
+  protected:
+    void SetUp() override {
+        SimTest::SetUp();
+        std::string error;
+        other_ = sim::SimNetwork::Open(net_.Root(), &error);
+        ASSERT_TRUE(other_) << error;
+    }
+    void TearDown() override { net_.Net().SetInterleave(nullptr); }
+
+    // A file of the given program in PROJ, with an attribute word of its own.
+    void MakeFile(sim::SimNetwork& program, const std::string& name, const std::string& bytes,
+                  std::uint32_t word) {
+        net_.WriteFile("HQ/DATA/PROJ/" + name, bytes);
+        std::string error;
+        ASSERT_TRUE(program.SetAttributes(Path(name), word, &error)) << error;
+    }
+    // Runs change once, as the other program, when this one reaches point at name.
+    void AtPoint(const char* point, const std::string& name, std::function<void()> change) {
+        auto done = std::make_shared<bool>(false);
+        net_.Net().SetInterleave([=](const char* reached, const std::string& local) {
+            if (*done || std::string(reached) != point ||
+                fs::path(local).filename().string() != name)
+                return;
+            *done = true;
+            change();
+        });
+    }
+    static std::string Path(const std::string& name) { return R"(\\HQ\DATA\PROJ\)" + name; }
+    // The entry as a third program, opened afresh, finds it.
+    std::string Look(const std::string& name) {
+        if (!net_.Exists("HQ/DATA/PROJ/" + name))
+            return "<missing>";
+        std::string error;
+        auto fresh = sim::SimNetwork::Open(net_.Root(), &error);
+        sim::EntryMeta meta;
+        if (!fresh || !fresh->GetEntryMeta(Path(name), &meta, &error))
+            return error;
+        char word[16];
+        std::snprintf(word, sizeof word, " 0x%02X", meta.attributes);
+        return net_.ReadFile("HQ/DATA/PROJ/" + name) + word;
+    }
+
+    std::unique_ptr<sim::SimNetwork> other_;
+};
+
+// The other program replaces the file this one has just renamed to the name, and writes its row
+// first: the name ends with the other's file and the other's word; this one's rename counts as
+// done (its file was delivered, then replaced), and neither program's file is moved back over
+// the other's or left without its row.
+TEST_F(RacingChangesTest, ARenameOvertakenByAnotherProgramsReplacementKeepsTheOthersWhole) {
+    MakeFile(net_.Net(), "FCT1.TMP", "ours", 0x21);
+    MakeFile(*other_, "FCT2.TMP", "theirs", 0x22);
+    bool replaced = false;
+    AtPoint(sim::SimNetwork::kRenamedOnDisk, "b.txt", [&] {
+        replaced = other_->FileServices().MoveFileEx(
+            Path("FCT2.TMP").c_str(), Path("b.txt").c_str(), win::MOVEFILE_REPLACE_EXISTING);
+    });
+    EXPECT_TRUE(win::Files().MoveFileEx(Path("FCT1.TMP").c_str(), Path("b.txt").c_str(),
+                                        win::MOVEFILE_REPLACE_EXISTING));
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(Look("b.txt"), "theirs 0x22");
+    EXPECT_FALSE(net_.Exists("HQ/DATA/PROJ/FCT1.TMP"));
+    EXPECT_FALSE(net_.Exists("HQ/DATA/PROJ/FCT2.TMP"));
+}
+
+// A replacement swaps the names; the file it swapped out is deleted by another program before
+// it can be swapped back. The delivered file stays, with its own word, never with defaults.
+TEST_F(RacingChangesTest, AReplacementWhoseReplacedFileVanishesKeepsItsOwnMetadata) {
+    net_.WriteFile("HQ/DATA/PROJ/b.txt", "old");
+    MakeFile(net_.Net(), "FCT1.TMP", "ours", 0x21);
+    AtPoint(sim::SimNetwork::kRenamedOnDisk, "b.txt",
+            [&] { fs::remove(net_.LocalPath("HQ/DATA/PROJ/FCT1.TMP")); });
+    EXPECT_TRUE(win::Files().MoveFileEx(Path("FCT1.TMP").c_str(), Path("b.txt").c_str(),
+                                        win::MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(Look("b.txt"), "ours 0x21");
+}
+
+// Another program's replacement brings its file (and row) to the name between the look at the
+// file to delete and the deletion: the deletion is refused, and the other's file stays whole.
+TEST_F(RacingChangesTest, ADeletionDeletesOnlyTheFileItLookedAt) {
+    MakeFile(*other_, "FCT2.TMP", "theirs", 0x22);
+    bool replaced = false;
+    AtPoint(sim::SimNetwork::kAboutToDelete, "a.txt", [&] {
+        replaced = other_->FileServices().MoveFileEx(
+            Path("FCT2.TMP").c_str(), Path("a.txt").c_str(), win::MOVEFILE_REPLACE_EXISTING);
+    });
+    EXPECT_FALSE(win::Files().DeleteFile(Path("a.txt").c_str()));
+    EXPECT_EQ(win::Files().GetLastError(), win::ERROR_SHARING_VIOLATION);
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(Look("a.txt"), "theirs 0x22");
+}
+
+}  // namespace
