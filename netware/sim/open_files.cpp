@@ -443,14 +443,13 @@ void Core::ParkTemporary(win::HANDLE h) {
     const OpenFile& f = it->second;
     parked_.fd = FileDescriptor(f.fd);  // one waits at a time: an older one is closed
     parked_.device = f.device;
-    parked_.inode = f.inode;
-    parked_.birth = f.birth;
+    parked_.identity = {f.inode, f.birth, f.generation};
     files_.erase(it);
 }
 
 int Core::TakeParked(const DiskStat& st) {
     if (!parked_.fd.Valid() || !st.ok || st.special || !st.isFile || st.device != parked_.device ||
-        st.inode != parked_.inode || st.birth != parked_.birth)
+        !IdentityOf(st).SameFile(parked_.identity))
         return -1;
     return parked_.fd.Release();
 }

@@ -191,10 +191,8 @@ void Core::NoteTemporary(const EntryKey& key, const FileIdentity& identity) {
 
 void Core::ForgetTemporary(const FileIdentity& identity) {
     // The one made last is the one usually delivered.
-    const auto it =
-        std::find_if(ownTemporaries_.rbegin(), ownTemporaries_.rend(), [&](const auto& t) {
-            return t.second.inode == identity.inode && t.second.birth == identity.birth;
-        });
+    const auto it = std::find_if(ownTemporaries_.rbegin(), ownTemporaries_.rend(),
+                                 [&](const auto& t) { return t.second.SameFile(identity); });
     if (it != ownTemporaries_.rend())
         ownTemporaries_.erase(std::next(it).base());
 }

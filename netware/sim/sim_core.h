@@ -455,8 +455,7 @@ class Core {
     struct ParkedTemporary {
         FileDescriptor fd;
         dev_t device = 0;
-        std::uint64_t inode = 0;
-        std::int64_t birth = 0;
+        FileIdentity identity;
     };
     ParkedTemporary parked_;
     std::unordered_map<std::string, unsigned> aliasHints_;  // directory, base, ext -> next
