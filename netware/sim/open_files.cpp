@@ -620,6 +620,16 @@ void MoveBack(const std::string& from, const std::string& target, const FileIden
 std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
                                  const std::string& targetLocal, bool newName) {
     const FileIdentity identity = IdentityOf(from.st);
+    // A file without a row that took a free name (a copy's new file) has no row to carry, and
+    // decides no other row: one an earlier file left under the name has another identity and
+    // is dropped when met. No row is written, so no write lock is taken; the name may only
+    // move an alias on.
+    MetaRow moved;
+    if (newName && !from.st.isDir && !StoredMeta(from, &moved)) {
+        MoveAliasOn(*from.volume, toKey.dir, toKey.name);
+        store_.CommitPending();
+        return store_.Failure();
+    }
     // While the write lock is held no other program's row can come or go: what the disk holds
     // at the new name now decides whose row the name gets.
     store_.HoldWriteLock();
@@ -632,7 +642,6 @@ std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, con
         // under its new name without one; a row under the new name describes a file no longer
         // there (the replaced one) and goes either way. A directory's move also carries the
         // rows below it.
-        MetaRow moved;
         if (StoredMeta(from, &moved) || from.st.isDir)
             store_.Move(fromKey, toKey, identity, from.st.isDir);
         else

@@ -163,6 +163,27 @@ TEST_F(StoreSharingTest, ANewFileTakesNothingFromTheFileItReplaces) {
     EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\KEPT.DAT)"), win::FILE_ATTRIBUTE_SYSTEM);
 }
 
+// A new file without a row of its own, delivered under a free name, writes no row: another
+// program holding the store's write lock meanwhile keeps the copy waiting for nothing.
+TEST_F(StoreSharingTest, ANewFileIsDeliveredWithoutTheStoresWriteLock) {
+    char temporary[win::MAX_PATH] = {};
+    ASSERT_NE(F().GetTempFileName(R"(\\HQ\DATA\PROJ)", "FCT", 0, temporary), 0u);
+    {
+        win::ScopedHandle h(
+            F().CreateFile(temporary, win::GENERIC_WRITE, 0, win::TRUNCATE_EXISTING, 0));
+        std::uint32_t n = 0;
+        ASSERT_TRUE(h.Valid() && F().WriteFile(h.Get(), "new", 3, &n));
+    }
+    OtherProcess other(net_.Root());
+    ASSERT_TRUE(other.Exec("BEGIN IMMEDIATE"));
+    const bool moved = F().MoveFile(temporary, R"(\\HQ\DATA\PROJ\new.txt)");
+    const std::uint32_t error = F().GetLastError();
+    other.Exec("ROLLBACK");
+    EXPECT_TRUE(moved) << error;
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/new.txt"), "new");
+    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\new.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
+}
+
 // A process stopped (Ctrl-Z) while it holds the store's write lock: a program that gives up
 // waiting for it names that process, and fails the call rather than waiting for ever.
 TEST_F(StoreSharingTest, AProgramThatGivesUpWaitingNamesTheHolder) {
