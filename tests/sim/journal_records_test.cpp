@@ -21,14 +21,8 @@ namespace fs = std::filesystem;
 class JournalRecordsTest : public SimTest {
   public:
     win::FileServices& F() { return win::Files(); }
-    fs::path JournalDir() { return fs::canonical(net_.Root()) / ".netsim" / "journal"; }
-    std::set<std::string> Journals() {
-        std::set<std::string> names;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(JournalDir(), ec))
-            names.insert(e.path().filename().string());
-        return names;
-    }
+    fs::path JournalDir() { return net_.JournalDir(); }
+    std::set<std::string> Journals() { return net_.Journals(); }
     // The records of a kind in this process's journal (named after its process id).
     int Records(char kind) {
         int count = 0;
@@ -51,13 +45,7 @@ class JournalRecordsTest : public SimTest {
                                                static_cast<std::uint32_t>(content.size()), &n));
         return name;
     }
-    std::vector<std::string> Temporaries() {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(net_.LocalPath("HQ/DATA/PROJ")))
-            if (e.path().filename().string().rfind("FCT", 0) == 0)
-                names.push_back(e.path().filename().string());
-        return names;
-    }
+    std::vector<std::string> Temporaries() { return net_.TemporaryFiles("HQ/DATA/PROJ"); }
 };
 
 TEST_F(JournalRecordsTest, ARenameIsRecordedOnlyWhereAStopAfterItLeavesSomethingToFinish) {
