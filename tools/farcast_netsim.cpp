@@ -125,6 +125,8 @@ int Run(const Request& r) {
         for (const std::string& p : problems)
             std::printf("%s\n", p.c_str());
         if (!problems.empty()) {
+            // The count follows the lines it counts, also where both streams go to one place.
+            std::fflush(stdout);
             std::fprintf(stderr, "%s\n",
                          FormatText(Text(IDS_NETSIM_CHECK_PROBLEMS).c_str(),
                                     static_cast<unsigned>(problems.size()))

@@ -8,8 +8,10 @@
 namespace sim {
 
 bool NetworkImpl::TakeStore(bool child, std::string* error) {
-    if (child)
+    if (child) {
         core_.Log().StartOwnFile();
+        core_.DropParked();
+    }
     return core_.Store().Open(core_.Root() + "/.netsim/metadata.db", error);
 }
 

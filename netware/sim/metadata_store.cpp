@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 #include "platform/locale.h"
 #include "resources/string_ids.h"
@@ -206,9 +207,15 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         "INSERT OR REPLACE INTO entry(server, volume, dir, name, inode, birth, attributes, irm, "
         "namespace, compressed, size, alias, generation) "
         "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13)");
+    // A row is written only while it still describes the file it was read for and holds what
+    // was read: another process's change made since, or the row deleted and its id given to
+    // another, makes the update change nothing. The alias is left out of the comparison: two
+    // programs listing one directory may both give its entries aliases, which is no conflict.
     update_ = Prepare(
         "UPDATE entry SET attributes=?2, irm=?3, namespace=?4, compressed=?5, size=?6, alias=?7 "
-        "WHERE id=?1");
+        "WHERE id=?1 AND server=?8 AND volume=?9 AND dir=?10 AND name=?11 AND (?12 = 0 OR "
+        "(inode=?13 AND birth=?14 AND attributes=?15 AND irm=?16 AND namespace=?17 AND "
+        "compressed=?18 AND size=?19))");
     removeKey_ =
         Prepare("SELECT id FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
     removeId_ = Prepare("DELETE FROM entry WHERE id=?1");
@@ -417,6 +424,13 @@ bool MetadataStore::InsertNew(const EntryKey& key, const FileIdentity& identity,
 bool MetadataStore::Update(const MetaRow& row, const EntryKey& key) {
     if (!MayWrite(key))
         return false;
+    // The row as this process read it, before the write lock may show others' commits.
+    std::optional<CachedRow> asRead;
+    if (CachedDirectory* dir = cache_.Find(DirText(key))) {
+        auto it = dir->rows.find(key.name);
+        if (it != dir->rows.end() && it->second.row.id == row.id)
+            asRead = it->second;
+    }
     Touch(true);
     sqlite3_bind_int64(update_, 1, row.id);
     sqlite3_bind_int64(update_, 2, row.attributes);
@@ -425,8 +439,28 @@ bool MetadataStore::Update(const MetaRow& row, const EntryKey& key) {
     sqlite3_bind_int(update_, 5, row.compressed ? 1 : 0);
     sqlite3_bind_int64(update_, 6, static_cast<std::int64_t>(row.size));
     sqlite3_bind_text(update_, 7, row.alias.c_str(), -1, SQLITE_TRANSIENT);
+    BindKey(update_, key, 8);
+    sqlite3_bind_int(update_, 12, asRead ? 1 : 0);
+    if (asRead) {
+        const MetaRow& was = asRead->row;
+        sqlite3_bind_int64(update_, 13, static_cast<std::int64_t>(asRead->identity.inode));
+        sqlite3_bind_int64(update_, 14, asRead->identity.birth);
+        sqlite3_bind_int64(update_, 15, was.attributes);
+        sqlite3_bind_int(update_, 16, was.irm);
+        sqlite3_bind_int(update_, 17, was.nameSpace);
+        sqlite3_bind_int(update_, 18, was.compressed ? 1 : 0);
+        sqlite3_bind_int64(update_, 19, static_cast<std::int64_t>(was.size));
+    }
     if (!Step(update_))
         return false;
+    if (sqlite3_changes(db_) == 0) {
+        // Changed by another process since it was read: nothing of this call is written, and
+        // the call fails as one whose file another program is using.
+        constexpr std::uint32_t kErrorSharingViolation = 32;
+        cache_.Erase(DirText(key));
+        FailWith(kErrorSharingViolation);
+        return false;
+    }
     const std::string text = DirText(key);
     if (CachedDirectory* dir = cache_.Find(text)) {
         auto it = dir->rows.find(key.name);

@@ -137,7 +137,9 @@ std::uint32_t Core::OpenNetworkFile(Entry& e, const OpenRequest& r, win::HANDLE*
             return win::ERROR_ACCESS_DENIED;
         if (ShareConflict(e.st, r.read, r.write || r.truncate, r.share))
             return win::ERROR_SHARING_VIOLATION;
-        fd = OpenAt(e.local, r.write || r.truncate ? O_RDWR : O_RDONLY);
+        fd = r.write || r.truncate ? TakeParked(e.st) : -1;
+        if (fd < 0)
+            fd = OpenAt(e.local, r.write || r.truncate ? O_RDWR : O_RDONLY);
         if (fd < 0)
             return WinError(errno);
         if (r.truncate && e.st.size > 0) {
@@ -431,6 +433,27 @@ std::uint32_t Core::Close(win::HANDLE h) {
     return code;
 }
 
+void Core::ParkTemporary(win::HANDLE h) {
+    auto it = files_.find(h);
+    if (it == files_.end() || !it->second.volume || !it->second.write || it->second.memory ||
+        it->second.dirty || it->second.compressedDeclared) {
+        Close(h);
+        return;
+    }
+    const OpenFile& f = it->second;
+    parked_.fd = FileDescriptor(f.fd);  // one waits at a time: an older one is closed
+    parked_.device = f.device;
+    parked_.identity = {f.inode, f.birth, f.generation};
+    files_.erase(it);
+}
+
+int Core::TakeParked(const DiskStat& st) {
+    if (!parked_.fd.Valid() || !st.ok || st.special || !st.isFile || st.device != parked_.device ||
+        !IdentityOf(st).SameFile(parked_.identity))
+        return -1;
+    return parked_.fd.Release();
+}
+
 win::HANDLE Core::AddFind(FindState state) {
     win::HANDLE h = NewHandle();
     finds_[h] = std::move(state);
@@ -516,6 +539,7 @@ std::uint32_t Core::DeleteFileEntry(Entry& e) {
     // the deleted file's own row goes: another program's rename may have brought a file and
     // its row to the name since the file was looked at.
     store_.RemoveQuietly(KeyOf(e), &deleted);
+    ForgetTemporary(deleted);
     SettleAttributes(KeyOf(e));
     AdjustUsage(e.volume, e.st.size, 0);
     NoteRemoved(*e.volume, e.parentRel, e.name);
@@ -602,6 +626,16 @@ bool Core::RowOfALaterFile(const EntryKey& key, const FileIdentity& renamed,
 std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
                                  const std::string& targetLocal, const FileIdentity* replaced) {
     const FileIdentity identity = IdentityOf(from.st);
+    // A file without a row that took a free name (a copy's new file) has no row to carry, and
+    // decides no other row: one an earlier file left under the name has another identity and
+    // is dropped when met. No row is written, so no write lock is taken; the name may only
+    // move an alias on.
+    MetaRow moved;
+    if (!replaced && !from.st.isDir && !StoredMeta(from, &moved)) {
+        MoveAliasOn(*from.volume, toKey.dir, toKey.name);
+        store_.CommitPending();
+        return store_.Failure();
+    }
     // While the write lock is held no other program's row can come or go: the disk and the
     // rows now decide whose row the name gets.
     store_.HoldWriteLock();
@@ -620,7 +654,6 @@ std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, con
         // under its new name without one; a row under the new name describes a file no longer
         // there (the replaced one) and goes either way. A directory's move also carries the
         // rows below it.
-        MetaRow moved;
         if (StoredMeta(from, &moved) || from.st.isDir)
             store_.Move(fromKey, toKey, identity, from.st.isDir);
         else
@@ -711,16 +744,21 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     EntryKey toKey{fromKey.server, fromKey.volume, to.parentRel, target};
     const FileIdentity fromIdentity = IdentityOf(from.st);
     // Journaled before the disk changes: a process stopped between the rename on the disk and
-    // its rows in the store leaves enough for the next one to finish it.
-    Journal::Record intent;
-    intent.kind = Journal::kRenaming;
-    intent.key = fromKey;
-    intent.identity = fromIdentity;
-    intent.target = toKey;
-    if (replacing)
-        intent.targetIdentity = {to.st.inode, to.st.birth};
-    if (const std::uint32_t err = journal_.Write(intent))
-        return err;
+    // its rows in the store leaves enough for the next one to finish it. A file without a row
+    // that takes a free name leaves nothing to finish (a temporary file, the copy's usual
+    // case, is known by its own record on either side of the rename), so it needs no record.
+    MetaRow fromRow;
+    if (replacing || from.st.isDir || StoredMeta(from, &fromRow)) {
+        Journal::Record intent;
+        intent.kind = Journal::kRenaming;
+        intent.key = fromKey;
+        intent.identity = fromIdentity;
+        intent.target = toKey;
+        if (replacing)
+            intent.targetIdentity = {to.st.inode, to.st.birth};
+        if (const std::uint32_t err = journal_.Write(intent))
+            return err;
+    }
     // A replacement swaps the two names, so that until the store has taken the change the old
     // file can be put back; it is removed once the change is kept.
     bool swapped = false;
@@ -750,6 +788,7 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     }
     NoteRemoved(v, from.parentRel, from.name, from.parentRel != to.parentRel);
     NoteAdded(v, to.parentRel, target);
+    ForgetTemporary(fromIdentity);
     if (from.st.isDir) {
         indexes_.Erase(from.local);
         resolved_.clear();  // paths through the directory lead elsewhere now

@@ -660,7 +660,11 @@ NWCCODE SimClient::NWGetExtendedVolumeInfo(NWCONN_HANDLE conn, std::uint16_t vol
         info->sectorSize = 512;
         info->sectorsPerCluster = v->cfg.blockSize / 512;
         info->volSizeInClusters = Clamp32(v->cfg.totalBlocks);
-        info->freedClusters = Clamp32(core_.FreeBlocks(*v));
+        // Counting a volume's content walks all of it, so this call, asked for the compression
+        // flag (of the source volume too), never counts: the free clusters are said once the
+        // space has been asked for (NWGetVolumeInfoWithNumber) or a write counted it, and read
+        // as none free until then, which lets nothing in on their account.
+        info->freedClusters = Clamp32(core_.CountedFreeBlocks(*v));
     }
     return Done(0);
 }

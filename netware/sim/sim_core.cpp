@@ -189,6 +189,14 @@ void Core::NoteTemporary(const EntryKey& key, const FileIdentity& identity) {
     ownTemporaries_.emplace_back(key, identity);
 }
 
+void Core::ForgetTemporary(const FileIdentity& identity) {
+    // The one made last is the one usually delivered.
+    const auto it = std::find_if(ownTemporaries_.rbegin(), ownTemporaries_.rend(),
+                                 [&](const auto& t) { return t.second.SameFile(identity); });
+    if (it != ownTemporaries_.rend())
+        ownTemporaries_.erase(std::next(it).base());
+}
+
 bool Core::OwnTemporary(const Entry& e) const {
     if (ownTemporaries_.empty() || !e.exists)
         return false;

@@ -16,6 +16,7 @@
 
 #include "netware/netware_client.h"
 #include "netware/sim/directory_cache.h"
+#include "netware/sim/held_directories.h"
 #include "netware/sim/journal.h"
 #include "netware/sim/metadata_store.h"
 #include "netware/sim/network_config.h"
@@ -282,6 +283,8 @@ class Core {
     // Space.
     std::uint64_t UsedBlocks(Volume& v);
     std::uint64_t FreeBlocks(Volume& v);
+    // The free blocks without counting: 0 while the volume's content has not been counted.
+    std::uint64_t CountedFreeBlocks(Volume& v) { return v.usageKnown ? FreeBlocks(v) : 0; }
     std::uint64_t Blocks(const Volume& v, std::uint64_t bytes) const;
     void AdjustUsage(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes);
     bool HasRoom(Volume* v, std::uint64_t oldBytes, std::uint64_t newBytes);
@@ -360,6 +363,18 @@ class Core {
     // A temporary file this process made: should it still be there when the process ends, its
     // record stays for the next one.
     void NoteTemporary(const EntryKey& key, const FileIdentity& identity);
+    // This process renamed or deleted that file: if it was a temporary file of its own, it is
+    // one no longer (so that the list never needs looking over on the disk).
+    void ForgetTemporary(const FileIdentity& identity);
+    // A temporary file just made is not closed: its descriptor waits for the next open of that
+    // very file in this process, which then needs no second open by name. A handle that is
+    // not a fresh network file is closed as Close closes it.
+    void ParkTemporary(win::HANDLE h);
+    // The waiting descriptor, when st (the entry looked at by name in this call) is that file
+    // (device, inode, birth time); -1 otherwise, the descriptor still waiting.
+    int TakeParked(const DiskStat& st);
+    // A process forked from this one makes its own temporary files.
+    void DropParked() { parked_ = {}; }
     // Temporary files that stopped or failed copies left (as network paths), without touching
     // them.
     std::vector<std::string> LeftTemporaries();
@@ -449,6 +464,12 @@ class Core {
     std::map<std::string, std::uint32_t> pendingResets_;  // key text -> the word before
     std::vector<std::pair<EntryKey, FileIdentity>> ownTemporaries_;
     static constexpr std::size_t kMaxOwnTemporaries = 256;
+    struct ParkedTemporary {
+        FileDescriptor fd;
+        dev_t device = 0;
+        FileIdentity identity;
+    };
+    ParkedTemporary parked_;
     std::unordered_map<std::string, unsigned> aliasHints_;  // directory, base, ext -> next
     static constexpr std::size_t kMaxAliasHints = 16384;
     bool recovering_ = true;  // what stopped processes left is put right

@@ -534,7 +534,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
             Fail(err);
             return 0;
         }
-        core_.Close(h);
+        core_.ParkTemporary(h);
         CopyOut(tempFile, win::kPathBufferSize, path);
         if (!Settle(scope, true))
             return 0;

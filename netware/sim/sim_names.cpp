@@ -1,5 +1,6 @@
 #include "netware/sim/sim_names.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -7,18 +8,26 @@
 
 namespace sim {
 
+namespace {
+
+char UpperChar(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
 std::string Upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : text)
+        c = UpperChar(c);
     return text;
 }
 
+// Compared in place: every call compares server, volume and entry names, and copies of them
+// cost more than the comparison.
 bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    return Upper(a) == Upper(b);
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return UpperChar(x) == UpperChar(y);
+           });
 }
 
 bool IsNetWareName(const std::string& name) {

@@ -162,16 +162,7 @@ class CopyTest : public ::testing::Test {
 
     // Names of the temporary copy files left in a directory ("SERVER/VOLUME/dir").
     std::vector<std::string> TemporaryFiles(const std::string& relativeDir) {
-        std::vector<std::string> names;
-        std::error_code ec;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(Net().LocalPath(relativeDir), ec)) {
-            const std::string name = entry.path().filename().string();
-            if (name.size() >= 3 &&
-                (name.compare(0, 3, "FCT") == 0 || name.compare(0, 3, "fct") == 0))
-                names.push_back(name);
-        }
-        return names;
+        return Net().TemporaryFiles(relativeDir);
     }
 
     void OpenLog(bool verbose = false) {

@@ -81,6 +81,28 @@ TEST_F(EntriesTest, FreeBlocksAreCapacityMinusContentKeptAsFilesChange) {
     EXPECT_EQ(win::Files().GetLastError(), win::ERROR_DISK_FULL);
 }
 
+// The compression flag is asked of every source volume: it never walks the volume to count
+// its content, so a file added by hand afterwards is counted when the space is asked for.
+TEST_F(EntriesTest, TheExtendedInformationCountsNoContent) {
+    net_.Close();
+    net_.WriteFile("HQ/COMP/big.dat", std::string(10000, 'x'));  // 3 blocks of 4096
+    net_.Install();
+    NWVolExtendedInfo info;
+    ASSERT_EQ(NetWare().NWGetExtendedVolumeInfo(hq(), 2, &info), 0u);
+    EXPECT_EQ(info.statusFlag & nw::VOL_COMPRESSION_ENABLED, nw::VOL_COMPRESSION_ENABLED);
+    EXPECT_EQ(info.volSizeInClusters, 1000u);
+    EXPECT_EQ(info.freedClusters, 0u) << "not counted yet: none known free";
+
+    net_.WriteFile("HQ/COMP/late.dat", std::string(5000, 'y'));  // 2 blocks
+    std::uint32_t avail = 0;
+    ASSERT_EQ(NetWare().NWGetVolumeInfoWithNumber(hq(), 2, nullptr, nullptr, nullptr, &avail,
+                                                  nullptr, nullptr, nullptr),
+              0u);
+    EXPECT_EQ(avail, 995u);
+    ASSERT_EQ(NetWare().NWGetExtendedVolumeInfo(hq(), 2, &info), 0u);
+    EXPECT_EQ(info.freedClusters, 995u);
+}
+
 TEST_F(EntriesTest, EntryInformationOfFilesAndDirectories) {
     net_.Close();
     std::time_t when = 1796000000;  // an even number of seconds

@@ -24,21 +24,9 @@ namespace fs = std::filesystem;
 
 class JournalLivenessTest : public SimTest {
   protected:
-    fs::path JournalDir() { return fs::canonical(net_.Root()) / ".netsim" / "journal"; }
-    std::set<std::string> Journals() {
-        std::set<std::string> names;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(JournalDir(), ec))
-            names.insert(e.path().filename().string());
-        return names;
-    }
-    std::vector<std::string> Temporaries() {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(net_.LocalPath("HQ/DATA/PROJ")))
-            if (e.path().filename().string().rfind("FCT", 0) == 0)
-                names.push_back(e.path().filename().string());
-        return names;
-    }
+    fs::path JournalDir() { return net_.JournalDir(); }
+    std::set<std::string> Journals() { return net_.Journals(); }
+    std::vector<std::string> Temporaries() { return net_.TemporaryFiles("HQ/DATA/PROJ"); }
     // A child process that opens the network, makes a temporary file and waits to be killed.
     pid_t StartOwner() {
         const LiveProgram owner = StartLiveProgram(net_.Root(), R"(\\HQ\DATA\PROJ)");

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
+#include "netware/sim/metadata_store.h"
 #include "resources/string_ids.h"
 #include "tests/sim/sim_fixture.h"
 #include "tests/support/store_connection.h"
@@ -125,6 +127,85 @@ TEST_F(StoreSharingTest, ANewFileTakesNothingFromTheFileItReplaces) {
     ASSERT_TRUE(F().SetFileAttributes(R"(\\HQ\DATA\PROJ\KEPT.TMP)", win::FILE_ATTRIBUTE_SYSTEM));
     ASSERT_TRUE(F().MoveFile(R"(\\HQ\DATA\PROJ\KEPT.TMP)", R"(\\HQ\DATA\PROJ\KEPT.DAT)"));
     EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\KEPT.DAT)"), win::FILE_ATTRIBUTE_SYSTEM);
+}
+
+// A new file without a row of its own, delivered under a free name, writes no row: another
+// program holding the store's write lock meanwhile keeps the copy waiting for nothing.
+TEST_F(StoreSharingTest, ANewFileIsDeliveredWithoutTheStoresWriteLock) {
+    char temporary[win::MAX_PATH] = {};
+    ASSERT_NE(F().GetTempFileName(R"(\\HQ\DATA\PROJ)", "FCT", 0, temporary), 0u);
+    {
+        win::ScopedHandle h(
+            F().CreateFile(temporary, win::GENERIC_WRITE, 0, win::TRUNCATE_EXISTING, 0));
+        std::uint32_t n = 0;
+        ASSERT_TRUE(h.Valid() && F().WriteFile(h.Get(), "new", 3, &n));
+    }
+    StoreConnection other(net_.Root());
+    ASSERT_TRUE(other.Exec("BEGIN IMMEDIATE"));
+    const bool moved = F().MoveFile(temporary, R"(\\HQ\DATA\PROJ\new.txt)");
+    const std::uint32_t error = F().GetLastError();
+    other.Exec("ROLLBACK");
+    EXPECT_TRUE(moved) << error;
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/new.txt"), "new");
+    EXPECT_EQ(F().GetFileAttributes(R"(\\HQ\DATA\PROJ\new.txt)"), win::FILE_ATTRIBUTE_ARCHIVE);
+}
+
+// A row is written only as it was read: a change another process committed since (to any of
+// the row's fields), or the row deleted and its id given to another file's row, fails the
+// write with a sharing violation and leaves the other process's row as it made it.
+TEST_F(StoreSharingTest, ARowChangedSinceItWasReadIsNotWrittenOver) {
+    const std::string file = net_.Root() + "/.netsim/metadata.db";
+    const sim::EntryKey key{"HQ", "DATA", "PROJ", "shared.txt"};
+    const sim::FileIdentity first{5, 0, 7}, second{9, 0, 7};
+    sim::MetadataStore ours, theirs;
+    std::string error;
+    ASSERT_TRUE(ours.Open(file, &error)) << error;
+    ASSERT_TRUE(theirs.Open(file, &error)) << error;
+    struct Case {
+        const char* what;
+        std::function<void(sim::MetadataStore&)> change;  // what the other process does
+        sim::FileIdentity left;                           // the file whose row it leaves
+    };
+    const Case cases[] = {
+        {"another field changed",
+         [&](sim::MetadataStore& s) {
+             sim::MetaRow row;
+             ASSERT_TRUE(s.Find(key, first, &row));
+             row.irm = 0x0F;
+             ASSERT_TRUE(s.Update(row, key));
+         },
+         first},
+        {"row deleted, its id reused for another file",
+         [&](sim::MetadataStore& s) {
+             s.Remove(key, &first);
+             sim::MetaRow row;
+             row.irm = 0x0F;
+             ASSERT_TRUE(s.InsertNew(key, second, &row));
+         },
+         second},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        theirs.Remove(key);
+        sim::MetaRow row;
+        ASSERT_TRUE(theirs.InsertNew(key, first, &row));
+        sim::MetaRow read;
+        ours.NewEpoch();
+        ASSERT_TRUE(ours.Find(key, first, &read));
+        theirs.NewEpoch();
+        c.change(theirs);
+        read.attributes = 0x21;
+        EXPECT_FALSE(ours.Update(read, key));
+        EXPECT_EQ(ours.Failure(), win::ERROR_SHARING_VIOLATION);
+        sim::MetadataStore fresh;
+        ASSERT_TRUE(fresh.Open(file, &error)) << error;
+        sim::MetaRow kept;
+        ASSERT_TRUE(fresh.Find(key, c.left, &kept));
+        EXPECT_EQ(kept.irm, 0x0F);
+        EXPECT_EQ(kept.attributes, row.attributes);
+        ours.Close();
+        ASSERT_TRUE(ours.Open(file, &error)) << error;
+    }
 }
 
 // A process stopped (Ctrl-Z) while it holds the store's write lock: a program that gives up

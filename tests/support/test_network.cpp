@@ -98,6 +98,29 @@ bool TestNetwork::Exists(const std::string& relative) const {
     return ::lstat(LocalPath(relative).c_str(), &sb) == 0;
 }
 
+std::vector<std::string> TestNetwork::TemporaryFiles(const std::string& relativeDir) const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(LocalPath(relativeDir), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() >= 3 && (name.compare(0, 3, "FCT") == 0 || name.compare(0, 3, "fct") == 0))
+            names.push_back(name);
+    }
+    return names;
+}
+
+std::string TestNetwork::JournalDir() const {
+    return (std::filesystem::canonical(root_) / ".netsim" / "journal").string();
+}
+
+std::set<std::string> TestNetwork::Journals() const {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(JournalDir(), ec))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
 sim::SimNetwork& TestNetwork::Net() {
     if (!net_) {
         std::string error;

@@ -17,7 +17,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "netware/sim/sim_network.h"
 
@@ -39,6 +41,12 @@ class TestNetwork {
     void MakeDir(const std::string& relative);
     std::string ReadFile(const std::string& relative) const;
     bool Exists(const std::string& relative) const;
+    // Names of the temporary copy files ("FCT...", in either case) in a directory
+    // ("SERVER/VOLUME/dir").
+    std::vector<std::string> TemporaryFiles(const std::string& relativeDir) const;
+    // The folder of the journals of work under way (ROOT/.netsim/journal), and the names in it.
+    std::string JournalDir() const;
+    std::set<std::string> Journals() const;
 
     // Opens the network on first use (the test fails when it cannot be opened).
     sim::SimNetwork& Net();
