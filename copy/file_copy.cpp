@@ -37,7 +37,6 @@ constexpr int kFileBar = 204;
 constexpr std::uint16_t kSearchAll = 0xFB;
 constexpr std::uint32_t kInfoForCopy = 0x098E;
 constexpr std::uint16_t kSearchFiles = 0x8006;
-constexpr std::uint16_t kSearchHiddenSystem = 0x06;
 
 void UpperCase(char* text) {
     for (; *text; ++text)
@@ -153,15 +152,19 @@ void FileCopy::Abandon() {
             ErrorAskContinue(LoadResString(IDS_ERR_RESTORE_SKIPPED), destinationFile_.c_str());
             return;
         }
-        NWEntryDOSInfo info{};
-        info.attributes = destinationInfo_.attributes;
+        // Looked at again as the word goes back, at once: another program's file delivered
+        // since the look above keeps what it has.
+        bool putBack = false;
         // A destination whose attributes stay reset would have lost its read-only protection
         // without a word: that is said.
-        if (NetWare().NWSetNSEntryDOSInfo(destination_.conn, destination_.dirHandle,
-                                          destination_.path, destination_.nameSpace,
-                                          kSearchHiddenSystem, nw::DM_ATTRIBUTES, &info) != 0)
+        if (NetWare().RestoreAttributesIfUnchanged(destination_.conn, destination_.dirHandle,
+                                                   destination_.path, destination_.nameSpace,
+                                                   left_.fileId, left_.volumeSerial, leftWord_,
+                                                   destinationInfo_.attributes, &putBack) != 0)
             ErrorAskContinue(LoadResString(IDS_ERR_SET_ATTRIBUTES), destinationFile_.c_str(),
                              LastNetWareError);
+        else if (!putBack)
+            ErrorAskContinue(LoadResString(IDS_ERR_RESTORE_SKIPPED), destinationFile_.c_str());
     }
 }
 

@@ -309,6 +309,37 @@ class NetWareClient {
                                         const char* path, std::uint8_t nameSpace,
                                         std::uint16_t searchAttributes, std::uint32_t modifyDOSMask,
                                         const NWEntryDOSInfo* dosInfo) = 0;
+    // Puts an attribute word back on an entry only while it is still the file fileId of
+    // volumeSerial (as GetFileInformationByName tells them) and has the word wordNow (as
+    // NWGetNSEntryInfo tells it); *putBack says whether it was put back. This default looks at
+    // the word and then sets it, two calls, and its caller checks the identity just before; a
+    // client that can look and set at once, so that no other program's replacement or change
+    // comes between them, does so.
+    virtual NWCCODE RestoreAttributesIfUnchanged(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                                                 const char* path, std::uint8_t nameSpace,
+                                                 std::uint64_t fileId, std::uint64_t volumeSerial,
+                                                 std::uint32_t wordNow, std::uint32_t attributes,
+                                                 bool* putBack) {
+        constexpr std::uint16_t kSearchAll = 0xFB;
+        constexpr std::uint16_t kSearchHiddenSystem = 0x06;
+        constexpr std::uint32_t kInfoForCopy = 0x098E;  // what a copy asks, the attributes among it
+        (void)fileId;
+        (void)volumeSerial;
+        *putBack = false;
+        EntryInfo info{};
+        if (const NWCCODE code = NWGetNSEntryInfo(conn, dirHandle, path, nameSpace, nameSpace,
+                                                  kSearchAll, kInfoForCopy, &info))
+            return code;
+        if (info.attributes != wordNow)
+            return 0;
+        NWEntryDOSInfo dos{};
+        dos.attributes = attributes;
+        if (const NWCCODE code = NWSetNSEntryDOSInfo(conn, dirHandle, path, nameSpace,
+                                                     kSearchHiddenSystem, nw::DM_ATTRIBUTES, &dos))
+            return code;
+        *putBack = true;
+        return 0;
+    }
     virtual NWCCODE NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
                                   std::uint8_t nameSpace, std::uint8_t dataStream, const char* path,
                                   NW_NS_OPENCREATE* request, win::HANDLE* fileHandle) = 0;

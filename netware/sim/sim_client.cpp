@@ -856,6 +856,40 @@ NWCCODE SimClient::NWSetNSEntryDOSInfo(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandl
     return Done(Settle(scope, 0));
 }
 
+// The look and the set happen under the store's write lock, which a replacement's swap and
+// every row change of another program also take: nothing can come between them.
+NWCCODE SimClient::RestoreAttributesIfUnchanged(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                                                const char* path, std::uint8_t,
+                                                std::uint64_t fileId, std::uint64_t volumeSerial,
+                                                std::uint32_t wordNow, std::uint32_t attributes,
+                                                bool* putBack) {
+    *putBack = false;
+    MetadataStore::Scope scope(core_.Store(), true);
+    core_.Store().HoldWriteLock();
+    Entry e;
+    if (const NWCCODE code =
+            EntryOf("NWSetNSEntryDOSInfo", conn, dirHandle, path, true, &e, nullptr))
+        return Done(Settle(scope, code));
+    if (!e.exists || e.isRoot)
+        return Done(Settle(scope, e.parentExists ? nw::NO_FILES_FOUND : nw::INVALID_PATH));
+    MetaRow row;
+    core_.BeforeChange(e);
+    core_.StoredMeta(e, &row);
+    if (e.st.inode != fileId || static_cast<std::uint64_t>(e.st.device) != volumeSerial ||
+        core_.Attributes(e, row) != wordNow)
+        return Done(Settle(scope, 0));
+    const std::uint32_t word = attributes & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);
+    if (word != row.attributes) {
+        row.attributes = word;
+        core_.SaveMeta(e, row);
+    }
+    if (const std::uint32_t failure = scope.End())
+        return Done(NetWareCode(failure));
+    core_.SettleAttributes(core_.KeyOf(e));
+    *putBack = true;
+    return Done(0);
+}
+
 NWCCODE SimClient::NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std::uint8_t,
                                  std::uint8_t dataStream, const char* path,
                                  NW_NS_OPENCREATE* request, win::HANDLE* fileHandle) {

@@ -94,6 +94,11 @@ class SimClient : public NetWareClient {
                                 std::uint8_t nameSpace, std::uint16_t searchAttributes,
                                 std::uint32_t modifyDOSMask,
                                 const NWEntryDOSInfo* dosInfo) override;
+    NWCCODE RestoreAttributesIfUnchanged(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle,
+                                         const char* path, std::uint8_t nameSpace,
+                                         std::uint64_t fileId, std::uint64_t volumeSerial,
+                                         std::uint32_t wordNow, std::uint32_t attributes,
+                                         bool* putBack) override;
     NWCCODE NWOpenNSEntry(NWCONN_HANDLE conn, NWDIR_HANDLE dirHandle, std::uint8_t nameSpace,
                           std::uint8_t dataStream, const char* path, NW_NS_OPENCREATE* request,
                           win::HANDLE* fileHandle) override;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "netware/sim/sim_network.h"
@@ -172,6 +173,52 @@ TEST_F(RacingChangesTest, ADeletionDeletesOnlyTheFileItLookedAt) {
     EXPECT_EQ(win::Files().GetLastError(), win::ERROR_SHARING_VIOLATION);
     EXPECT_TRUE(replaced);
     EXPECT_EQ(Look("a.txt"), "theirs 0x22");
+}
+
+}  // namespace
+
+namespace {
+
+// A copy that gives up puts the word it read back, looked at and set in one step: only onto the
+// file it reset, and only while that file still has the word the reset left. A file another
+// program delivered meanwhile, or a word set since, is left as it is.
+TEST_F(RacingChangesTest, AWordGoesBackOnlyOntoTheFileAndWordTheResetLeft) {
+    struct Case {
+        const char* what;
+        std::function<void()> meanwhile;  // what another program does before the restore
+        bool putBack;
+        const char* left;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, true, "old 0x21"},
+        {"another program delivers its file",
+         [&] {
+             MakeFile(*other_, "FCT2.TMP", "theirs", 0x22);
+             ASSERT_TRUE(other_->FileServices().MoveFileEx(
+                 Path("FCT2.TMP").c_str(), Path("b.txt").c_str(), win::MOVEFILE_REPLACE_EXISTING));
+         },
+         false, "theirs 0x22"},
+        {"an administrator sets a word",
+         [&] {
+             std::string error;
+             ASSERT_TRUE(other_->SetAttributes(Path("b.txt"), 0x23, &error)) << error;
+         },
+         false, "old 0x23"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MakeFile(net_.Net(), "b.txt", "old", 0x20);  // as the copy's reset left it
+        win::FileStatInformation reset{};
+        ASSERT_TRUE(win::Files().GetFileInformationByName(Path("b.txt").c_str(), &reset));
+        c.meanwhile();
+        bool putBack = true;
+        ASSERT_EQ(NetWare().RestoreAttributesIfUnchanged(Connection("HQ"), 0, R"(DATA:PROJ\b.txt)",
+                                                         4, reset.fileId, reset.volumeSerial, 0x20,
+                                                         0x21, &putBack),
+                  0u);
+        EXPECT_EQ(putBack, c.putBack);
+        EXPECT_EQ(Look("b.txt"), c.left);
+    }
 }
 
 }  // namespace
