@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -171,9 +172,9 @@ class Core {
     const std::string& Root() const { return root_; }
     NetworkConfig& Config() { return config_; }
     std::vector<std::unique_ptr<Server>>& Servers() { return servers_; }
-    Server* FindServer(const std::string& name);
+    Server* FindServer(std::string_view name);
     Server* ServerOfConnection(NWCONN_HANDLE conn);
-    Volume* FindVolume(Server* server, const std::string& name);
+    Volume* FindVolume(Server* server, std::string_view name);
     MetadataStore& Store() { return store_; }
     Journal& Log() { return journal_; }
     NWCONN_HANDLE NewConnection() { return nextConnection_++; }
