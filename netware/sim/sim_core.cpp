@@ -636,6 +636,29 @@ Entry Core::Resolve(const NetLoc& loc) {
     return ResolveChild(v, dirRel, loc.parts.back(), loc.parts.size() > 1 ? &st : nullptr);
 }
 
+bool Core::KnownDirectory(const NetLoc& loc, Entry* e) const {
+    if (!loc.volume || loc.parts.empty() || !loc.volume->unusable.empty())
+        return false;
+    auto known = resolved_.find(SpelledKey(loc, loc.parts.size()));
+    if (known == resolved_.end() || known->second.epoch != epoch_)
+        return false;
+    const ResolvedDirectory& d = known->second;
+    *e = Entry();
+    e->volume = loc.volume;
+    e->exists = true;
+    e->parentExists = true;
+    const std::size_t slash = d.rel.rfind('/');
+    e->parentRel = slash == std::string::npos ? "" : d.rel.substr(0, slash);
+    e->name = slash == std::string::npos ? d.rel : d.rel.substr(slash + 1);
+    e->local = loc.volume->local + "/" + d.rel;
+    e->st.ok = true;
+    e->st.isDir = true;
+    e->st.device = d.device;
+    e->st.inode = d.inode;
+    e->st.birth = d.birth;
+    return true;
+}
+
 bool Core::StillResolves(const Volume& v, const ResolvedDirectory& d, DiskStat* st) const {
     *st = StatPath(v.local + "/" + d.rel);
     if (!st->isDir || st->inode != d.inode || st->device != d.device || st->birth != d.birth)

@@ -222,6 +222,10 @@ class Core {
     bool OwnTemporary(const Entry& e) const;
 
     Entry Resolve(const NetLoc& loc);
+    // The directory loc names as this epoch already found it on the way to one of its entries,
+    // without looking at its name again (only its identity is known, not its times); false
+    // when this epoch has not been through it.
+    bool KnownDirectory(const NetLoc& loc, Entry* e) const;
     // True when the volume's directory is still the real directory found when the network was
     // opened, inside the network root, reached through no link.
     bool VolumeUsable(const Volume& v) const;
