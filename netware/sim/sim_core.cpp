@@ -393,6 +393,7 @@ Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPat
         if (CharacterCount(path) >= win::MAX_PATH)
             return Where::Nowhere;
         std::size_t count = 0;
+        loc->parts.reserve(SeparatorCount(path, false));
         ForEachName(std::string_view(path).substr(2), false, [&](std::string_view name) {
             if (count == 0)
                 loc->server = FindServer(name);
@@ -429,6 +430,7 @@ Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPat
         std::size_t count = 0;
         Server* server = nullptr;
         Volume* volume = nullptr;
+        loc->parts.reserve(SeparatorCount(local, true));
         ForEachName(std::string_view(local).substr(root_.size() + 1), true,
                     [&](std::string_view name) {
                         if (count == 0) {
@@ -458,11 +460,12 @@ bool Core::ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* p
     *loc = NetLoc();
     if (!server || !path)
         return false;
-    std::string p = path;
+    const std::string_view p = path;
     loc->server = server;
+    auto take = [loc](std::string_view name) { loc->parts.emplace_back(name); };
     std::size_t colon = p.find(':');
     if (colon != std::string::npos) {
-        std::string volume = p.substr(0, colon);
+        std::string_view volume = p.substr(0, colon);
         std::size_t sep = volume.find_first_of("/\\");
         if (sep != std::string::npos) {
             if (!SameName(volume.substr(0, sep), server->cfg.name))
@@ -472,16 +475,17 @@ bool Core::ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* p
         loc->volume = FindVolume(server, volume);
         if (!loc->volume)
             return false;
-        loc->parts = SplitPath(p.substr(colon + 1), false);
+        loc->parts.reserve(SeparatorCount(p.substr(colon + 1), false) + 1);
+        ForEachName(p.substr(colon + 1), false, take);
         return true;
     }
     auto it = server->dirHandles.find(dirHandle);
     if (dirHandle == 0 || it == server->dirHandles.end())
         return false;
     loc->volume = it->second.first;
-    loc->parts = SplitPath(it->second.second, true);
-    for (const std::string& part : SplitPath(p, false))
-        loc->parts.push_back(part);
+    loc->parts.reserve(SeparatorCount(it->second.second, true) + SeparatorCount(p, false) + 2);
+    ForEachName(it->second.second, true, take);
+    ForEachName(p, false, take);
     return true;
 }
 

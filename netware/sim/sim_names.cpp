@@ -174,6 +174,7 @@ bool HasWildcard(const std::string& text) {
 
 std::vector<std::string> SplitPath(std::string_view path, bool alsoSlash) {
     std::vector<std::string> parts;
+    parts.reserve(SeparatorCount(path, alsoSlash) + 1);
     ForEachName(path, alsoSlash, [&](std::string_view name) { parts.emplace_back(name); });
     return parts;
 }

@@ -56,6 +56,14 @@ void ForEachName(std::string_view path, bool alsoSlash, Take&& take) {
     }
 }
 
+// The separators in path: no name list made from it holds more names than this plus one.
+inline std::size_t SeparatorCount(std::string_view path, bool alsoSlash) {
+    std::size_t count = 0;
+    for (char c : path)
+        count += c == '\\' || (alsoSlash && c == '/');
+    return count;
+}
+
 // Splits on '\' (and '/' when alsoSlash), dropping empty parts.
 std::vector<std::string> SplitPath(std::string_view path, bool alsoSlash);
 std::string JoinPath(const std::vector<std::string>& parts, char separator);
