@@ -390,7 +390,7 @@ Volume* Core::FindVolume(Server* server, std::string_view name) {
 Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPath) {
     *loc = NetLoc();
     if (path.rfind("\\\\", 0) == 0) {
-        if (CharacterCount(path) >= win::MAX_PATH)
+        if (HasAtLeastCharacters(path, win::MAX_PATH))
             return Where::Nowhere;
         std::size_t count = 0;
         loc->parts.reserve(SeparatorCount(path, false));
@@ -417,7 +417,7 @@ Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPat
         std::string unc = it->second;
         if (!rest.empty())
             unc += (rest[0] == '\\' ? "" : "\\") + rest;
-        if (CharacterCount(path) >= win::MAX_PATH)
+        if (HasAtLeastCharacters(path, win::MAX_PATH))
             return Where::Nowhere;
         return Classify(unc, loc, localPath);
     }

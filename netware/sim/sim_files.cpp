@@ -489,7 +489,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
     };
     if (unique != 0) {
         std::string path = nameOf(unique);
-        if (CharacterCount(path) >= win::MAX_PATH) {
+        if (HasAtLeastCharacters(path, win::MAX_PATH)) {
             Fail(win::ERROR_FILENAME_EXCED_RANGE);
             return 0;
         }
@@ -504,7 +504,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
         if (n == 0)
             continue;
         std::string path = nameOf(n);
-        if (CharacterCount(path) >= win::MAX_PATH) {
+        if (HasAtLeastCharacters(path, win::MAX_PATH)) {
             Fail(win::ERROR_FILENAME_EXCED_RANGE);
             return 0;
         }
