@@ -207,15 +207,19 @@ bool MetadataStore::Open(const std::string& file, std::string* error) {
         "INSERT OR REPLACE INTO entry(server, volume, dir, name, inode, birth, attributes, irm, "
         "namespace, compressed, size, alias, generation) "
         "VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13)");
-    // A row is written only while it still describes the file it was read for and holds what
-    // was read: another process's change made since, or the row deleted and its id given to
-    // another, makes the update change nothing. The alias is left out of the comparison: two
-    // programs listing one directory may both give its entries aliases, which is no conflict.
+    // A row is written only while it still describes the file it was read for (the row deleted
+    // and its id given to another file's row changes nothing), and only the fields this process
+    // changed are written: a field another process changed since the row was read (an
+    // administrator's rights mask, say) is not put back to what was read.
     update_ = Prepare(
-        "UPDATE entry SET attributes=?2, irm=?3, namespace=?4, compressed=?5, size=?6, alias=?7 "
-        "WHERE id=?1 AND server=?8 AND volume=?9 AND dir=?10 AND name=?11 AND (?12 = 0 OR "
-        "(inode=?13 AND birth=?14 AND attributes=?15 AND irm=?16 AND namespace=?17 AND "
-        "compressed=?18 AND size=?19))");
+        "UPDATE entry SET attributes=CASE WHEN ?2 IS ?15 THEN attributes ELSE ?2 END, "
+        "irm=CASE WHEN ?3 IS ?16 THEN irm ELSE ?3 END, "
+        "namespace=CASE WHEN ?4 IS ?17 THEN namespace ELSE ?4 END, "
+        "compressed=CASE WHEN ?5 IS ?18 THEN compressed ELSE ?5 END, "
+        "size=CASE WHEN ?6 IS ?19 THEN size ELSE ?6 END, "
+        "alias=CASE WHEN ?7 IS ?20 THEN alias ELSE ?7 END "
+        "WHERE id=?1 AND server=?8 AND volume=?9 AND dir=?10 AND name=?11 AND "
+        "(?12 = 0 OR (inode=?13 AND birth=?14))");
     removeKey_ =
         Prepare("SELECT id FROM entry WHERE server=?1 AND volume=?2 AND dir=?3 AND name=?4");
     removeId_ = Prepare("DELETE FROM entry WHERE id=?1");
@@ -450,12 +454,13 @@ bool MetadataStore::Update(const MetaRow& row, const EntryKey& key) {
         sqlite3_bind_int(update_, 17, was.nameSpace);
         sqlite3_bind_int(update_, 18, was.compressed ? 1 : 0);
         sqlite3_bind_int64(update_, 19, static_cast<std::int64_t>(was.size));
+        sqlite3_bind_text(update_, 20, was.alias.c_str(), -1, SQLITE_TRANSIENT);
     }
     if (!Step(update_))
         return false;
     if (sqlite3_changes(db_) == 0) {
-        // Changed by another process since it was read: nothing of this call is written, and
-        // the call fails as one whose file another program is using.
+        // The row no longer describes the file it was read for: nothing of this call is
+        // written, and the call fails as one whose file another program is using.
         constexpr std::uint32_t kErrorSharingViolation = 32;
         cache_.Erase(DirText(key));
         FailWith(kErrorSharingViolation);
@@ -551,6 +556,16 @@ bool MetadataStore::Move(const EntryKey& from, const EntryKey& to, const FileIde
     const bool ok = failure_ == 0;
     Commit();
     return ok;
+}
+
+std::optional<FileIdentity> MetadataStore::RowIdentity(const EntryKey& key) {
+    CachedDirectory* dir = Rows(key);
+    if (!dir)
+        return std::nullopt;
+    auto it = dir->rows.find(key.name);
+    if (it == dir->rows.end())
+        return std::nullopt;
+    return it->second.identity;
 }
 
 bool MetadataStore::FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -92,6 +93,9 @@ class MetadataStore {
     // new place gives the entry a new one.
     bool Move(const EntryKey& from, const EntryKey& to, const FileIdentity& identity,
               bool isDirectory);
+    // The identity of the file the row of that key describes, if there is a row; stale rows
+    // included (the caller compares it with the disk).
+    std::optional<FileIdentity> RowIdentity(const EntryKey& key);
 
     // The name of the entry of dir that holds alias, or false.
     bool FindAlias(const EntryKey& dirKey, const std::string& alias, std::string* name);

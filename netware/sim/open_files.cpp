@@ -617,25 +617,37 @@ void MoveBack(const std::string& from, const std::string& target, const FileIden
 
 }  // namespace
 
+bool Core::RowOfALaterFile(const EntryKey& key, const FileIdentity& renamed,
+                           const FileIdentity* replaced) {
+    const std::optional<FileIdentity> row = store_.RowIdentity(key);
+    return row && !row->SameFile(renamed) && !(replaced && row->SameFile(*replaced));
+}
+
 std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
-                                 const std::string& targetLocal, bool newName) {
+                                 const std::string& targetLocal, const FileIdentity* replaced) {
     const FileIdentity identity = IdentityOf(from.st);
     // A file without a row that took a free name (a copy's new file) has no row to carry, and
     // decides no other row: one an earlier file left under the name has another identity and
     // is dropped when met. No row is written, so no write lock is taken; the name may only
     // move an alias on.
     MetaRow moved;
-    if (newName && !from.st.isDir && !StoredMeta(from, &moved)) {
+    if (!replaced && !from.st.isDir && !StoredMeta(from, &moved)) {
         MoveAliasOn(*from.volume, toKey.dir, toKey.name);
         store_.CommitPending();
         return store_.Failure();
     }
-    // While the write lock is held no other program's row can come or go: what the disk holds
-    // at the new name now decides whose row the name gets.
+    // While the write lock is held no other program's row can come or go: the disk and the
+    // rows now decide whose row the name gets.
     store_.HoldWriteLock();
-    if (!Holds(targetLocal, identity)) {
-        // Another program's rename took the name since (its row is its own), or moved the
-        // entry on: the row left under the old name describes nothing there any more.
+    // A file is not at the name for two reasons. Another program's rename took the name since
+    // and moved its row there first (or moved the entry on): the row left under the old name
+    // describes nothing there any more. Or another program's replacement has swapped its file
+    // in only for an instant, to swap it back out once it sees the name held a file it had not
+    // looked at: the file comes back, and must find its row there. Only a row of a later file
+    // tells the first from the second; a later file without a row of its own is followed by
+    // its program's rename, which replaces this row.
+    if (!Holds(targetLocal, identity) &&
+        (from.st.isDir || RowOfALaterFile(toKey, identity, replaced))) {
         store_.Remove(fromKey, &identity);
     } else {
         // The row follows the entry. A file without a row has only defaults, which it keeps
@@ -646,11 +658,39 @@ std::uint32_t Core::FollowRename(const Entry& from, const EntryKey& fromKey, con
             store_.Move(fromKey, toKey, identity, from.st.isDir);
         else
             store_.Remove(toKey);
-        if (newName)
+        if (!replaced)
             MoveAliasOn(*from.volume, toKey.dir, toKey.name);
     }
     store_.CommitPending();
     return store_.Failure();
+}
+
+std::uint32_t Core::SwapIn(const std::string& from, const std::string& target,
+                           const FileIdentity& moved, const FileIdentity& replaced, bool* swapped) {
+    // The swap, its check and its undo are one act to every other program: each holds the
+    // store's write lock through them. Two replacements of one name whose swaps crossed would
+    // each find a file at the name it had not looked at, and the undo of one could put back
+    // at the name the other's file, which neither delivered. The rows' decision that follows
+    // takes the lock again, so it never meets another program's file at the name for only
+    // this instant either.
+    store_.HoldWriteLock();
+    if (const std::uint32_t failure = store_.Failure())
+        return failure;
+    *swapped = Exchange(from, target);
+    if (!*swapped && RenameAt(from, target, 0) != 0) {
+        const std::uint32_t err = WinError(errno);
+        store_.CommitPending();
+        return err;
+    }
+    Interleave(SimNetwork::kSwapped, target);
+    // Another program may have put a file of its own at the name since it was looked at:
+    // that one is not replaced unseen. It goes back, and the rename is refused. When it can
+    // no longer go back (another program deleted it under the old name meanwhile), the entry
+    // stays where the swap put it, and its row follows: a file is never left without its own.
+    const bool refused =
+        *swapped && !Holds(from, replaced) && (!Holds(target, moved) || Exchange(from, target));
+    store_.CommitPending();
+    return refused ? win::ERROR_SHARING_VIOLATION : 0;
 }
 
 std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
@@ -722,26 +762,17 @@ std::uint32_t Core::Rename(Entry& from, Entry& to, bool replace) {
     // A replacement swaps the two names, so that until the store has taken the change the old
     // file can be put back; it is removed once the change is kept.
     bool swapped = false;
-    int rc = 0;
     const FileIdentity replacedIdentity{to.st.inode, to.st.birth};
     if (replacing) {
-        swapped = Exchange(from.local, targetLocal);
-        if (!swapped)
-            rc = RenameAt(from.local, targetLocal, 0);
-    } else {
-        rc = RenameAt(from.local, targetLocal, sameEntry ? 0 : RENAME_NOREPLACE);
-    }
-    if (rc != 0)
+        if (const std::uint32_t err =
+                SwapIn(from.local, targetLocal, fromIdentity, replacedIdentity, &swapped))
+            return err;
+    } else if (RenameAt(from.local, targetLocal, sameEntry ? 0 : RENAME_NOREPLACE) != 0) {
         return errno == EEXIST ? win::ERROR_ALREADY_EXISTS : WinError(errno);
+    }
     Interleave(SimNetwork::kRenamedOnDisk, targetLocal);
-    // Another program may have put a file of its own at the name since it was looked at:
-    // that one is not replaced unseen. It goes back, and the rename is refused. When it can
-    // no longer go back (another program deleted it under the old name meanwhile), the entry
-    // stays where the swap put it, and its row follows: a file is never left without its own.
-    if (swapped && !Holds(from.local, replacedIdentity) &&
-        (!Holds(targetLocal, fromIdentity) || Exchange(from.local, targetLocal)))
-        return win::ERROR_SHARING_VIOLATION;
-    if (const std::uint32_t failure = FollowRename(from, fromKey, toKey, targetLocal, !replacing)) {
+    if (const std::uint32_t failure = FollowRename(from, fromKey, toKey, targetLocal,
+                                                   replacing ? &replacedIdentity : nullptr)) {
         // The store did not take it: the disk goes back to how it was.
         if (swapped)
             SwapBack(from.local, targetLocal, fromIdentity, replacedIdentity);

@@ -437,10 +437,22 @@ class Core {
     // is not that one is put back, and the deletion refused with a sharing violation).
     std::uint32_t UnlinkChecked(const EntryKey& key, const std::string& local,
                                 const FileIdentity& identity);
+    // The disk's part of a replacement: the file at from swaps places with the one at target,
+    // which must be the replaced file looked at. 0, or a Windows error code (a file another
+    // program put at target since the look is swapped back, and the replacement refused with
+    // a sharing violation). swapped: the two names were swapped (false where the file system
+    // cannot, and the replaced file was overwritten).
+    std::uint32_t SwapIn(const std::string& from, const std::string& target,
+                         const FileIdentity& moved, const FileIdentity& replaced, bool* swapped);
     // The rows' part of a rename that reached the disk: 0, or the store's Windows error code.
-    // newName: the rename made the name (it replaced nothing), which may be another's alias.
+    // replaced: the file a replacement swapped out (null when the rename made the name, which
+    // may then be another's alias).
     std::uint32_t FollowRename(const Entry& from, const EntryKey& fromKey, const EntryKey& toKey,
-                               const std::string& targetLocal, bool newName);
+                               const std::string& targetLocal, const FileIdentity* replaced);
+    // Whether the row under the name describes a file another program brought there after
+    // this rename: neither the renamed file nor the one it replaced.
+    bool RowOfALaterFile(const EntryKey& key, const FileIdentity& renamed,
+                         const FileIdentity* replaced);
     // Recovery of one stopped process's records.
     void FinishRename(const Journal::Record& r);
     // True when the temporary file is gone (or the file there is not it).

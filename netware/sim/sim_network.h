@@ -99,6 +99,7 @@ class SimNetwork {
     // Tests only: another program's changes, made at the instants a change of this one is
     // most exposed to them. hook(point, local path of the entry) runs at each of these points;
     // an empty hook removes it.
+    static constexpr const char* kSwapped = "swapped";  // a replacement's swap, not yet checked
     static constexpr const char* kRenamedOnDisk = "renamed";   // before its rows follow
     static constexpr const char* kAboutToDelete = "deleting";  // looked at, not yet deleted
     using Interleave = std::function<void(const char* point, const std::string& local)>;

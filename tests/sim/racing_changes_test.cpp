@@ -2,11 +2,15 @@
 // between its rename on the disk and its rows, and between the look at a file and its deletion.
 // Whatever the order, every file keeps its own bytes and its own metadata, and nothing that was
 // not looked at is deleted.
+#include <fcntl.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "netware/sim/sim_network.h"
 #include "tests/sim/sim_fixture.h"
+#include "tests/support/store_connection.h"
 
 namespace {
 
@@ -41,6 +45,14 @@ class RacingChangesTest : public SimTest {
         });
     }
     static std::string Path(const std::string& name) { return R"(\\HQ\DATA\PROJ\)" + name; }
+    // A third program's replacement as the disk sees it: its temporary file and the name swap
+    // places in one step; it swaps them back when the file it swapped out is not the one it
+    // looked at.
+    void ThirdProgramSwaps(const std::string& temporary, const std::string& name) {
+        const std::string a = net_.LocalPath("HQ/DATA/PROJ/" + temporary);
+        const std::string b = net_.LocalPath("HQ/DATA/PROJ/" + name);
+        ASSERT_EQ(::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE), 0);
+    }
     // The entry as a third program, opened afresh, finds it.
     std::string Look(const std::string& name) {
         if (!net_.Exists("HQ/DATA/PROJ/" + name))
@@ -83,11 +95,68 @@ TEST_F(RacingChangesTest, ARenameOvertakenByAnotherProgramsReplacementKeepsTheOt
 TEST_F(RacingChangesTest, AReplacementWhoseReplacedFileVanishesKeepsItsOwnMetadata) {
     net_.WriteFile("HQ/DATA/PROJ/b.txt", "old");
     MakeFile(net_.Net(), "FCT1.TMP", "ours", 0x21);
-    AtPoint(sim::SimNetwork::kRenamedOnDisk, "b.txt",
+    AtPoint(sim::SimNetwork::kSwapped, "b.txt",
             [&] { fs::remove(net_.LocalPath("HQ/DATA/PROJ/FCT1.TMP")); });
     EXPECT_TRUE(win::Files().MoveFileEx(Path("FCT1.TMP").c_str(), Path("b.txt").c_str(),
                                         win::MOVEFILE_REPLACE_EXISTING));
     EXPECT_EQ(Look("b.txt"), "ours 0x21");
+}
+
+// While a replacement's swap is not yet checked (and undone when it must be), no other program
+// can take the store's write lock, which its own swap and its rows' decision wait for: two
+// swaps of one name never cross, and no program meets a file at a name for that instant only.
+TEST_F(RacingChangesTest, AReplacementsUncheckedSwapIsHiddenFromOtherPrograms) {
+    net_.WriteFile("HQ/DATA/PROJ/b.txt", "old");
+    MakeFile(net_.Net(), "FCT1.TMP", "ours", 0x21);
+    bool othersCouldAct = true;
+    AtPoint(sim::SimNetwork::kSwapped, "b.txt",
+            [&] { othersCouldAct = StoreConnection(net_.Root()).CanWrite(); });
+    EXPECT_TRUE(win::Files().MoveFileEx(Path("FCT1.TMP").c_str(), Path("b.txt").c_str(),
+                                        win::MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(othersCouldAct);
+    EXPECT_TRUE(StoreConnection(net_.Root()).CanWrite());
+    EXPECT_EQ(Look("b.txt"), "ours 0x21");
+}
+
+// A third program's replacement swaps its file in while this one's replacement decides whose
+// row the name gets, and then swaps it back out (it found at the name a file it had not looked
+// at): the name ends with this one's file, which keeps its own word; the row of the file it
+// replaced is not left behind under the name.
+TEST_F(RacingChangesTest, AnotherProgramsSwapUndoneMeanwhileLeavesTheDeliveredFileItsRow) {
+    MakeFile(*other_, "FCT2.TMP", "theirs", 0x22);
+    ASSERT_TRUE(other_->FileServices().MoveFileEx(Path("FCT2.TMP").c_str(), Path("b.txt").c_str(),
+                                                  win::MOVEFILE_REPLACE_EXISTING));
+    MakeFile(net_.Net(), "FCT1.TMP", "ours", 0x21);
+    net_.WriteFile("HQ/DATA/PROJ/FCT3.TMP", "third");
+    AtPoint(sim::SimNetwork::kRenamedOnDisk, "b.txt",
+            [&] { ThirdProgramSwaps("FCT3.TMP", "b.txt"); });
+    EXPECT_TRUE(win::Files().MoveFileEx(Path("FCT1.TMP").c_str(), Path("b.txt").c_str(),
+                                        win::MOVEFILE_REPLACE_EXISTING));
+    ThirdProgramSwaps("FCT3.TMP", "b.txt");
+    EXPECT_EQ(Look("b.txt"), "ours 0x21");
+    EXPECT_EQ(net_.ReadFile("HQ/DATA/PROJ/FCT3.TMP"), "third");
+    EXPECT_FALSE(net_.Exists("HQ/DATA/PROJ/FCT1.TMP"));
+}
+
+// The same passing swap, after another program's replacement has overtaken this one's and
+// written its row: that row stays the name's, and this one's file, deleted by the other, has
+// none left anywhere.
+TEST_F(RacingChangesTest, AnotherProgramsSwapUndoneMeanwhileKeepsTheOvertakersRow) {
+    net_.WriteFile("HQ/DATA/PROJ/b.txt", "old");
+    MakeFile(net_.Net(), "FCT1.TMP", "ours", 0x21);
+    MakeFile(*other_, "FCT2.TMP", "theirs", 0x22);
+    net_.WriteFile("HQ/DATA/PROJ/FCT3.TMP", "third");
+    bool replaced = false;
+    AtPoint(sim::SimNetwork::kRenamedOnDisk, "b.txt", [&] {
+        replaced = other_->FileServices().MoveFileEx(
+            Path("FCT2.TMP").c_str(), Path("b.txt").c_str(), win::MOVEFILE_REPLACE_EXISTING);
+        ThirdProgramSwaps("FCT3.TMP", "b.txt");
+    });
+    EXPECT_TRUE(win::Files().MoveFileEx(Path("FCT1.TMP").c_str(), Path("b.txt").c_str(),
+                                        win::MOVEFILE_REPLACE_EXISTING));
+    ThirdProgramSwaps("FCT3.TMP", "b.txt");
+    EXPECT_TRUE(replaced);
+    EXPECT_EQ(Look("b.txt"), "theirs 0x22");
 }
 
 // Another program's replacement brings its file (and row) to the name between the look at the
