@@ -555,7 +555,7 @@ NWCCODE SimClient::NWParsePath(const char* path, char* serverName, NWCONN_HANDLE
         *conn = loc.server->conn;
     CopyOut(volumeName, nw::kNameSize, loc.volume->cfg.name);
     std::string dir = loc.parts.empty() ? "" : "\\" + JoinPath(loc.parts, '\\');
-    if (CharacterCount(dir) >= win::MAX_PATH)
+    if (HasAtLeastCharacters(dir, win::MAX_PATH))
         return Done(nw::INVALID_PATH);
     CopyOut(dirPath, win::kPathBufferSize, dir);
     return Done(0);
@@ -569,7 +569,7 @@ NWCCODE SimClient::NWParseNetWarePath(const char* path, NWCONN_HANDLE* conn,
     if (loc.server->conn == 0)
         return Done(kNoConnectionToServer);
     std::string relative = loc.volume->cfg.name + ":" + JoinPath(loc.parts, '\\');
-    if (CharacterCount(relative) >= win::MAX_PATH)
+    if (HasAtLeastCharacters(relative, win::MAX_PATH))
         return Done(nw::INVALID_PATH);
     if (conn)
         *conn = loc.server->conn;
@@ -1011,7 +1011,7 @@ bool SimClient::LocalPathToNetWarePath(const std::string& localPath, std::string
             return false;  // never turned into a path: the name cannot be a NetWare name
     }
     std::string net = core_.NetForm(loc);
-    if (CharacterCount(net) >= win::MAX_PATH)
+    if (HasAtLeastCharacters(net, win::MAX_PATH))
         return false;
     if (netPath)
         *netPath = net;

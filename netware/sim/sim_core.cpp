@@ -357,7 +357,7 @@ bool Core::Load(const std::string& root, std::string* error, bool finishStoppedW
     return true;
 }
 
-Server* Core::FindServer(const std::string& name) {
+Server* Core::FindServer(std::string_view name) {
     for (auto& s : servers_) {
         if (SameName(s->cfg.name, name))
             return s.get();
@@ -375,7 +375,7 @@ Server* Core::ServerOfConnection(NWCONN_HANDLE conn) {
     return nullptr;
 }
 
-Volume* Core::FindVolume(Server* server, const std::string& name) {
+Volume* Core::FindVolume(Server* server, std::string_view name) {
     if (!server)
         return nullptr;
     for (Volume& v : server->volumes) {
@@ -385,20 +385,29 @@ Volume* Core::FindVolume(Server* server, const std::string& name) {
     return nullptr;
 }
 
+// Every call of the simulator classifies its path, so the names are taken as views of it:
+// only the names below the volume are copied, into the location.
 Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPath) {
     *loc = NetLoc();
     if (path.rfind("\\\\", 0) == 0) {
-        if (CharacterCount(path) >= win::MAX_PATH)
+        if (HasAtLeastCharacters(path, win::MAX_PATH))
             return Where::Nowhere;
-        std::vector<std::string> parts = SplitPath(path.substr(2), false);
-        if (parts.size() < 2)
+        std::size_t count = 0;
+        loc->parts.reserve(SeparatorCount(path, false));
+        ForEachName(std::string_view(path).substr(2), false, [&](std::string_view name) {
+            if (count == 0)
+                loc->server = FindServer(name);
+            else if (count == 1)
+                loc->volume = FindVolume(loc->server, name);
+            else if (loc->volume)
+                loc->parts.emplace_back(name);
+            ++count;
+        });
+        if (count < 2) {
+            *loc = NetLoc();
             return Where::Nowhere;
-        loc->server = FindServer(parts[0]);
-        loc->volume = FindVolume(loc->server, parts[1]);
-        if (!loc->volume)
-            return Where::Nowhere;
-        loc->parts.assign(parts.begin() + 2, parts.end());
-        return Where::Network;
+        }
+        return loc->volume ? Where::Network : Where::Nowhere;
     }
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
         auto it = config_.drives.find(static_cast<char>(std::toupper(path[0])));
@@ -408,25 +417,41 @@ Where Core::Classify(const std::string& path, NetLoc* loc, std::string* localPat
         std::string unc = it->second;
         if (!rest.empty())
             unc += (rest[0] == '\\' ? "" : "\\") + rest;
-        if (CharacterCount(path) >= win::MAX_PATH)
+        if (HasAtLeastCharacters(path, win::MAX_PATH))
             return Where::Nowhere;
         return Classify(unc, loc, localPath);
     }
-    std::string local = path;
-    std::replace(local.begin(), local.end(), '\\', '/');
-    *localPath = local;
-    if (local.rfind(root_ + "/", 0) == 0) {
-        std::vector<std::string> parts = SplitPath(local.substr(root_.size() + 1), true);
-        if (parts.size() >= 2) {
-            Server* s = FindServer(parts[0]);
-            Volume* v = FindVolume(s, parts[1]);
-            if (v && s->cfg.name == parts[0] && v->cfg.name == parts[1]) {
-                loc->server = s;
-                loc->volume = v;
-                loc->parts.assign(parts.begin() + 2, parts.end());
-                return Where::Network;
-            }
+    *localPath = path;
+    std::replace(localPath->begin(), localPath->end(), '\\', '/');
+    const std::string& local = *localPath;
+    if (local.size() > root_.size() && local.compare(0, root_.size(), root_) == 0 &&
+        local[root_.size()] == '/') {
+        // Only the exact spelling of the server and the volume is a network path here.
+        std::size_t count = 0;
+        Server* server = nullptr;
+        Volume* volume = nullptr;
+        loc->parts.reserve(SeparatorCount(local, true));
+        ForEachName(std::string_view(local).substr(root_.size() + 1), true,
+                    [&](std::string_view name) {
+                        if (count == 0) {
+                            server = FindServer(name);
+                            if (server && server->cfg.name != name)
+                                server = nullptr;
+                        } else if (count == 1) {
+                            volume = FindVolume(server, name);
+                            if (volume && volume->cfg.name != name)
+                                volume = nullptr;
+                        } else if (volume) {
+                            loc->parts.emplace_back(name);
+                        }
+                        ++count;
+                    });
+        if (volume) {
+            loc->server = server;
+            loc->volume = volume;
+            return Where::Network;
         }
+        loc->parts.clear();
     }
     return Where::Local;
 }
@@ -435,11 +460,12 @@ bool Core::ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* p
     *loc = NetLoc();
     if (!server || !path)
         return false;
-    std::string p = path;
+    const std::string_view p = path;
     loc->server = server;
+    auto take = [loc](std::string_view name) { loc->parts.emplace_back(name); };
     std::size_t colon = p.find(':');
     if (colon != std::string::npos) {
-        std::string volume = p.substr(0, colon);
+        std::string_view volume = p.substr(0, colon);
         std::size_t sep = volume.find_first_of("/\\");
         if (sep != std::string::npos) {
             if (!SameName(volume.substr(0, sep), server->cfg.name))
@@ -449,16 +475,17 @@ bool Core::ParseNetWareArg(Server* server, NWDIR_HANDLE dirHandle, const char* p
         loc->volume = FindVolume(server, volume);
         if (!loc->volume)
             return false;
-        loc->parts = SplitPath(p.substr(colon + 1), false);
+        loc->parts.reserve(SeparatorCount(p.substr(colon + 1), false) + 1);
+        ForEachName(p.substr(colon + 1), false, take);
         return true;
     }
     auto it = server->dirHandles.find(dirHandle);
     if (dirHandle == 0 || it == server->dirHandles.end())
         return false;
     loc->volume = it->second.first;
-    loc->parts = SplitPath(it->second.second, true);
-    for (const std::string& part : SplitPath(p, false))
-        loc->parts.push_back(part);
+    loc->parts.reserve(SeparatorCount(it->second.second, true) + SeparatorCount(p, false) + 2);
+    ForEachName(it->second.second, true, take);
+    ForEachName(p, false, take);
     return true;
 }
 
@@ -611,6 +638,29 @@ Entry Core::Resolve(const NetLoc& loc) {
         resolved_.clear();
     resolved_[key] = std::move(found);
     return ResolveChild(v, dirRel, loc.parts.back(), loc.parts.size() > 1 ? &st : nullptr);
+}
+
+bool Core::KnownDirectory(const NetLoc& loc, Entry* e) const {
+    if (!loc.volume || loc.parts.empty() || !loc.volume->unusable.empty())
+        return false;
+    auto known = resolved_.find(SpelledKey(loc, loc.parts.size()));
+    if (known == resolved_.end() || known->second.epoch != epoch_)
+        return false;
+    const ResolvedDirectory& d = known->second;
+    *e = Entry();
+    e->volume = loc.volume;
+    e->exists = true;
+    e->parentExists = true;
+    const std::size_t slash = d.rel.rfind('/');
+    e->parentRel = slash == std::string::npos ? "" : d.rel.substr(0, slash);
+    e->name = slash == std::string::npos ? d.rel : d.rel.substr(slash + 1);
+    e->local = loc.volume->local + "/" + d.rel;
+    e->st.ok = true;
+    e->st.isDir = true;
+    e->st.device = d.device;
+    e->st.inode = d.inode;
+    e->st.birth = d.birth;
+    return true;
 }
 
 bool Core::StillResolves(const Volume& v, const ResolvedDirectory& d, DiskStat* st) const {

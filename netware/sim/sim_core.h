@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -171,9 +172,9 @@ class Core {
     const std::string& Root() const { return root_; }
     NetworkConfig& Config() { return config_; }
     std::vector<std::unique_ptr<Server>>& Servers() { return servers_; }
-    Server* FindServer(const std::string& name);
+    Server* FindServer(std::string_view name);
     Server* ServerOfConnection(NWCONN_HANDLE conn);
-    Volume* FindVolume(Server* server, const std::string& name);
+    Volume* FindVolume(Server* server, std::string_view name);
     MetadataStore& Store() { return store_; }
     Journal& Log() { return journal_; }
     NWCONN_HANDLE NewConnection() { return nextConnection_++; }
@@ -221,6 +222,10 @@ class Core {
     bool OwnTemporary(const Entry& e) const;
 
     Entry Resolve(const NetLoc& loc);
+    // The directory loc names as this epoch already found it on the way to one of its entries,
+    // without looking at its name again (only its identity is known, not its times); false
+    // when this epoch has not been through it.
+    bool KnownDirectory(const NetLoc& loc, Entry* e) const;
     // True when the volume's directory is still the real directory found when the network was
     // opened, inside the network root, reached through no link.
     bool VolumeUsable(const Volume& v) const;

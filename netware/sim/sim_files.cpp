@@ -444,10 +444,26 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
     std::string ignored;
     if (core_.Classify(directory ? directory : "", &turnedTo, &ignored) == Where::Network)
         core_.Enter(turnedTo, Core::Act::TurnTo);
-    if (core_.JournalCheckDue() && core_.Log().Changed())
+    bool recovered = false;
+    if (core_.JournalCheckDue() && core_.Log().Changed()) {
         core_.Recover();
+        recovered = true;
+    }
     MetadataStore::Scope scope(core_.Store());
-    Target t = Locate(directory, Core::Act::TurnTo);
+    // A directory this epoch has already been through (the run names the destination file
+    // there first), and no recovery has changed since, is not looked at again: within an epoch what
+    // was found there is trusted, and the temporary file is made relative to the directory held for
+    // it.
+    Target t;
+    const bool known = !recovered && core_.KnownDirectory(turnedTo, &t.entry);
+    if (known) {
+        t.where = Where::Network;
+        t.loc = std::move(turnedTo);
+        t.faultPath = core_.FaultForm(t.loc);
+        t.server = t.loc.server;
+    } else {
+        t = Locate(directory, Core::Act::TurnTo);
+    }
     if (Faulted("GetTempFileName", t) || Unusable(t))
         return 0;
 
@@ -473,7 +489,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
     };
     if (unique != 0) {
         std::string path = nameOf(unique);
-        if (CharacterCount(path) >= win::MAX_PATH) {
+        if (HasAtLeastCharacters(path, win::MAX_PATH)) {
             Fail(win::ERROR_FILENAME_EXCED_RANGE);
             return 0;
         }
@@ -488,7 +504,7 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
         if (n == 0)
             continue;
         std::string path = nameOf(n);
-        if (CharacterCount(path) >= win::MAX_PATH) {
+        if (HasAtLeastCharacters(path, win::MAX_PATH)) {
             Fail(win::ERROR_FILENAME_EXCED_RANGE);
             return 0;
         }
@@ -502,9 +518,10 @@ std::uint32_t SimFiles::GetTempFileName(const char* directory, const char* prefi
         if (t.where == Where::Local) {
             err = core_.OpenLocalFile(path, r, &h, &created);
         } else {
-            // The directory was resolved above, in this call.
+            // The directory was resolved above, in this call, or earlier in this epoch (its
+            // times then unknown: the index is looked at as it would be without it).
             Entry e = core_.ResolveChild(*t.entry.volume, t.entry.isRoot ? "" : t.entry.Rel(),
-                                         path.substr(base.size()), &t.entry.st);
+                                         path.substr(base.size()), known ? nullptr : &t.entry.st);
             // Journaled before it is made and once it is: a process stopped at any point
             // leaves a temporary file the next one knows for its own, and removes.
             Journal::Record record;

@@ -24,7 +24,7 @@ std::string Upper(std::string text) {
 
 // Compared in place: every call compares server, volume and entry names, and copies of them
 // cost more than the comparison.
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return UpperChar(x) == UpperChar(y);
            });
@@ -172,20 +172,10 @@ bool HasWildcard(const std::string& text) {
     return text.find_first_of("*?") != std::string::npos;
 }
 
-std::vector<std::string> SplitPath(const std::string& path, bool alsoSlash) {
+std::vector<std::string> SplitPath(std::string_view path, bool alsoSlash) {
     std::vector<std::string> parts;
-    std::string cur;
-    for (char c : path) {
-        if (c == '\\' || (alsoSlash && c == '/')) {
-            if (!cur.empty())
-                parts.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty())
-        parts.push_back(cur);
+    parts.reserve(SeparatorCount(path, alsoSlash) + 1);
+    ForEachName(path, alsoSlash, [&](std::string_view name) { parts.emplace_back(name); });
     return parts;
 }
 

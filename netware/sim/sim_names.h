@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim {
 
 // ASCII upper case (NetWare folds only the ASCII letters for name comparison).
 std::string Upper(std::string text);
-bool SameName(const std::string& a, const std::string& b);
+bool SameName(std::string_view a, std::string_view b);
 
 // A Linux file name that can stand for a NetWare entry: 1 to 255 characters, no backslash,
 // no control character, not "." or "..".
@@ -41,8 +42,30 @@ std::string AliasCandidate(const std::string& base, const std::string& ext, unsi
 bool WildcardMatch(const std::string& pattern, const std::string& text);
 bool HasWildcard(const std::string& text);
 
+// Calls take with each name of path, split on '\' (and '/' when alsoSlash), empty names
+// dropped. The names are views into path: nothing is copied.
+template <class Take>
+void ForEachName(std::string_view path, bool alsoSlash, Take&& take) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '\\' && !(alsoSlash && path[i] == '/'))
+            continue;
+        if (i > start)
+            take(path.substr(start, i - start));
+        start = i + 1;
+    }
+}
+
+// The separators in path: no name list made from it holds more names than this plus one.
+inline std::size_t SeparatorCount(std::string_view path, bool alsoSlash) {
+    std::size_t count = 0;
+    for (char c : path)
+        count += c == '\\' || (alsoSlash && c == '/');
+    return count;
+}
+
 // Splits on '\' (and '/' when alsoSlash), dropping empty parts.
-std::vector<std::string> SplitPath(const std::string& path, bool alsoSlash);
+std::vector<std::string> SplitPath(std::string_view path, bool alsoSlash);
 std::string JoinPath(const std::vector<std::string>& parts, char separator);
 
 // DOS packed date and time of a local time, and back (seconds in two-second steps).

@@ -142,6 +142,36 @@ TEST_F(HandChangesTest, WithinAnEpochTheDirectoryLookedAtIsTheOneActedIn) {
     EXPECT_TRUE(fs::is_symlink(Local("HQ/DATA/PROJ")));
 }
 
+// Within an epoch a temporary file is made in the directory the run is working in, without its
+// name being looked at again: renamed or swapped for a link meanwhile, it is still that
+// directory, and nothing is made through the link. Once the run turns to it from another
+// directory, the change is seen.
+TEST_F(HandChangesTest, ATemporaryFileIsMadeWhereTheEpochWorks) {
+    const std::string dir = R"(\\HQ\DATA\PROJ)";
+    net_.WriteFile("HQ/DATA/OTHER/keep.txt", "elsewhere");
+    Enter(dir);
+    EXPECT_EQ(Read(dir + R"(\a.txt)"), "hello");
+    fs::rename(Local("HQ/DATA/PROJ"), Local("HQ/DATA/OLDPROJ"));
+    fs::create_directory_symlink(Local("HQ/DATA/OTHER"), Local("HQ/DATA/PROJ"));
+    char temp[win::kPathBufferSize] = {};
+    ASSERT_NE(win::Files().GetTempFileName(dir.c_str(), "FC", 0, temp), 0u)
+        << win::Files().GetLastError();
+    const std::string name = fs::path(std::string(temp).substr(dir.size() + 1)).string();
+    EXPECT_TRUE(fs::is_regular_file(Local("HQ/DATA/OLDPROJ/" + name))) << name;
+    auto otherHolds = [this] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(Local("HQ/DATA/OTHER")))
+            names.push_back(entry.path().filename().string());
+        return names;
+    };
+    EXPECT_EQ(otherHolds(), std::vector<std::string>{"keep.txt"});
+
+    Enter(R"(\\HQ\DATA\APPS)");
+    EXPECT_EQ(win::Files().GetTempFileName(dir.c_str(), "FC", 0, temp), 0u);
+    EXPECT_EQ(win::Files().GetLastError(), win::ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(otherHolds(), std::vector<std::string>{"keep.txt"});
+}
+
 // Before a destructive act the entry and its metadata are looked at afresh, whatever the run
 // read of them in the same epoch: what is replaced or deleted is what was checked.
 TEST_F(HandChangesTest, ARowChangedByFarcastNetsimIsSeenBeforeADestructiveAct) {

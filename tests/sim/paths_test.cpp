@@ -122,6 +122,27 @@ TEST_F(PathsTest, NamesMatchInAnyCaseAndKeepTheirCase) {
     EXPECT_EQ(data.fileName, "a.txt");
 }
 
+// Which spellings name the network entry: separators repeated or doubled reach it, a local
+// path only with the server's and the volume's exact names, and too few names reach nothing.
+TEST_F(PathsTest, EverySpellingOfAPathIsClassifiedAsBefore) {
+    const std::string root = net_.Root() + "/";
+    const struct {
+        std::string path;
+        bool found;
+    } cases[] = {
+        {R"(\\\HQ\\DATA\\\PROJ\A.TXT\)", true}, {R"(\\HQ\DATA\PROJ\\\a.txt)", true},
+        {root + "HQ//DATA/PROJ/a.txt", true},   {root + R"(HQ\DATA\\PROJ\a.txt)", true},
+        {root + "hq/DATA/PROJ/a.txt", false},   {root + "HQ/data/PROJ/a.txt", false},
+        {root + "HQ/PROJ/a.txt", false},        {R"(\\HQ\\)", false},
+        {R"(\\HQ\NOVOL\PROJ\a.txt)", false},    {R"(\\)", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(win::Files().GetFileAttributes(c.path.c_str()) != win::INVALID_FILE_ATTRIBUTES,
+                  c.found)
+            << c.path;
+    }
+}
+
 TEST_F(PathsTest, NamesDifferingOnlyInCaseAreNeverMixedUp) {
     net_.WriteFile("HQ/DATA/PROJ/A.TXT", "upper");
     win::HANDLE h = win::Files().CreateFile(R"(\\HQ\DATA\PROJ\a.txt)", win::GENERIC_READ, 0,

@@ -15,6 +15,32 @@ TEST(CharactersTest, CountsCharactersNotBytes) {
     EXPECT_EQ(CharacterCount("\xC3"), 1u);
 }
 
+// The limit check at its edges: a path of many bytes but fewer characters stays under it.
+TEST(CharactersTest, AtLeastCountsCharactersAtTheLimit) {
+    const std::string euro = "\xE2\x82\xAC";
+    std::string manyBytes;
+    for (int i = 0; i < 100; ++i)
+        manyBytes += euro;  // 300 bytes, 100 characters
+    const struct {
+        std::string text;
+        std::size_t count;
+        bool atLeast;
+    } cases[] = {
+        {"", 0, true},
+        {"", 1, false},
+        {"abc", 3, true},
+        {"abc", 4, false},
+        {manyBytes, 100, true},
+        {manyBytes, 101, false},
+        {manyBytes, 260, false},
+        {std::string(260, 'a'), 260, true},
+        {std::string(259, 'a'), 260, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HasAtLeastCharacters(c.text, c.count), c.atLeast)
+            << c.text.size() << " " << c.count;
+}
+
 TEST(CharactersTest, CutsBetweenCharactersOnly) {
     EXPECT_EQ(FirstCharacters("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");
     EXPECT_EQ(FirstCharacters("\xC3\xA9t\xC3\xA9", 1), "\xC3\xA9");
