@@ -875,7 +875,7 @@ NWCCODE SimClient::RestoreAttributesIfUnchanged(NWCONN_HANDLE conn, NWDIR_HANDLE
     MetaRow row;
     core_.BeforeChange(e);
     core_.StoredMeta(e, &row);
-    if (e.st.inode != fileId || static_cast<std::uint64_t>(e.st.device) != volumeSerial ||
+    if (FileIdOf(e.st) != fileId || static_cast<std::uint64_t>(e.st.device) != volumeSerial ||
         core_.Attributes(e, row) != wordNow)
         return Done(Settle(scope, 0));
     const std::uint32_t word = attributes & ~(nw::A_DIRECTORY | nw::A_FILE_COMPRESSED);

@@ -59,6 +59,18 @@ DiskStat FromStatx(const struct statx& sx) {
 
 }  // namespace
 
+std::uint64_t FileIdOf(const DiskStat& st) {
+    // splitmix64's finaliser over the three parts: equal parts give equal ids, and a reused
+    // inode's new file (another birth time or generation) another id.
+    auto mix = [](std::uint64_t x) {
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+        return x ^ (x >> 31);
+    };
+    return mix(st.inode ^ mix(static_cast<std::uint64_t>(st.birth) ^
+                              mix(static_cast<std::uint64_t>(st.generation))));
+}
+
 DiskStat StatPath(const std::string& local) {
     DiskStat d;
     struct statx sx {};

@@ -85,6 +85,10 @@ struct DiskStat {
     // Where there is no birth time: the inode's generation number, -1 when unknown.
     std::int64_t generation = -1;
 };
+// The file's identity as the file services tell it (GetFileInformationByName/ByHandle): the
+// inode with its birth time or generation mixed in, so that a new file on a deleted file's
+// reused inode is another file, as a file reference number with its sequence number is.
+std::uint64_t FileIdOf(const DiskStat& st);
 DiskStat StatPath(const std::string& local);
 // What identifies the file of a stat in the metadata store.
 inline FileIdentity IdentityOf(const DiskStat& st) {

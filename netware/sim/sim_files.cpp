@@ -830,7 +830,7 @@ namespace {
 
 win::FileStatInformation StatInformation(const DiskStat& st) {
     win::FileStatInformation info;
-    info.fileId = st.inode;
+    info.fileId = FileIdOf(st);
     info.volumeSerial = static_cast<std::uint64_t>(st.device);
     info.size = st.size;
     info.lastWriteTime = st.mtime * 1000000000LL + st.mtimeNs;

@@ -3,6 +3,7 @@
 // Whatever the order, every file keeps its own bytes and its own metadata, and nothing that was
 // not looked at is deleted.
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -219,6 +220,31 @@ TEST_F(RacingChangesTest, AWordGoesBackOnlyOntoTheFileAndWordTheResetLeft) {
         EXPECT_EQ(putBack, c.putBack);
         EXPECT_EQ(Look("b.txt"), c.left);
     }
+}
+
+// A file made by another program on the inode of a deleted one is another file to the
+// identity the copy checks before it puts a word back, as a file reference number with its
+// sequence number is: a copy that read the deleted one never takes the new one for it.
+TEST_F(RacingChangesTest, AFileOnAReusedInodeIsAnotherFile) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        net_.WriteFile("HQ/DATA/PROJ/gone.txt", "gone");
+        win::FileStatInformation gone{};
+        ASSERT_TRUE(win::Files().GetFileInformationByName(Path("gone.txt").c_str(), &gone));
+        struct stat before {};
+        ASSERT_EQ(::stat(net_.LocalPath("HQ/DATA/PROJ/gone.txt").c_str(), &before), 0);
+        fs::remove(net_.LocalPath("HQ/DATA/PROJ/gone.txt"));
+        net_.WriteFile("HQ/DATA/PROJ/new.txt", "new");
+        struct stat after {};
+        ASSERT_EQ(::stat(net_.LocalPath("HQ/DATA/PROJ/new.txt").c_str(), &after), 0);
+        if (after.st_ino == before.st_ino) {
+            win::FileStatInformation made{};
+            ASSERT_TRUE(win::Files().GetFileInformationByName(Path("new.txt").c_str(), &made));
+            EXPECT_NE(made.fileId, gone.fileId);
+            return;
+        }
+        fs::remove(net_.LocalPath("HQ/DATA/PROJ/new.txt"));
+    }
+    GTEST_SKIP() << "this file system gave no deleted file's inode to a new file in 50 tries";
 }
 
 }  // namespace
