@@ -34,8 +34,6 @@ constexpr int kFileSizeField = 223;
 constexpr int kCopiedField = 233;
 constexpr int kFileBar = 204;
 
-constexpr std::uint16_t kSearchAll = 0xFB;
-constexpr std::uint32_t kInfoForCopy = 0x098E;
 constexpr std::uint16_t kSearchFiles = 0x8006;
 
 void UpperCase(char* text) {
@@ -188,8 +186,8 @@ bool FileCopy::DestinationAsLeft() {
     return leftKnown_ && win::Files().GetFileInformationByName(destinationFile_.c_str(), &now) &&
            now.fileId == left_.fileId && now.volumeSerial == left_.volumeSerial &&
            NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
-                                      destination_.nameSpace, destination_.nameSpace, kSearchAll,
-                                      kInfoForCopy, &info) == 0 &&
+                                      destination_.nameSpace, destination_.nameSpace, nw::SA_ALL,
+                                      nw::RETURN_INFO_FOR_COPY, &info) == 0 &&
            info.attributes == leftWord_;
 }
 
@@ -207,7 +205,7 @@ bool FileCopy::ReadSourceDetails() {
         return false;
     }
     if (NetWare().NWGetNSEntryInfo(source_.conn, source_.dirHandle, source_.path, source_.nameSpace,
-                                   source_.nameSpace, kSearchAll, kInfoForCopy,
+                                   source_.nameSpace, nw::SA_ALL, nw::RETURN_INFO_FOR_COPY,
                                    &sourceInfo_) != 0) {
         ErrorAskContinue(LoadResString(IDS_ERR_GET_ATTRIBUTES), sourceFile_.c_str(),
                          LastNetWareError);
@@ -265,8 +263,8 @@ bool FileCopy::ReadDestinationDetails() {
         return false;
     }
     if (NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
-                                   destination_.nameSpace, destination_.nameSpace, kSearchAll,
-                                   kInfoForCopy, &destinationInfo_) != 0) {
+                                   destination_.nameSpace, destination_.nameSpace, nw::SA_ALL,
+                                   nw::RETURN_INFO_FOR_COPY, &destinationInfo_) != 0) {
         ErrorAskContinue(LoadResString(IDS_ERR_GET_ATTRIBUTES), destinationFile_.c_str(),
                          LastNetWareError);
         return false;
@@ -312,8 +310,8 @@ bool FileCopy::ResetAndOpenDestination() {
     EntryInfo now{};
     if (win::Files().GetFileInformationByName(path, &before) &&
         NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
-                                   destination_.nameSpace, destination_.nameSpace, kSearchAll,
-                                   kInfoForCopy, &now) == 0)
+                                   destination_.nameSpace, destination_.nameSpace, nw::SA_ALL,
+                                   nw::RETURN_INFO_FOR_COPY, &now) == 0)
         destinationInfo_.attributes = now.attributes;
     restoreAttributes_ = true;
     const bool reset = win::Files().SetFileAttributes(path, win::FILE_ATTRIBUTE_READONLY) &&
@@ -353,8 +351,8 @@ void FileCopy::NoteWhatTheResetLeft() {
     leftKnown_ =
         win::Files().GetFileInformationByName(destinationFile_.c_str(), &left_) &&
         NetWare().NWGetNSEntryInfo(destination_.conn, destination_.dirHandle, destination_.path,
-                                   destination_.nameSpace, destination_.nameSpace, kSearchAll,
-                                   kInfoForCopy, &info) == 0;
+                                   destination_.nameSpace, destination_.nameSpace, nw::SA_ALL,
+                                   nw::RETURN_INFO_FOR_COPY, &info) == 0;
     leftWord_ = info.attributes;
 }
 

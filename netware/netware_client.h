@@ -81,6 +81,12 @@ constexpr std::uint8_t OC_MODE_OPEN = 0x01;
 constexpr std::uint8_t OC_MODE_REPLACE = 0x02;
 constexpr std::uint8_t OC_MODE_CREATE = 0x08;
 
+// Search attributes: every entry, hidden and system ones included; files hidden or system.
+constexpr std::uint16_t SA_ALL = 0xFB;
+constexpr std::uint16_t SA_HIDDEN_SYSTEM = 0x06;
+// The information a copy asks of NWGetNSEntryInfo, the attribute word among it.
+constexpr std::uint32_t RETURN_INFO_FOR_COPY = 0x098E;
+
 // Modify-DOS-information mask bits for NWSetNSEntryDOSInfo.
 constexpr std::uint32_t DM_ATTRIBUTES = 0x0002;
 constexpr std::uint32_t DM_CREATE_DATE = 0x0004;
@@ -320,22 +326,19 @@ class NetWareClient {
                                                  std::uint64_t fileId, std::uint64_t volumeSerial,
                                                  std::uint32_t wordNow, std::uint32_t attributes,
                                                  bool* putBack) {
-        constexpr std::uint16_t kSearchAll = 0xFB;
-        constexpr std::uint16_t kSearchHiddenSystem = 0x06;
-        constexpr std::uint32_t kInfoForCopy = 0x098E;  // what a copy asks, the attributes among it
         (void)fileId;
         (void)volumeSerial;
         *putBack = false;
         EntryInfo info{};
         if (const NWCCODE code = NWGetNSEntryInfo(conn, dirHandle, path, nameSpace, nameSpace,
-                                                  kSearchAll, kInfoForCopy, &info))
+                                                  nw::SA_ALL, nw::RETURN_INFO_FOR_COPY, &info))
             return code;
         if (info.attributes != wordNow)
             return 0;
         NWEntryDOSInfo dos{};
         dos.attributes = attributes;
         if (const NWCCODE code = NWSetNSEntryDOSInfo(conn, dirHandle, path, nameSpace,
-                                                     kSearchHiddenSystem, nw::DM_ATTRIBUTES, &dos))
+                                                     nw::SA_HIDDEN_SYSTEM, nw::DM_ATTRIBUTES, &dos))
             return code;
         *putBack = true;
         return 0;
